@@ -1,0 +1,240 @@
+/*
+ * qclr - colour-space conversion of 8-bit pixel buffers.
+ *
+ * The whole public interface of the library: status codes, colour-space codes,
+ * conversion methods, the caller's parameter records and the exported functions.
+ * Every export returns a signed 32-bit status; success is CLR_OK (1), so callers
+ * test for equality with CLR_OK, never for a non-negative value. A status greater
+ * than 1 is a system error code (Windows numbering on every platform: 2 file not
+ * found, 3 path not found, 5 access denied, 1813/1814 resource type/name missing).
+ *
+ * Buffers and rows. Every buffer comes with a row alignment A in bytes. A row of
+ * N bytes is followed by A - (N mod A) padding bytes when A >= 1 and A does not
+ * divide N; otherwise rows follow one another. Source padding is skipped and
+ * destination padding is never written. Rows are stored top row first.
+ */
+#ifndef QCLR_QCLR_H
+#define QCLR_QCLR_H
+
+#include <stdint.h>
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define QCLR_CALL __stdcall
+#else
+#define QCLR_CALL
+#endif
+
+#if defined(_WIN32)
+#if defined(QCLR_BUILDING_LIBRARY)
+#define QCLR_API __declspec(dllexport)
+#else
+#define QCLR_API __declspec(dllimport)
+#endif
+#else
+#define QCLR_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Status codes ------------------------------------------------------- */
+
+enum {
+  CLR_OK = 1,                     /* success */
+  CLR_CANCELLED = 0,              /* the user cancelled the settings dialog */
+  CLR_ERR_NOMEM = -3,             /* an allocation failed */
+  CLR_ERR_FILE_NAME = -8,         /* a needed file name is empty or not
+                                     zero-terminated within 259 characters */
+  CLR_ERR_PARAM = -13,            /* invalid argument */
+  CLR_ERR_HANDLE = -261,          /* not a live conversion handle */
+  CLR_ERR_SAME_BUFFER = -351,     /* source and destination are the same buffer
+                                     where that is not converted in place */
+  CLR_ERR_COLORSPACE = -785,      /* unknown colour-space code, or a pair the
+                                     chosen route cannot convert */
+  CLR_ERR_METHOD = -786,          /* no method, or a method not prepared */
+  CLR_ERR_PROFILE_OPEN = -787,    /* an ICC profile fails to open */
+  CLR_ERR_PROFILE_MISMATCH = -788,/* a profile does not fit the pixel format */
+  CLR_ERR_STRUCT_SIZE = -789      /* a record's structSize is wrong */
+};
+
+/* ---- Colour spaces ------------------------------------------------------ */
+
+/*
+ * Pixel layouts (bytes in memory order):
+ *   CSP_RGB   R, G, B                 CSP_BGR   B, G, R
+ *   CSP_CMYK  C, M, Y, K              CSP_CMY   C, M, Y     (0 = no ink)
+ *   CSP_HSV   H, S, V                 CSP_HLS   H, L, S
+ *   CSP_HSI   I, H, S                 CSP_YIQ   Y, I, Q
+ *   CSP_LAB   L (0..255 for L* 0..100), a, b (signed bytes)
+ *   CSP_XYZ   three 64-bit doubles X, Y, Z; a row is 24 x width bytes, and its
+ *             padding is computed from a row of 3 x width bytes.
+ *   CSP_YUV   Y, U, V (4:4:4)         CSP_YCC   Y, Cb, Cr (Cb, Cr signed bytes)
+ *   CSP_YUY2  Y0, U, Y1, V per pixel pair (width even)
+ *   CSP_UYVY  U, Y0, V, Y1 per pixel pair (width even)
+ *   CSP_Y41P  U0 Y0 V0 Y1 U4 Y2 V4 Y3 Y4 Y5 Y6 Y7 per 8 pixels (width % 8 == 0)
+ *   CSP_YVU9  planar: Y plane (width x height), then V and U planes of
+ *             (width/4) x (height/4) bytes; no row padding (width, height % 4 == 0)
+ *   CSP_YCCK  Y, Cb, Cr, K: the inverted C, M, Y inks as YCbCr, K unchanged
+ */
+enum {
+  CSP_RGB = 0,
+  CSP_YUV = 1,
+  CSP_CMYK = 2,
+  CSP_HSV = 3,
+  CSP_HLS = 4,
+  CSP_YIQ = 5,
+  CSP_CMY = 6,
+  CSP_LAB = 7,
+  CSP_XYZ = 8,
+  CSP_YUY2 = 9,
+  CSP_YVU9 = 10,
+  CSP_YCCK = 11,
+  CSP_BGR = 12,
+  CSP_Y41P = 13,
+  CSP_UYVY = 14,
+  CSP_YCC = 15,
+  CSP_HSI = 128
+};
+
+/* ---- Conversion methods (values and mask bits) --------------------------- */
+
+enum {
+  METHOD_BUILTIN = 1,         /* built-in formulas */
+  METHOD_ICC = 2,             /* ICC transform between the built-in profiles */
+  METHOD_CUSTOM_ICC = 4,      /* ICC transform between two profile files */
+  METHOD_BUILTIN_TABLES = 8,  /* built-in emulation tables */
+  METHOD_CUSTOM_TABLES = 16,  /* emulation table read from a TIFF file */
+  METHOD_AUTO = 32            /* in method and flags together: let the library choose */
+};
+
+/* ---- Caller records ------------------------------------------------------ */
+
+#define QCLR_FILE_NAME_SIZE 260
+
+/* White point: kind 0 uses the chromaticity (x, y) with Y = 1; any other kind is a
+ * colour temperature: 55, 65, 75, 93 select D55, D65, D75, D93, anything else D50. */
+typedef struct WhitePoint {
+  uint32_t kind;
+  uint32_t reserved;
+  double x;
+  double y;
+} WhitePoint;
+
+typedef struct CmykOptions {
+  uint32_t structSize; /* QCLR_CMYK_OPTIONS_SIZE */
+  int32_t value;       /* black generation in thousandths, 0..1000 */
+  uint32_t mask;       /* bit 1: value (for Q_ClrSetConversionParams) */
+} CmykOptions;
+
+/* A caller-described YUV layout for decoding a CSP_YUV source. */
+typedef struct YuvLayout {
+  uint32_t structSize;    /* QCLR_YUV_LAYOUT_SIZE */
+  uint32_t mask;          /* change mask for Q_ClrSetConversionParams */
+  int32_t uStepX;         /* pixels per U sample horizontally, >= 1 */
+  int32_t uStepY;         /* rows per U sample (above 1 only when planar) */
+  int32_t vStepX;
+  int32_t vStepY;
+  int32_t* sampleOffsets; /* packed: byte offsets of the samples of a group;
+                             planar: entry 0 is the plane order 0..5. The array
+                             stays the caller's and must outlive the handle. */
+  int32_t groupPixels;    /* packed: pixels per group, >= 1 */
+  int32_t noOffsets;      /* 0: subtract 16 from Y and 128 from U, V */
+  int32_t planar;         /* 0: packed groups, otherwise three planes */
+} YuvLayout;
+
+/* Byte encoding of L*, a*, b*: stored byte = offset + value x 255 / range. */
+typedef struct LabOptions {
+  uint32_t structSize; /* QCLR_LAB_OPTIONS_SIZE */
+  uint32_t mask;
+  int32_t lOffset;
+  int32_t lRange;
+  int32_t aOffset;
+  int32_t aRange;
+  int32_t bOffset;
+  int32_t bRange;
+} LabOptions;
+
+typedef struct ConversionParams {
+  uint32_t structSize;                         /* QCLR_CONVERSION_PARAMS_SIZE */
+  int32_t method;                              /* active METHOD_... */
+  WhitePoint* whitePoint;                      /* null: D50 */
+  char srcProfileName[QCLR_FILE_NAME_SIZE];
+  char dstProfileName[QCLR_FILE_NAME_SIZE];
+  char tableFileName[QCLR_FILE_NAME_SIZE];
+  CmykOptions* cmykOptions;
+  YuvLayout* yuvLayout;
+  LabOptions* labOptions;
+  uint32_t flags;      /* Q_ClrInit: methods to prepare; Q_ClrSetConversionParams:
+                          groups to change */
+  uint32_t tableBits;  /* 8 whenever method is METHOD_BUILTIN_TABLES */
+} ConversionParams;
+
+/* Bitmap description filled by the bitmap exports. On 32-bit targets the record
+ * is 156 bytes with the offsets noted; fields not listed are zero. */
+typedef struct BitmapRecord {
+  uint32_t storageHandle;   /*   0 */
+  void* data;               /*   4 */
+  int32_t width;            /*   8 */
+  int32_t height;           /*  12 */
+  int32_t bitsPerPixel;     /*  16 */
+  int32_t bytesPerLine;     /*  20 */
+  int32_t cachedRowOffset;  /*  24 */
+  int32_t cachedRow;        /*  28 */
+  uint32_t storageFlags;    /*  32 */
+  int32_t paletteColors;    /*  36 */
+  uint32_t reserved40;      /*  40 */
+  int32_t orientation;      /*  44 */
+  int32_t channelOrder;     /*  48 */
+  uint32_t dataSize;        /*  52 */
+  uint32_t reserved56;      /*  56 */
+  uint32_t defaultFlags;    /*  60 */
+  uint32_t reserved64;      /*  64 */
+  int32_t xResolution;      /*  68 */
+  int32_t yResolution;      /*  72 */
+  uint32_t reserved76[6];   /*  76 */
+  int32_t bitRange1[2];     /* 100 */
+  uint32_t reserved108[2];  /* 108 */
+  uint32_t viewOffset;      /* 116 */
+  uint32_t reserved120[2];  /* 120 */
+  int32_t bitRange2[2];     /* 128 */
+  int32_t percent;          /* 136 */
+  uint32_t reserved140[2];  /* 140 */
+  uint8_t* identityTable;   /* 148 */
+  uint32_t reserved152;     /* 152 */
+} BitmapRecord;
+
+/* structSize values: the records' sizes on this platform (812, 12, 40, 32 and 156
+ * on 32-bit targets). Callers may equally write sizeof(...). */
+#define QCLR_CONVERSION_PARAMS_SIZE ((uint32_t)sizeof(ConversionParams))
+#define QCLR_CMYK_OPTIONS_SIZE ((uint32_t)sizeof(CmykOptions))
+#define QCLR_YUV_LAYOUT_SIZE ((uint32_t)sizeof(YuvLayout))
+#define QCLR_LAB_OPTIONS_SIZE ((uint32_t)sizeof(LabOptions))
+#define QCLR_BITMAP_RECORD_SIZE ((uint32_t)sizeof(BitmapRecord))
+
+/* A conversion handle; opaque to callers. */
+typedef struct ClrHandle ClrHandle;
+
+/* ---- Handles -------------------------------------------------------------- */
+
+/* CLR_OK when handle is a live conversion handle, CLR_ERR_HANDLE otherwise. */
+QCLR_API int32_t QCLR_CALL Q_ClrIsValid(const ClrHandle* handle);
+
+/* Releases a live handle and everything it owns. CLR_ERR_HANDLE otherwise. */
+QCLR_API int32_t QCLR_CALL Q_ClrFree(ClrHandle* handle);
+
+/* ---- Direct conversion ---------------------------------------------------- */
+
+/* Converts one buffer between any two colour spaces with the built-in formulas,
+ * through RGB. Source and destination must not overlap, except that the same
+ * buffer may be re-laid in place between two alignments of the same space. */
+QCLR_API int32_t QCLR_CALL Q_ClrConvertDirect(int32_t srcSpace, int32_t dstSpace,
+                                              const uint8_t* srcBuffer, uint8_t* dstBuffer,
+                                              int32_t width, int32_t height,
+                                              int32_t inAlign, int32_t outAlign);
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* QCLR_QCLR_H */

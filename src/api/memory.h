@@ -1,0 +1,19 @@
+// The library's one heap. Every record, table and buffer is obtained and returned
+// through these four functions, so any part of the library may release what another
+// allocated.
+#pragma once
+
+#include <cstddef>
+
+namespace qclr {
+
+void* MemAlloc(size_t size);
+void MemFree(void* block);  // null is ignored
+void* MemRealloc(void* block, size_t size);
+void* MemCalloc(size_t count, size_t size);
+
+// Test hook: the allocation `countdown` calls from now fails (0 = the next one);
+// a negative value switches failures off. Lets tests walk every failure path.
+void SetAllocationFailure(long countdown);
+
+}  // namespace qclr

@@ -1,0 +1,73 @@
+// Q_ClrConvertDirect: one buffer from any colour space into any other with the
+// built-in formulas, through RGB as the hub space.
+#include <cstddef>
+
+#include "api/cpu_level.h"
+#include "api/memory.h"
+#include "direct/color_space.h"
+#include "direct/kernel_table.h"
+#include "direct/same_space_copy.h"
+#include "qclr/qclr.h"
+
+namespace qclr {
+namespace {
+
+// Size rule of the space, and a buffer size the platform can address.
+bool SizeAcceptable(int32_t space, int32_t width, int32_t height, int32_t align) {
+  size_t bytes = 0;
+  return SizeRuleHolds(space, width, height) && BufferBytes(space, width, height, align, &bytes);
+}
+
+// Decodes into a tightly packed CSP_RGB temporary, then encodes from it.
+int32_t ConvertTwoSteps(const SpaceKernels& from, const SpaceKernels& to, const uint8_t* src,
+                        uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
+                        int32_t outAlign) {
+  const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
+  auto* rgb = static_cast<uint8_t*>(MemAlloc(bytes));
+  if (rgb == nullptr) return CLR_ERR_NOMEM;
+  int32_t status = from.decoder(src, rgb, width, height, inAlign, 0, 1);
+  if (status == CLR_OK) status = to.encoder(rgb, dst, width, height, 0, outAlign, 1);
+  MemFree(rgb);
+  return status;
+}
+
+}  // namespace
+}  // namespace qclr
+
+extern "C" QCLR_API int32_t QCLR_CALL Q_ClrConvertDirect(int32_t srcSpace, int32_t dstSpace,
+                                                         const uint8_t* srcBuffer,
+                                                         uint8_t* dstBuffer, int32_t width,
+                                                         int32_t height, int32_t inAlign,
+                                                         int32_t outAlign) {
+  using namespace qclr;
+  RefreshCpuLevel();
+  if (!IsValidColorSpace(srcSpace)) return CLR_ERR_COLORSPACE;
+  if (srcBuffer == nullptr) return CLR_ERR_PARAM;
+  if (width < 1 || height < 1) return CLR_ERR_PARAM;
+  if (!SizeAcceptable(srcSpace, width, height, inAlign)) return CLR_ERR_PARAM;
+  if (!IsValidColorSpace(dstSpace)) return CLR_ERR_COLORSPACE;
+  if (dstBuffer == nullptr) return CLR_ERR_PARAM;
+  if (!SizeAcceptable(dstSpace, width, height, outAlign)) return CLR_ERR_PARAM;
+  if (srcSpace == dstSpace) {
+    if (srcBuffer == dstBuffer && inAlign == outAlign) return CLR_ERR_SAME_BUFFER;
+    SameSpaceCopy(srcSpace, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
+    return CLR_OK;
+  }
+  if (IsRgbSide(srcSpace) && IsRgbSide(dstSpace)) {
+    return SwapRgbBgr(srcBuffer, dstBuffer, width, height, inAlign, outAlign);
+  }
+  const SpaceKernels* from = DirectKernels(srcSpace);
+  const SpaceKernels* to = DirectKernels(dstSpace);
+  if ((from == nullptr && !IsRgbSide(srcSpace)) || (to == nullptr && !IsRgbSide(dstSpace))) {
+    return CLR_ERR_COLORSPACE;
+  }
+  if (IsRgbSide(srcSpace)) {
+    return to->encoder(srcBuffer, dstBuffer, width, height, inAlign, outAlign,
+                       srcSpace == CSP_RGB ? 1 : 0);
+  }
+  if (IsRgbSide(dstSpace)) {
+    return from->decoder(srcBuffer, dstBuffer, width, height, inAlign, outAlign,
+                         dstSpace == CSP_RGB ? 1 : 0);
+  }
+  return ConvertTwoSteps(*from, *to, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
+}

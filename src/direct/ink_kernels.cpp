@@ -1,0 +1,121 @@
+#include "direct/ink_kernels.h"
+
+#include <algorithm>
+
+#include "api/cpu_level.h"
+#include "direct/conversion_tables.h"
+#include "direct/row_layout.h"
+#include "numeric/deterministic_math.h"
+#include "numeric/truncate.h"
+#include "qclr/qclr.h"
+
+namespace qclr {
+namespace {
+
+using CmyRow = void (*)(const uint8_t*, uint8_t*, int32_t, int32_t);
+using CmykRow = void (*)(const uint8_t*, uint8_t*, int32_t, int16_t, int32_t);
+
+// Row functions by active processor level: 0 plain, 1 MMX, 2 SSE.
+constexpr CmyRow kCmyToRgbRows[] = {CmyToRgbRow, CmyToRgbRowPacked, CmyToRgbRowPacked};
+constexpr CmykRow kCmykToRgbRows[] = {CmykToRgbRow, CmykToRgbRowPacked, CmykToRgbRowPacked};
+
+void RgbToCmyRow(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
+  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
+    const uint8_t red = s[r], green = s[1], blue = s[b];
+    d[0] = static_cast<uint8_t>(255 - red);
+    d[1] = static_cast<uint8_t>(255 - green);
+    d[2] = static_cast<uint8_t>(255 - blue);
+  }
+}
+
+void RgbToCmykRow(const uint8_t* s, uint8_t* d, int32_t width, const RgbToCmykFactors& k,
+                  int32_t rgbOrder) {
+  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  for (int32_t x = 0; x < width; ++x, s += 3, d += 4) {
+    const int32_t c = 255 - s[r], m = 255 - s[1], y = 255 - s[b];
+    const int32_t lo = std::min({c, m, y}), hi = std::max({c, m, y});
+    // Undercolour removal, largest for greys and falling with chroma. The square
+    // is the correctly rounded one, as the power function with exponent 2 gives.
+    const double grey = (255 - (hi - lo)) / 255.0;
+    const int32_t u = TruncToInt32(grey * grey * (lo / 255.0) * k.q * 255);
+    d[0] = static_cast<uint8_t>(c - u);
+    d[1] = static_cast<uint8_t>(m - u);
+    d[2] = static_cast<uint8_t>(y - u);
+    d[3] = static_cast<uint8_t>(TruncToInt32(lo * k.p));
+  }
+}
+
+}  // namespace
+
+RgbToCmykFactors MakeRgbToCmykFactors(int32_t blackParam) {
+  const double p = blackParam * 0.001;
+  return {p, Pow(p, 5.0)};
+}
+
+int16_t CmykBlackFactor(int32_t blackParam) {
+  const double p = blackParam * 0.001;
+  return static_cast<int16_t>(TruncToInt32(256 * Pow(p, 4.0)));
+}
+
+void CmyToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
+  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
+    const uint8_t c = s[0], m = s[1], y = s[2];
+    d[r] = static_cast<uint8_t>(255 - c);
+    d[1] = static_cast<uint8_t>(255 - m);
+    d[b] = static_cast<uint8_t>(255 - y);
+  }
+}
+
+void CmykToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, int16_t f, int32_t rgbOrder) {
+  const uint16_t* square = SquareTable();
+  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  for (int32_t x = 0; x < width; ++x, s += 4, d += 3) {
+    const int32_t c = s[0], m = s[1], y = s[2], k = s[3];
+    const int32_t lo = std::min({c, m, y}), hi = std::max({c, m, y});
+    int32_t u = ((square[255 - (hi - lo)] * k) >> 8) * f;
+    if (static_cast<uint32_t>(u) > static_cast<uint32_t>(255 - hi)) u = 255 - hi;
+    d[r] = static_cast<uint8_t>(255 - u - c);
+    d[1] = static_cast<uint8_t>(255 - u - m);
+    d[b] = static_cast<uint8_t>(255 - u - y);
+  }
+}
+
+int32_t RgbToCmy(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
+                 int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+  const ptrdiff_t row = 3 * ptrdiff_t{width};
+  ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
+             [&](const uint8_t* s, uint8_t* d) { RgbToCmyRow(s, d, width, rgbOrder); });
+  return CLR_OK;
+}
+
+int32_t CmyToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
+                 int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+  const CmyRow rowFn = kCmyToRgbRows[ActiveCpuLevel()];
+  const ptrdiff_t row = 3 * ptrdiff_t{width};
+  ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
+             [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, rgbOrder); });
+  return CLR_OK;
+}
+
+int32_t RgbToCmyk(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
+                  int32_t inAlign, int32_t outAlign, int32_t blackParam, int32_t rgbOrder) {
+  const RgbToCmykFactors factors = MakeRgbToCmykFactors(blackParam);
+  ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), dst,
+             PaddedStride(4 * ptrdiff_t{width}, outAlign), height,
+             [&](const uint8_t* s, uint8_t* d) { RgbToCmykRow(s, d, width, factors, rgbOrder); });
+  return CLR_OK;
+}
+
+int32_t CmykToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
+                  int32_t inAlign, int32_t outAlign, int32_t blackParam, int32_t rgbOrder) {
+  const int16_t f = CmykBlackFactor(blackParam);
+  const CmykRow rowFn = kCmykToRgbRows[ActiveCpuLevel()];
+  ForEachRow(src, PaddedStride(4 * ptrdiff_t{width}, inAlign), dst,
+             PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
+             [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, f, rgbOrder); });
+  return CLR_OK;
+}
+
+}  // namespace qclr

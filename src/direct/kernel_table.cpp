@@ -1,0 +1,32 @@
+#include "direct/kernel_table.h"
+
+#include "direct/ink_kernels.h"
+#include "qclr/qclr.h"
+
+namespace qclr {
+namespace {
+
+int32_t RgbToCmykDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia,
+                        int32_t oa, int32_t order) {
+  return RgbToCmyk(s, d, w, h, ia, oa, kDirectBlackParam, order);
+}
+
+int32_t CmykToRgbDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia,
+                        int32_t oa, int32_t order) {
+  return CmykToRgb(s, d, w, h, ia, oa, kDirectBlackParam, order);
+}
+
+constexpr SpaceKernels kCmy = {RgbToCmy, CmyToRgb};
+constexpr SpaceKernels kCmyk = {RgbToCmykDirect, CmykToRgbDirect};
+
+}  // namespace
+
+const SpaceKernels* DirectKernels(int32_t space) {
+  switch (space) {
+    case CSP_CMY: return &kCmy;
+    case CSP_CMYK: return &kCmyk;
+    default: return nullptr;
+  }
+}
+
+}  // namespace qclr

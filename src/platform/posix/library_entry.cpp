@@ -1,0 +1,12 @@
+// POSIX counterpart of the Windows entry point: the loader runs the constructor
+// when the library (or a program linking it statically) is loaded and the
+// destructor when it is unloaded.
+#include "api/library.h"
+
+namespace {
+
+__attribute__((constructor)) void AttachLibrary() { qclr::OnProcessAttach(); }
+
+__attribute__((destructor)) void DetachLibrary() { qclr::OnProcessDetach(); }
+
+}  // namespace

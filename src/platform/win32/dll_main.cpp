@@ -1,0 +1,14 @@
+// The Windows entry point: stores the module handle (the resource lookups of the
+// platform layer read it), builds the tables at process attach and releases the
+// live handles at process detach. Always reports success to the loader.
+#include <windows.h>
+
+#include "api/library.h"
+#include "platform/win32/module_handle.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+  qclr::platform::SetModuleHandle(instance);
+  if (reason == DLL_PROCESS_ATTACH) qclr::OnProcessAttach();
+  if (reason == DLL_PROCESS_DETACH) qclr::OnProcessDetach();
+  return TRUE;
+}

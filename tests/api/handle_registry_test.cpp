@@ -1,0 +1,109 @@
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "api/clr_handle.h"
+#include "api/handle_registry.h"
+#include "api/library.h"
+#include "api/memory.h"
+#include "qclr/qclr.h"
+
+namespace qclr {
+namespace {
+
+// A registered handle record as handle creation makes one.
+ClrHandle* MakeRegisteredHandle() {
+  auto* h = static_cast<ClrHandle*>(MemCalloc(1, sizeof(ClrHandle)));
+  h->structSize = kHandleMarker;
+  EXPECT_TRUE(RegisterHandle(h));
+  return h;
+}
+
+std::vector<RegistryLink> Links() {
+  std::array<RegistryLink, 16> links{};
+  const int n = SnapshotRegistry(links.data(), static_cast<int>(links.size()));
+  return {links.begin(), links.begin() + std::min<int>(n, 16)};
+}
+
+TEST(HandleRegistry, RejectsWhatIsNotALiveHandle) {
+  EXPECT_EQ(Q_ClrIsValid(nullptr), CLR_ERR_HANDLE);
+  EXPECT_EQ(Q_ClrFree(nullptr), CLR_ERR_HANDLE);
+
+  // A record that looks like a handle but was never registered.
+  ClrHandle fake{};
+  fake.structSize = kHandleMarker;
+  EXPECT_EQ(Q_ClrIsValid(&fake), CLR_ERR_HANDLE);
+  EXPECT_EQ(Q_ClrFree(&fake), CLR_ERR_HANDLE);
+
+  // A registered record whose marker was overwritten.
+  ClrHandle* h = MakeRegisteredHandle();
+  h->structSize = 863;
+  EXPECT_EQ(Q_ClrIsValid(h), CLR_ERR_HANDLE);
+  EXPECT_EQ(Q_ClrFree(h), CLR_ERR_HANDLE);
+  h->structSize = kHandleMarker;
+  EXPECT_EQ(Q_ClrIsValid(h), CLR_OK);
+  EXPECT_EQ(Q_ClrFree(h), CLR_OK);
+  EXPECT_EQ(Q_ClrFree(h), CLR_ERR_HANDLE);  // second release of the same pointer
+  EXPECT_TRUE(Links().empty());
+}
+
+// Frees three handles in every order and checks the links after each release.
+TEST(HandleRegistry, KeepsLinksInEveryReleaseOrder) {
+  std::array<int, 3> order = {0, 1, 2};
+  do {
+    std::vector<ClrHandle*> live = {MakeRegisteredHandle(), MakeRegisteredHandle(),
+                                    MakeRegisteredHandle()};
+    const std::vector<ClrHandle*> all = live;
+    for (int index : order) {
+      ASSERT_EQ(Q_ClrFree(all[index]), CLR_OK);
+      live.erase(std::find(live.begin(), live.end(), all[index]));
+      const auto links = Links();
+      ASSERT_EQ(links.size(), live.size());
+      for (size_t i = 0; i < live.size(); ++i) {
+        EXPECT_EQ(links[i].handle, live[i]);
+        EXPECT_EQ(links[i].prev, i == 0 ? nullptr : live[i - 1]);
+        EXPECT_EQ(links[i].next, i + 1 == live.size() ? nullptr : live[i + 1]);
+        EXPECT_EQ(Q_ClrIsValid(live[i]), CLR_OK);
+      }
+    }
+  } while (std::next_permutation(order.begin(), order.end()));
+}
+
+TEST(HandleRegistry, ReleasesOwnedRecordsAndTables) {
+  // Run under AddressSanitizer: anything not released shows up as a leak.
+  ClrHandle* h = MakeRegisteredHandle();
+  h->cmykOptions = static_cast<CmykOptions*>(MemCalloc(1, sizeof(CmykOptions)));
+  h->yuvLayout = static_cast<YuvLayout*>(MemCalloc(1, sizeof(YuvLayout)));
+  h->whitePoint = static_cast<WhitePoint*>(MemCalloc(1, sizeof(WhitePoint)));
+  h->customTable = static_cast<uint8_t*>(MemAlloc(250563));
+  static const uint8_t builtin[4] = {};
+  h->builtinTable = builtin;  // points into the resources: never released
+  EXPECT_EQ(Q_ClrFree(h), CLR_OK);
+}
+
+TEST(HandleRegistry, FailedNodeAllocationLeavesRegistryUnchanged) {
+  auto* h = static_cast<ClrHandle*>(MemCalloc(1, sizeof(ClrHandle)));
+  h->structSize = kHandleMarker;
+  SetAllocationFailure(0);
+  EXPECT_FALSE(RegisterHandle(h));
+  EXPECT_TRUE(Links().empty());
+  EXPECT_EQ(Q_ClrIsValid(h), CLR_ERR_HANDLE);
+  MemFree(h);
+}
+
+TEST(HandleRegistry, DetachReleasesEveryHandleOldestFirst) {
+  ClrHandle* first = MakeRegisteredHandle();
+  MakeRegisteredHandle();
+  MakeRegisteredHandle();
+  ASSERT_EQ(OldestHandle(), first);
+  OnProcessDetach();
+  EXPECT_TRUE(Links().empty());
+  EXPECT_EQ(OldestHandle(), nullptr);
+  EXPECT_EQ(Q_ClrIsValid(first), CLR_ERR_HANDLE);
+}
+
+}  // namespace
+}  // namespace qclr
