@@ -1,6 +1,7 @@
 #include "direct/kernel_table.h"
 
 #include "direct/ink_kernels.h"
+#include "handle/ycck_conversion.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -16,8 +17,19 @@ int32_t CmykToRgbDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int3
   return CmykToRgb(s, d, w, h, ia, oa, kDirectBlackParam, order);
 }
 
+int32_t RgbToYcckDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia,
+                        int32_t oa, int32_t order) {
+  return RgbToYcck(nullptr, s, d, w, h, ia, oa, order);
+}
+
+int32_t YcckToRgbDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia,
+                        int32_t oa, int32_t order) {
+  return YcckToRgb(nullptr, s, d, w, h, ia, oa, order);
+}
+
 constexpr SpaceKernels kCmy = {RgbToCmy, CmyToRgb};
 constexpr SpaceKernels kCmyk = {RgbToCmykDirect, CmykToRgbDirect};
+constexpr SpaceKernels kYcck = {RgbToYcckDirect, YcckToRgbDirect};
 
 }  // namespace
 
@@ -25,6 +37,7 @@ const SpaceKernels* DirectKernels(int32_t space) {
   switch (space) {
     case CSP_CMY: return &kCmy;
     case CSP_CMYK: return &kCmyk;
+    case CSP_YCCK: return &kYcck;
     default: return nullptr;
   }
 }

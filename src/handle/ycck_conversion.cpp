@@ -1,0 +1,71 @@
+// RgbToYcck and YcckToRgb: each runs its RGB/CMYK step into a packed CMYK
+// intermediate and the table step between CMYK and YCCK.
+#include "handle/ycck_conversion.h"
+
+#include <cstddef>
+
+#include "api/cpu_level.h"
+#include "api/memory.h"
+#include "direct/conversion_tables.h"
+#include "direct/row_layout.h"
+#include "qclr/qclr.h"
+
+namespace qclr {
+namespace {
+
+using CmykToRgbRowFn = void (*)(const uint8_t*, uint8_t*, int32_t, int32_t);
+constexpr CmykToRgbRowFn kCmykToRgbRows[] = {CmykToRgbMulDivRow, CmykToRgbMulDivRowPacked,
+                                             CmykToRgbMulDivRowPacked};
+
+uint8_t* AllocPixels(int32_t width, int32_t height, int32_t bytesPerPixel) {
+  const size_t bytes =
+      static_cast<size_t>(width) * static_cast<size_t>(height) * static_cast<size_t>(bytesPerPixel);
+  return static_cast<uint8_t*>(MemAlloc(bytes));
+}
+
+// Built-in RGB to CMYK into the packed intermediate.
+void RgbToPackedCmyk(const uint8_t* src, uint8_t* cmyk, int32_t width, int32_t height,
+                     int32_t inAlign, int32_t rgbOrder) {
+  ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), cmyk, 4 * ptrdiff_t{width},
+             height,
+             [&](const uint8_t* s, uint8_t* d) { RgbToCmykFullRemovalRow(s, d, width, rgbOrder); });
+}
+
+// Built-in CMYK to RGB from the packed intermediate.
+void PackedCmykToRgb(const uint8_t* cmyk, uint8_t* dst, int32_t width, int32_t height,
+                     int32_t outAlign, int32_t rgbOrder) {
+  const CmykToRgbRowFn rowFn = kCmykToRgbRows[ActiveCpuLevel()];
+  ForEachRow(cmyk, 4 * ptrdiff_t{width}, dst, PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
+             [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, rgbOrder); });
+}
+
+}  // namespace
+
+int32_t RgbToYcck(const ClrHandle* handle, const uint8_t* src, uint8_t* dst, int32_t width,
+                  int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+  if (handle != nullptr && handle->method != METHOD_BUILTIN) return CLR_OK;
+  uint8_t* cmyk = AllocPixels(width, height, 4);
+  if (cmyk == nullptr) return CLR_ERR_NOMEM;
+  RgbToPackedCmyk(src, cmyk, width, height, inAlign, rgbOrder);
+  // Only the library-wide tables hold the RGB to YCbCr part.
+  CmykToYcck(LibraryYccTables(), cmyk, dst, width, height, 0, outAlign);
+  MemFree(cmyk);
+  return CLR_OK;
+}
+
+int32_t YcckToRgb(const ClrHandle* handle, const uint8_t* src, uint8_t* dst, int32_t width,
+                  int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+  uint8_t* cmyk = AllocPixels(width, height, 4);
+  if (cmyk == nullptr) return CLR_ERR_NOMEM;
+  const YccTables& tables =
+      handle != nullptr && handle->yccTables != nullptr ? *handle->yccTables : LibraryYccTables();
+  YcckToCmyk(tables, src, cmyk, width, height, inAlign, 0);
+  int32_t status = CLR_OK;
+  if (handle == nullptr || handle->method == METHOD_BUILTIN) {
+    PackedCmykToRgb(cmyk, dst, width, height, outAlign, rgbOrder);
+  }
+  MemFree(cmyk);
+  return status;
+}
+
+}  // namespace qclr
