@@ -233,6 +233,14 @@ QCLR_API int32_t QCLR_CALL Q_ClrConvertDirect(int32_t srcSpace, int32_t dstSpace
                                               int32_t width, int32_t height,
                                               int32_t inAlign, int32_t outAlign);
 
+/* ---- Conversion through a handle ----------------------------------------- */
+
+/* Converts one buffer from the handle's source space into its destination space
+ * by the handle's active method. Same buffer rules as Q_ClrConvertDirect. */
+QCLR_API int32_t QCLR_CALL Q_ClrConvert(ClrHandle* handle, const uint8_t* srcBuffer,
+                                        uint8_t* dstBuffer, int32_t width, int32_t height,
+                                        int32_t inAlign, int32_t outAlign);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

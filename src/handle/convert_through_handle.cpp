@@ -1,0 +1,91 @@
+// Q_ClrConvert: converts one buffer through a conversion handle by the handle's
+// active method. The handle is only read, so conversions by the built-in formulas
+// and by emulation tables may run on several threads through one handle.
+#include <cstddef>
+
+#include "api/clr_handle.h"
+#include "api/handle_registry.h"
+#include "direct/color_space.h"
+#include "direct/ink_kernels.h"
+#include "direct/kernel_table.h"
+#include "direct/same_space_copy.h"
+#include "handle/ycck_conversion.h"
+#include "qclr/qclr.h"
+
+namespace qclr {
+namespace {
+
+bool SizeAcceptable(int32_t space, int32_t width, int32_t height, int32_t align) {
+  size_t bytes = 0;
+  return SizeRuleHolds(space, width, height) && BufferBytes(space, width, height, align, &bytes);
+}
+
+int32_t BlackParam(const ClrHandle& h) {
+  return h.cmykOptions != nullptr ? h.cmykOptions->value : kDirectBlackParam;
+}
+
+// The built-in formulas: the direct route's kernels, with the handle's own
+// parameters where it has them.
+int32_t ConvertBuiltin(const ClrHandle& h, const uint8_t* src, uint8_t* dst, int32_t width,
+                       int32_t height, int32_t inAlign, int32_t outAlign) {
+  if (IsRgbSide(h.srcSpace) && IsRgbSide(h.dstSpace)) {
+    return SwapRgbBgr(src, dst, width, height, inAlign, outAlign);
+  }
+  if (IsRgbSide(h.srcSpace)) {
+    const int32_t order = h.srcSpace == CSP_RGB ? 1 : 0;
+    switch (h.dstSpace) {
+      case CSP_CMYK:
+        return RgbToCmyk(src, dst, width, height, inAlign, outAlign, BlackParam(h), order);
+      case CSP_YCCK: return RgbToYcck(&h, src, dst, width, height, inAlign, outAlign, order);
+      default: break;
+    }
+    const SpaceKernels* kernels = DirectKernels(h.dstSpace);
+    return kernels->encoder(src, dst, width, height, inAlign, outAlign, order);
+  }
+  const int32_t order = h.dstSpace == CSP_RGB ? 1 : 0;
+  switch (h.srcSpace) {
+    case CSP_CMYK:
+      return CmykToRgb(src, dst, width, height, inAlign, outAlign, BlackParam(h), order);
+    case CSP_YCCK: return YcckToRgb(&h, src, dst, width, height, inAlign, outAlign, order);
+    default: break;
+  }
+  const SpaceKernels* kernels = DirectKernels(h.srcSpace);
+  return kernels->decoder(src, dst, width, height, inAlign, outAlign, order);
+}
+
+}  // namespace
+}  // namespace qclr
+
+extern "C" QCLR_API int32_t QCLR_CALL Q_ClrConvert(ClrHandle* handle, const uint8_t* srcBuffer,
+                                                   uint8_t* dstBuffer, int32_t width,
+                                                   int32_t height, int32_t inAlign,
+                                                   int32_t outAlign) {
+  using namespace qclr;
+  if (!IsLiveHandle(handle)) return CLR_ERR_HANDLE;
+  if (srcBuffer == nullptr || dstBuffer == nullptr) return CLR_ERR_PARAM;
+  const ClrHandle& h = *handle;
+  if (srcBuffer == dstBuffer && h.srcSpace == h.dstSpace && inAlign != outAlign) {
+    return CLR_ERR_SAME_BUFFER;
+  }
+  // A bare handle keeps whatever equal codes it was made with; only the known
+  // spaces have a layout to convert.
+  if (!IsValidColorSpace(h.srcSpace) || !IsValidColorSpace(h.dstSpace)) return CLR_ERR_COLORSPACE;
+  if (width < 1 || height < 1 || !SizeAcceptable(h.srcSpace, width, height, inAlign) ||
+      !SizeAcceptable(h.dstSpace, width, height, outAlign)) {
+    return CLR_ERR_PARAM;
+  }
+  if (h.srcSpace == h.dstSpace && h.method != METHOD_CUSTOM_ICC) {
+    SameSpaceCopy(h.srcSpace, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
+    return CLR_OK;
+  }
+  if (h.pathKind == 2) {
+    return Q_ClrConvertDirect(h.srcSpace, h.dstSpace, srcBuffer, dstBuffer, width, height, inAlign,
+                              outAlign);
+  }
+  switch (h.method) {
+    case METHOD_BUILTIN:
+      return ConvertBuiltin(h, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
+    default:
+      return CLR_ERR_METHOD;
+  }
+}
