@@ -1,0 +1,139 @@
+// Runs every encoder and decoder of the direct route over all 2^24 three-byte
+// inputs (or every Nth with --sample N) and checks that
+//  - the packed processor paths give the bytes of the plain path where the two
+//    are defined to agree (all kernels but the YIQ and YCCK decoders, whose packed
+//    arithmetic is its own definition),
+//  - CSP_BGR on the RGB side gives the CSP_RGB bytes with R and B exchanged,
+//  - converting a whole image equals converting each pixel on its own.
+// It prints one checksum per kernel and path; the same build on another platform
+// must print the same lines (CI compares the 64-bit and 32-bit outputs).
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "api/cpu_level.h"
+#include "qclr/qclr.h"
+
+namespace {
+
+struct Space {
+  int32_t code;
+  const char* name;
+  int bytes;                // bytes a pixel in the space
+  bool packedEqualsPlain;   // decoder's packed path defined to give the plain bytes
+};
+
+const Space kSpaces[] = {
+    {CSP_YUV, "YUV", 3, true},   {CSP_CMYK, "CMYK", 4, true}, {CSP_HSV, "HSV", 3, true},
+    {CSP_HLS, "HLS", 3, true},   {CSP_YIQ, "YIQ", 3, false},   {CSP_CMY, "CMY", 3, true},
+    {CSP_LAB, "LAB", 3, true},   {CSP_YCCK, "YCCK", 4, false}, {CSP_YCC, "YCC", 3, true},
+    {CSP_HSI, "HSI", 3, true},
+};
+
+uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
+  uint64_t h = 1469598103934665603ull;
+  for (uint8_t b : bytes) h = (h ^ b) * 1099511628211ull;
+  return h;
+}
+
+// Inputs: every `step`-th value of the 24-bit counter, as pixels of `bytes` bytes
+// (a fourth byte, where needed, from a mixing of the counter).
+std::vector<uint8_t> Inputs(int bytes, uint32_t step, int32_t* count) {
+  *count = static_cast<int32_t>((1u << 24) / step);
+  std::vector<uint8_t> in(static_cast<size_t>(*count) * bytes);
+  for (int32_t i = 0; i < *count; ++i) {
+    const uint32_t v = static_cast<uint32_t>(i) * step;
+    uint8_t* p = &in[static_cast<size_t>(i) * bytes];
+    p[0] = static_cast<uint8_t>(v >> 16);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v);
+    if (bytes == 4) p[3] = static_cast<uint8_t>((v * 2654435761u) >> 24);
+  }
+  return in;
+}
+
+int gFailures = 0;
+
+void Check(bool ok, const std::string& what) {
+  if (!ok) {
+    ++gFailures;
+    std::printf("FAIL %s\n", what.c_str());
+  }
+}
+
+// Converts `count` pixels as one image of rows of 256 pixels (count is a multiple
+// of 256 for every step the tool accepts).
+std::vector<uint8_t> Convert(int32_t from, int32_t to, const std::vector<uint8_t>& in,
+                             int32_t count, int outBytes, int level) {
+  qclr::OverrideCpuLevel(level);
+  std::vector<uint8_t> out(static_cast<size_t>(count) * outBytes);
+  const int32_t width = 256, height = count / width;
+  const int32_t status = Q_ClrConvertDirect(from, to, in.data(), out.data(), width, height, 0, 0);
+  Check(status == CLR_OK, "status of " + std::to_string(from) + " -> " + std::to_string(to));
+  qclr::OverrideCpuLevel(-1);
+  return out;
+}
+
+void SwapRb(std::vector<uint8_t>* rgb) {
+  for (size_t i = 0; i + 2 < rgb->size(); i += 3) std::swap((*rgb)[i], (*rgb)[i + 2]);
+}
+
+void CheckSpace(const Space& s, uint32_t step) {
+  int32_t count = 0;
+  // Encoder: RGB -> space.
+  std::vector<uint8_t> rgb = Inputs(3, step, &count);
+  const auto enc0 = Convert(CSP_RGB, s.code, rgb, count, s.bytes, 0);
+  const auto enc2 = Convert(CSP_RGB, s.code, rgb, count, s.bytes, 2);
+  Check(enc0 == enc2, std::string(s.name) + " encoder: processor levels differ");
+  std::vector<uint8_t> bgr = rgb;
+  SwapRb(&bgr);
+  Check(Convert(CSP_BGR, s.code, bgr, count, s.bytes, 0) == enc0,
+        std::string(s.name) + " encoder: BGR order differs");
+  // A sample of single pixels against the image.
+  for (int32_t i = 0; i < count; i += 997) {
+    uint8_t one[4] = {};
+    Q_ClrConvertDirect(CSP_RGB, s.code, &rgb[3 * static_cast<size_t>(i)], one, 1, 1, 0, 0);
+    Check(std::memcmp(one, &enc0[static_cast<size_t>(i) * s.bytes], static_cast<size_t>(s.bytes)) == 0,
+          std::string(s.name) + " encoder: pixel " + std::to_string(i) + " differs alone");
+  }
+  std::printf("%-5s encoder        %016llx\n", s.name, static_cast<unsigned long long>(Fnv1a(enc0)));
+
+  // Decoder: space -> RGB.
+  const std::vector<uint8_t> in = Inputs(s.bytes, step, &count);
+  const auto dec0 = Convert(s.code, CSP_RGB, in, count, 3, 0);
+  const auto dec2 = Convert(s.code, CSP_RGB, in, count, 3, 2);
+  if (s.packedEqualsPlain) Check(dec0 == dec2, std::string(s.name) + " decoder: processor levels differ");
+  for (int level : {0, 2}) {
+    std::vector<uint8_t> asBgr = Convert(s.code, CSP_BGR, in, count, 3, level);
+    SwapRb(&asBgr);
+    Check(asBgr == (level == 0 ? dec0 : dec2), std::string(s.name) + " decoder: BGR order differs");
+  }
+  std::printf("%-5s decoder plain  %016llx\n", s.name, static_cast<unsigned long long>(Fnv1a(dec0)));
+  if (!s.packedEqualsPlain) {
+    std::printf("%-5s decoder packed %016llx\n", s.name, static_cast<unsigned long long>(Fnv1a(dec2)));
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  uint32_t step = 1;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--sample") == 0 && i + 1 < argc) {
+      step = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    } else {
+      std::fprintf(stderr, "usage: exhaustive_check [--sample N]  (N a power of two up to 65536)\n");
+      return 2;
+    }
+  }
+  if (step == 0 || step > 65536 || (step & (step - 1)) != 0) {
+    std::fprintf(stderr, "exhaustive_check: N must be a power of two up to 65536\n");
+    return 2;
+  }
+  for (const Space& s : kSpaces) CheckSpace(s, step);
+  std::printf("%s\n", gFailures == 0 ? "all checks passed" : "CHECKS FAILED");
+  return gFailures == 0 ? 0 : 1;
+}
