@@ -55,7 +55,10 @@ enum {
   CLR_ERR_METHOD = -786,          /* no method, or a method not prepared */
   CLR_ERR_PROFILE_OPEN = -787,    /* an ICC profile fails to open */
   CLR_ERR_PROFILE_MISMATCH = -788,/* a profile does not fit the pixel format */
-  CLR_ERR_STRUCT_SIZE = -789      /* a record's structSize is wrong */
+  CLR_ERR_STRUCT_SIZE = -789,     /* a record's structSize is wrong */
+  CLR_ERR_TABLE_FORMAT = -790     /* a custom emulation table file is not a baseline
+                                     uncompressed TIFF of 8-bit samples, is truncated,
+                                     or its pixel data are not the table's size */
 };
 
 /* ---- Colour spaces ------------------------------------------------------ */
