@@ -68,10 +68,15 @@ enum {
  *   CSP_RGB   R, G, B                 CSP_BGR   B, G, R
  *   CSP_CMYK  C, M, Y, K              CSP_CMY   C, M, Y     (0 = no ink)
  *   CSP_HSV   H, S, V                 CSP_HLS   H, L, S
- *   CSP_HSI   I, H, S                 CSP_YIQ   Y, I, Q
+ *   CSP_HSI   I, H, S; H is this library's own hue encoding, not the textbook
+ *             angle, and the decoder does not invert it: RGB -> HSI -> RGB is
+ *             not a round trip.
+ *   CSP_YIQ   Y, I, Q
  *   CSP_LAB   L (0..255 for L* 0..100), a, b (signed bytes)
- *   CSP_XYZ   three 64-bit doubles X, Y, Z; a row is 24 x width bytes, and its
- *             padding is computed from a row of 3 x width bytes.
+ *   CSP_XYZ   three 64-bit little-endian doubles X, Y, Z; a row is 24 x width
+ *             bytes, and its padding is computed from a row of 3 x width bytes.
+ *             The encoder produces values up to about 133 while the decoder
+ *             expects 0..1, so RGB -> XYZ -> RGB saturates.
  *   CSP_YUV   Y, U, V (4:4:4)         CSP_YCC   Y, Cb, Cr (Cb, Cr signed bytes)
  *   CSP_YUY2  Y0, U, Y1, V per pixel pair (width even)
  *   CSP_UYVY  U, Y0, V, Y1 per pixel pair (width even)

@@ -1,6 +1,9 @@
 #include "direct/kernel_table.h"
 
+#include "direct/cie_kernels.h"
+#include "direct/hue_kernels.h"
 #include "direct/ink_kernels.h"
+#include "direct/yiq_kernels.h"
 #include "handle/ycck_conversion.h"
 #include "qclr/qclr.h"
 
@@ -30,6 +33,12 @@ int32_t YcckToRgbDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int3
 constexpr SpaceKernels kCmy = {RgbToCmy, CmyToRgb};
 constexpr SpaceKernels kCmyk = {RgbToCmykDirect, CmykToRgbDirect};
 constexpr SpaceKernels kYcck = {RgbToYcckDirect, YcckToRgbDirect};
+constexpr SpaceKernels kHsv = {RgbToHsv, HsvToRgb};
+constexpr SpaceKernels kHls = {RgbToHls, HlsToRgb};
+constexpr SpaceKernels kHsi = {RgbToHsi, HsiToRgb};
+constexpr SpaceKernels kYiq = {RgbToYiq, YiqToRgb};
+constexpr SpaceKernels kLab = {RgbToLab, LabToRgb};
+constexpr SpaceKernels kXyz = {RgbToXyz, XyzToRgb};
 
 }  // namespace
 
@@ -38,6 +47,12 @@ const SpaceKernels* DirectKernels(int32_t space) {
     case CSP_CMY: return &kCmy;
     case CSP_CMYK: return &kCmyk;
     case CSP_YCCK: return &kYcck;
+    case CSP_HSV: return &kHsv;
+    case CSP_HLS: return &kHls;
+    case CSP_HSI: return &kHsi;
+    case CSP_YIQ: return &kYiq;
+    case CSP_LAB: return &kLab;
+    case CSP_XYZ: return &kXyz;
     default: return nullptr;
   }
 }
