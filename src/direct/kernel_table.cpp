@@ -1,6 +1,7 @@
 #include "direct/kernel_table.h"
 
 #include "direct/ink_kernels.h"
+#include "direct/video_kernels.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -16,8 +17,20 @@ int32_t CmykToRgbDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int3
   return CmykToRgb(s, d, w, h, ia, oa, kDirectBlackParam, order);
 }
 
+// The planar YVU9 source has no row padding.
+int32_t Yvu9ToRgbDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t /*ia*/,
+                        int32_t oa, int32_t order) {
+  return Yvu9ToRgb(s, d, w, h, oa, order);
+}
+
 constexpr SpaceKernels kCmy = {RgbToCmy, CmyToRgb};
 constexpr SpaceKernels kCmyk = {RgbToCmykDirect, CmykToRgbDirect};
+constexpr SpaceKernels kYuv = {RgbToYuv, YuvToRgb};
+constexpr SpaceKernels kYuy2 = {RgbToYuy2, Yuy2ToRgb};
+constexpr SpaceKernels kUyvy = {RgbToUyvy, UyvyToRgb};
+constexpr SpaceKernels kY41p = {RgbToY41p, Y41pToRgb};
+constexpr SpaceKernels kYvu9 = {RgbToYvu9, Yvu9ToRgbDirect};
+constexpr SpaceKernels kYcc = {RgbToYcc, YccToRgb};
 
 }  // namespace
 
@@ -25,6 +38,12 @@ const SpaceKernels* DirectKernels(int32_t space) {
   switch (space) {
     case CSP_CMY: return &kCmy;
     case CSP_CMYK: return &kCmyk;
+    case CSP_YUV: return &kYuv;
+    case CSP_YUY2: return &kYuy2;
+    case CSP_UYVY: return &kUyvy;
+    case CSP_Y41P: return &kY41p;
+    case CSP_YVU9: return &kYvu9;
+    case CSP_YCC: return &kYcc;
     default: return nullptr;
   }
 }
