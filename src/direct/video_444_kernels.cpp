@@ -18,8 +18,7 @@ int32_t ClampTrunc(double v, double lo, double hi) {
   return TruncToInt32(v < lo ? lo : (v > hi ? hi : v));
 }
 
-// The chroma weights sum to zero with no offset added, so for most colours one of
-// U and V is negative and stored as 0.
+// No offset centres the chroma: negative U and V are stored as 0.
 void RgbToYuvRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPlaces at) {
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     const double r = s[at.r], g = s[1], b = s[at.b];

@@ -1,13 +1,12 @@
-#include "direct/video_kernels.h"
-
-#include <gtest/gtest.h>
-
 #include <cstddef>
 #include <initializer_list>
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "direct/kernel_table.h"
+#include "direct/video_kernels.h"
 #include "direct/video_pixel.h"
 #include "qclr/qclr.h"
 #include "support/test_buffers.h"

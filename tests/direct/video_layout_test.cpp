@@ -1,10 +1,10 @@
 // Buffer layout of the video kernels: which bytes serve which pixel, row padding,
 // the order of the RGB side, and the direct route between these spaces.
-#include <gtest/gtest.h>
-
 #include <cstddef>
 #include <utility>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "direct/color_space.h"
 #include "direct/kernel_table.h"
