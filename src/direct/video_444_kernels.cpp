@@ -29,8 +29,9 @@ void RgbToYuvRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPlaces at) {
 }
 
 void YuvToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPlaces at) {
-  for (int32_t x = 0; x < width; ++x, s += 3, d += 3)
+  for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     DecodeVideoRangePixel(s[0], s[1], s[2], d, at);
+  }
 }
 
 // Cb and Cr are stored in two's complement.
