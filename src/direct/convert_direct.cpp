@@ -58,9 +58,6 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrConvertDirect(int32_t srcSpace, int32
   }
   const SpaceKernels* from = DirectKernels(srcSpace);
   const SpaceKernels* to = DirectKernels(dstSpace);
-  if ((from == nullptr && !IsRgbSide(srcSpace)) || (to == nullptr && !IsRgbSide(dstSpace))) {
-    return CLR_ERR_COLORSPACE;
-  }
   if (IsRgbSide(srcSpace)) {
     return to->encoder(srcBuffer, dstBuffer, width, height, inAlign, outAlign,
                        srcSpace == CSP_RGB ? 1 : 0);

@@ -3,6 +3,7 @@
 #include "direct/cie_kernels.h"
 #include "direct/hue_kernels.h"
 #include "direct/ink_kernels.h"
+#include "direct/video_kernels.h"
 #include "direct/yiq_kernels.h"
 #include "handle/ycck_conversion.h"
 #include "qclr/qclr.h"
@@ -28,6 +29,10 @@ int32_t RgbToYcckDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int3
 int32_t YcckToRgbDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia,
                         int32_t oa, int32_t order) {
   return YcckToRgb(nullptr, s, d, w, h, ia, oa, order);
+// The planar YVU9 source has no row padding.
+int32_t Yvu9ToRgbDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t /*ia*/,
+                        int32_t oa, int32_t order) {
+  return Yvu9ToRgb(s, d, w, h, oa, order);
 }
 
 constexpr SpaceKernels kCmy = {RgbToCmy, CmyToRgb};
@@ -39,6 +44,12 @@ constexpr SpaceKernels kHsi = {RgbToHsi, HsiToRgb};
 constexpr SpaceKernels kYiq = {RgbToYiq, YiqToRgb};
 constexpr SpaceKernels kLab = {RgbToLab, LabToRgb};
 constexpr SpaceKernels kXyz = {RgbToXyz, XyzToRgb};
+constexpr SpaceKernels kYuv = {RgbToYuv, YuvToRgb};
+constexpr SpaceKernels kYuy2 = {RgbToYuy2, Yuy2ToRgb};
+constexpr SpaceKernels kUyvy = {RgbToUyvy, UyvyToRgb};
+constexpr SpaceKernels kY41p = {RgbToY41p, Y41pToRgb};
+constexpr SpaceKernels kYvu9 = {RgbToYvu9, Yvu9ToRgbDirect};
+constexpr SpaceKernels kYcc = {RgbToYcc, YccToRgb};
 
 }  // namespace
 
@@ -53,6 +64,12 @@ const SpaceKernels* DirectKernels(int32_t space) {
     case CSP_YIQ: return &kYiq;
     case CSP_LAB: return &kLab;
     case CSP_XYZ: return &kXyz;
+    case CSP_YUV: return &kYuv;
+    case CSP_YUY2: return &kYuy2;
+    case CSP_UYVY: return &kUyvy;
+    case CSP_Y41P: return &kY41p;
+    case CSP_YVU9: return &kYvu9;
+    case CSP_YCC: return &kYcc;
     default: return nullptr;
   }
 }
