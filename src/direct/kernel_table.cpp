@@ -29,6 +29,8 @@ int32_t RgbToYcckDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int3
 int32_t YcckToRgbDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia,
                         int32_t oa, int32_t order) {
   return YcckToRgb(nullptr, s, d, w, h, ia, oa, order);
+}
+
 // The planar YVU9 source has no row padding.
 int32_t Yvu9ToRgbDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t /*ia*/,
                         int32_t oa, int32_t order) {
