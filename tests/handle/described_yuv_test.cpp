@@ -53,44 +53,38 @@ TEST(DescribedYuv, PixelFormulaLimitsEachChannel) {
   EXPECT_EQ(Decode(layout, {255, 0, 0}, 1, 1), (V{255, 255, 255}));
 }
 
-TEST(DescribedYuv, Yuy2GroupsShareChroma) {
-  std::vector<int32_t> offsets{0, 2, 1, 3};  // Y0 U Y1 V
-  const YuvLayout layout = Packed(2, 2, 2, offsets);
-  ASSERT_EQ(PackedGroupBytes(layout), 4);
-  const V src{50, 100, 60, 150, 70, 110, 80, 160};
-  const V rgb = Decode(layout, src, 4, 1);
-  EXPECT_EQ(At(rgb, 0), Pixel(50, 100, 150));
-  EXPECT_EQ(At(rgb, 1), Pixel(60, 100, 150));
-  EXPECT_EQ(At(rgb, 2), Pixel(70, 110, 160));
-  EXPECT_EQ(At(rgb, 3), Pixel(80, 110, 160));
-}
-
-TEST(DescribedYuv, FourOneOneGroupsOfTwelveBytes) {
-  // U0 Y0 V0 Y1 U4 Y2 V4 Y3 Y4 Y5 Y6 Y7
-  std::vector<int32_t> offsets{1, 3, 5, 7, 8, 9, 10, 11, 0, 4, 2, 6};
-  const YuvLayout layout = Packed(8, 4, 4, offsets);
-  ASSERT_TRUE(YuvLayoutIsMeaningful(layout));
-  ASSERT_EQ(PackedGroupBytes(layout), 12);
-  const V src = test::RandomBytes(24, 5);
-  const V rgb = Decode(layout, src, 16, 1);
-  for (int p = 0; p < 16; ++p) {
-    const int g = 12 * (p / 8), j = p % 8;
-    EXPECT_EQ(At(rgb, p), Pixel(src[g + offsets[j]], src[g + offsets[8 + j / 4]],
-                                src[g + offsets[10 + j / 4]]))
-        << p;
+// Pixel p lies in group p / n at byte (p / n) x groupBytes and uses the entries of
+// its place j = p mod n.
+TEST(DescribedYuv, PackedGroups) {
+  struct Case {
+    const char* what;
+    int32_t n, uStepX, vStepX;
+    std::vector<int32_t> offsets;
+    int32_t groupBytes;
+  };
+  std::vector<Case> cases = {
+      {"YUY2: Y0 U Y1 V", 2, 2, 2, {0, 2, 1, 3}, 4},
+      {"4:1:1: U0 Y0 V0 Y1 U4 Y2 V4 Y3 Y4 Y5 Y6 Y7", 8, 4, 4,
+       {1, 3, 5, 7, 8, 9, 10, 11, 0, 4, 2, 6}, 12},
+      // The floating-point quotient (1/3 + 1/3 + 1) x 3 truncates to 4; the groups
+      // must not overlap.
+      {"steps of 3", 3, 3, 3, {0, 1, 2, 3, 4}, 5},
+  };
+  for (Case& c : cases) {
+    const YuvLayout layout = Packed(c.n, c.uStepX, c.vStepX, c.offsets);
+    ASSERT_TRUE(YuvLayoutIsMeaningful(layout)) << c.what;
+    ASSERT_EQ(PackedGroupBytes(layout), c.groupBytes) << c.what;
+    const int32_t width = 2 * c.n;
+    const V src = test::RandomBytes(2 * static_cast<size_t>(c.groupBytes), 5);
+    const V rgb = Decode(layout, src, width, 1);
+    const int32_t uAt = c.n, vAt = c.n + c.n / c.uStepX;
+    for (int p = 0; p < width; ++p) {
+      const int base = p / c.n * c.groupBytes, j = p % c.n;
+      EXPECT_EQ(At(rgb, p), Pixel(src[base + c.offsets[j]], src[base + c.offsets[uAt + j / c.uStepX]],
+                                  src[base + c.offsets[vAt + j / c.vStepX]]))
+          << c.what << ", pixel " << p;
+    }
   }
-}
-
-// Steps of 3 give groups whose byte count the floating-point quotient would put one
-// too low; consecutive groups must not overlap.
-TEST(DescribedYuv, GroupSizeIsTheSampleCount) {
-  std::vector<int32_t> offsets{0, 1, 2, 3, 4};
-  const YuvLayout layout = Packed(3, 3, 3, offsets);
-  ASSERT_EQ(PackedGroupBytes(layout), 5);
-  const V src{20, 30, 40, 90, 200, 50, 60, 70, 100, 210};
-  const V rgb = Decode(layout, src, 6, 1);
-  EXPECT_EQ(At(rgb, 2), Pixel(40, 90, 200));
-  EXPECT_EQ(At(rgb, 3), Pixel(50, 100, 210));
 }
 
 // The group walk runs on through row ends; at each row end the source skips the
@@ -113,37 +107,26 @@ TEST(DescribedYuv, PackedGroupsContinueAcrossRowEnds) {
   }
 }
 
-// Code 1 with steps of 2 on a 4 x 2 image: Y plane of 8 bytes, then V (2 bytes),
-// then U (2 bytes); both rows use the same chroma row.
-TEST(DescribedYuv, PlanarPlaneOrderAndSubsampling) {
-  std::vector<int32_t> code{1};
-  const YuvLayout layout = Planar(2, code);
-  const V src{30, 40, 50, 60, 70, 80, 90, 100, /*V*/ 140, 150, /*U*/ 110, 120};
-  const V rgb = Decode(layout, src, 4, 2);
-  for (int p = 0; p < 8; ++p) {
-    const int chroma = (p % 4) / 2;
-    EXPECT_EQ(At(rgb, p), Pixel(src[p], src[10 + chroma], src[8 + chroma])) << p;
-  }
-}
-
-TEST(DescribedYuv, EveryPlaneOrderAndEveryPixel) {
-  // 6 x 4 image, 4:2:0: Y 24 bytes, U and V 6 bytes each.
-  const int width = 6, height = 4;
-  const V src = test::RandomBytes(36, 3);
-  const int planeBytes[3] = {24, 6, 6};
+// Steps of 2 on a 4 x 2 image: a Y plane of 8 bytes and U and V planes of 2 bytes,
+// in the order of the code; both rows use the same chroma samples. The destination
+// starts as sentinels, so the last pixel must be written too.
+TEST(DescribedYuv, PlanarPlaneOrdersAndSubsampling) {
+  const int width = 4, height = 2;
+  const V src = test::RandomBytes(12, 3);
+  const int planeBytes[3] = {8, 2, 2};
   const int orders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
   for (int32_t c = 0; c < 6; ++c) {
     int start[3], at = 0;
     for (int plane : orders[c]) start[plane] = at, at += planeBytes[plane];
     std::vector<int32_t> code{c};
-    const YuvLayout layout = Planar(2, code);
     PaddedImage dst(3 * width, height, 8);
     std::fill(dst.data(), dst.data() + dst.size(), kSentinel);
-    ASSERT_EQ(DescribedYuvToRgb(layout, src.data(), dst.data(), width, height, 1, 8, 0), CLR_OK);
+    ASSERT_EQ(DescribedYuvToRgb(Planar(2, code), src.data(), dst.data(), width, height, 1, 8, 0),
+              CLR_OK);
     EXPECT_TRUE(dst.PaddingIntact());
     const V rgb = dst.Rows();
     for (int p = 0; p < width * height; ++p) {
-      const int x = p % width, y = p / width, chroma = y / 2 * 3 + x / 2;
+      const int chroma = (p % width) / 2;
       V expected = Pixel(src[start[0] + p], src[start[1] + chroma], src[start[2] + chroma]);
       std::swap(expected[0], expected[2]);
       EXPECT_EQ(At(rgb, p), expected) << "code " << c << " pixel " << p;
