@@ -1,0 +1,191 @@
+#include "handle/described_yuv.h"
+
+#include <cstddef>
+#include <cstdint>
+
+#include "direct/row_layout.h"
+
+namespace qclr {
+namespace {
+
+inline uint8_t LimitToByte(int32_t v) {
+  return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+}
+
+// Studio-range BT.601 in 10-bit fixed point (1192 = 1.164 x 1024, ...). The sums
+// are shifted arithmetically before the result is limited to a byte.
+inline void WritePixel(int32_t y, int32_t u, int32_t v, uint8_t* d, int r, int b) {
+  d[r] = LimitToByte((1192 * y + 1634 * v) >> 10);
+  d[1] = LimitToByte((1192 * y - 400 * u - 833 * v) >> 10);
+  d[b] = LimitToByte((1192 * y + 2066 * u) >> 10);
+}
+
+struct SampleBias {
+  int32_t luma;
+  int32_t chroma;
+};
+
+SampleBias BiasOf(const YuvLayout& layout) {
+  return layout.noOffsets != 0 ? SampleBias{0, 0} : SampleBias{16, 128};
+}
+
+bool OneDividesTheOther(int32_t a, int32_t b) { return a % b == 0 || b % a == 0; }
+
+void DecodePacked(const YuvLayout& layout, const uint8_t* src, uint8_t* dst, int32_t width,
+                  int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const SampleBias bias = BiasOf(layout);
+  const int32_t n = layout.groupPixels;
+  const int32_t* yOffsets = layout.sampleOffsets;
+  const int32_t* uOffsets = yOffsets + n;
+  const int32_t* vOffsets = uOffsets + n / layout.uStepX;
+  const ptrdiff_t groupBytes = PackedGroupBytes(layout);
+  // The source padding is that of a 3-byte-a-pixel row, whatever the group size.
+  const ptrdiff_t srcPadding = RowPadding(3 * ptrdiff_t{width}, inAlign);
+  const ptrdiff_t dstPadding = RowPadding(3 * ptrdiff_t{width}, outAlign);
+
+  ptrdiff_t base = 0;  // the current group's first byte
+  int32_t j = 0;       // the pixel's place in its group; carried across row ends
+  for (int32_t row = 0; row < height; ++row) {
+    for (int32_t x = 0; x < width; ++x, dst += 3) {
+      const uint8_t* group = src + base;
+      WritePixel(group[yOffsets[j]] - bias.luma, group[uOffsets[j / layout.uStepX]] - bias.chroma,
+                 group[vOffsets[j / layout.vStepX]] - bias.chroma, dst, r, b);
+      if (++j == n) {
+        j = 0;
+        base += groupBytes;
+      }
+    }
+    dst += dstPadding;
+    base += srcPadding;
+  }
+}
+
+struct ChromaPlane {
+  int32_t stepX;
+  int32_t stepY;
+  int64_t bytes;
+};
+
+ChromaPlane UPlane(const YuvLayout& layout, int64_t pixels) {
+  return {layout.uStepX, layout.uStepY, pixels / (int64_t{layout.uStepX} * layout.uStepY)};
+}
+ChromaPlane VPlane(const YuvLayout& layout, int64_t pixels) {
+  return {layout.vStepX, layout.vStepY, pixels / (int64_t{layout.vStepX} * layout.vStepY)};
+}
+
+// The planar walk moves a chroma pointer on after every stepX-th pixel of the whole
+// image (not of the row) and sends it back to its row start at each row end, so when
+// the width or height is not a multiple of the steps the last samples read can lie
+// beyond the plane. True when every sample read stays inside it.
+bool ChromaWalkStaysInPlane(const ChromaPlane& plane, int32_t width, int32_t height) {
+  const int64_t rowSamples = width / plane.stepX;
+  for (int64_t y = 0; y < height; ++y) {
+    const int64_t first = y * width;  // pixels before this row
+    const int64_t rowStart = y / plane.stepY * rowSamples;
+    const int64_t last = rowStart + (first + width - 1) / plane.stepX - first / plane.stepX;
+    if (last >= plane.bytes) return false;
+  }
+  return true;
+}
+
+// Where each plane starts, from the plane-order code: planes indexed Y 0, U 1, V 2.
+void PlaneStarts(int32_t code, int64_t yBytes, int64_t uBytes, int64_t vBytes, int64_t start[3]) {
+  static constexpr int kOrder[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
+                                       {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+  const int64_t bytes[3] = {yBytes, uBytes, vBytes};
+  int64_t at = 0;
+  for (int plane : kOrder[code]) {
+    start[plane] = at;
+    at += bytes[plane];
+  }
+}
+
+void DecodePlanar(const YuvLayout& layout, const uint8_t* src, uint8_t* dst, int32_t width,
+                  int32_t height, int32_t outAlign, int32_t rgbOrder) {
+  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const SampleBias bias = BiasOf(layout);
+  const int64_t pixels = int64_t{width} * height;
+  int64_t start[3];
+  PlaneStarts(layout.sampleOffsets[0], pixels, UPlane(layout, pixels).bytes,
+              VPlane(layout, pixels).bytes, start);
+  const uint8_t* yPos = src + start[0];
+  const uint8_t* uRow = src + start[1];
+  const uint8_t* vRow = src + start[2];
+  const ptrdiff_t dstPadding = RowPadding(3 * ptrdiff_t{width}, outAlign);
+
+  // The U and V pointers advance after every stepX-th pixel counted through the
+  // whole image, so the phases carry over from one row to the next.
+  int32_t uPhase = 0, vPhase = 0;
+  for (int32_t row = 0; row < height; ++row) {
+    const uint8_t* uPos = uRow;
+    const uint8_t* vPos = vRow;
+    for (int32_t x = 0; x < width; ++x, dst += 3, ++yPos) {
+      WritePixel(*yPos - bias.luma, *uPos - bias.chroma, *vPos - bias.chroma, dst, r, b);
+      if (++uPhase == layout.uStepX) {
+        uPhase = 0;
+        ++uPos;
+      }
+      if (++vPhase == layout.vStepX) {
+        vPhase = 0;
+        ++vPos;
+      }
+    }
+    // A chroma row serves stepY image rows.
+    if ((row + 1) % layout.uStepY == 0) uRow += width / layout.uStepX;
+    if ((row + 1) % layout.vStepY == 0) vRow += width / layout.vStepX;
+    dst += dstPadding;
+  }
+}
+
+}  // namespace
+
+bool YuvLayoutIsMeaningful(const YuvLayout& layout) {
+  if (layout.uStepX < 1 || layout.uStepY < 1 || layout.vStepX < 1 || layout.vStepY < 1) {
+    return false;
+  }
+  if (layout.sampleOffsets == nullptr) return false;
+  if (layout.planar != 0) return layout.sampleOffsets[0] >= 0 && layout.sampleOffsets[0] <= 5;
+
+  const int32_t n = layout.groupPixels;
+  if (n < 1 || n % layout.uStepX != 0 || n % layout.vStepX != 0) return false;
+  // A group holds one byte per sample, and the offsets array one entry per sample.
+  const int64_t samples = int64_t{n} + n / layout.uStepX + n / layout.vStepX;
+  if (samples > INT32_MAX) return false;
+  for (int64_t i = 0; i < samples; ++i) {
+    const int32_t offset = layout.sampleOffsets[i];
+    if (offset < 0 || offset >= samples) return false;
+  }
+  return true;
+}
+
+int32_t PackedGroupBytes(const YuvLayout& layout) {
+  const int32_t n = layout.groupPixels;
+  return n + n / layout.uStepX + n / layout.vStepX;
+}
+
+int32_t DescribedYuvToRgb(const YuvLayout& layout, const uint8_t* src, uint8_t* dst,
+                          int32_t width, int32_t height, int32_t inAlign, int32_t outAlign,
+                          int32_t rgbOrder) {
+  if (!YuvLayoutIsMeaningful(layout)) return CLR_ERR_PARAM;
+  const bool planar = layout.planar != 0;
+  if (width < 1 || height < 1) return CLR_ERR_PARAM;
+  if (!planar && (layout.uStepY != 1 || layout.vStepY != 1)) return CLR_ERR_PARAM;
+  if (!OneDividesTheOther(layout.uStepY, layout.vStepY)) return CLR_ERR_PARAM;
+  if (!OneDividesTheOther(layout.uStepX, layout.vStepX)) return CLR_ERR_PARAM;
+  if (planar && inAlign > 1) return CLR_ERR_PARAM;
+
+  if (!planar) {
+    DecodePacked(layout, src, dst, width, height, inAlign, outAlign, rgbOrder);
+    return CLR_OK;
+  }
+  const int64_t pixels = int64_t{width} * height;
+  if (!ChromaWalkStaysInPlane(UPlane(layout, pixels), width, height) ||
+      !ChromaWalkStaysInPlane(VPlane(layout, pixels), width, height)) {
+    return CLR_ERR_PARAM;
+  }
+  DecodePlanar(layout, src, dst, width, height, outAlign, rgbOrder);
+  return CLR_OK;
+}
+
+}  // namespace qclr
