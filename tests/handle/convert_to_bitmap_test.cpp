@@ -7,15 +7,12 @@
 #include "api/handle_registry.h"
 #include "api/memory.h"
 #include "handle/bitmap_readback.h"
-#include "platform/platform.h"
 #include "qclr/qclr.h"
 #include "support/test_buffers.h"
 
 namespace qclr {
 namespace {
 
-using platform::ForceStorageFailure;
-using platform::StorageService;
 using test::FailureHookScope;
 using test::ReadBitmapBytes;
 
@@ -118,127 +115,71 @@ TEST(ConvertToBitmap, FillsTheRecordWhateverTheOutputAlignment) {
   }
 }
 
-TEST(ConvertToBitmap, RefusesBeforeAllocatingAnything) {
+// Every failure leaves the record as it was; refusals come before any allocation.
+TEST(ConvertToBitmap, FailuresLeaveTheRecordUntouched) {
   FailureHookScope hooks;
   const std::vector<uint8_t> src(64, 0x40);
   ClrHandle* cmyk = MakeHandle(CSP_RGB, CSP_CMYK);
+  ClrHandle* badSpace = MakeHandle(99, CSP_RGB);
+  ClrHandle* cmy = MakeHandle(CSP_CMY, CSP_RGB);
   // Looks like a handle but is not registered (as a freed one would not be).
   ClrHandle unregistered{};
   unregistered.structSize = kHandleMarker;
   unregistered.dstSpace = CSP_RGB;
-  ClrHandle* dead = &unregistered;
-  ClrHandle* rgb = MakeHandle(CSP_CMY, CSP_RGB);
   struct Case {
     const char* what;
     ClrHandle* handle;  // null: the direct export
-    int32_t dstSpace;
+    int32_t srcSpace, dstSpace;
+    const uint8_t* src;
     bool nullRecord;
     int32_t width;
-    int32_t expected;
+    long failAllocation;  // countdown of the allocation hook, -1: none
+    int32_t status;
   };
+  const uint8_t* s = src.data();
   const Case cases[] = {
-      {"CMYK destination", cmyk, CSP_CMYK, false, 5, CLR_ERR_PARAM},
-      {"dead handle", dead, CSP_RGB, false, 5, CLR_ERR_HANDLE},
-      {"null record", rgb, CSP_RGB, true, 5, CLR_ERR_PARAM},
-      {"too large for the record", rgb, CSP_RGB, false, 400000000, CLR_ERR_PARAM},
-      {"direct, LAB destination", nullptr, CSP_LAB, false, 5, CLR_ERR_PARAM},
-      {"direct, null record", nullptr, CSP_BGR, true, 5, CLR_ERR_PARAM},
-      {"direct, too large", nullptr, CSP_RGB, false, 400000000, CLR_ERR_PARAM},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    BitmapRecord bitmap = PatternRecord();
-    const BitmapRecord before = bitmap;
-    BitmapRecord* target = c.nullRecord ? nullptr : &bitmap;
-    // Armed for the very next allocation: a refusal that allocated would show
-    // as CLR_ERR_NOMEM, and the hook would no longer be armed afterwards.
-    SetAllocationFailure(0);
-    const int32_t status =
-        c.handle != nullptr
-            ? Q_ClrConvertToBitmap(c.handle, src.data(), target, c.width, 2, 4, 4)
-            : Q_ClrConvertDirectToBitmap(CSP_CMY, c.dstSpace, src.data(), target, c.width, 2,
-                                         4, 4);
-    EXPECT_EQ(status, c.expected);
-    void* probe = MemAlloc(1);
-    EXPECT_EQ(probe, nullptr);
-    MemFree(probe);
-    SetAllocationFailure(-1);
-    EXPECT_TRUE(SameBytes(bitmap, before));
-  }
-  EXPECT_EQ(Q_ClrFree(cmyk), CLR_OK);
-  EXPECT_EQ(Q_ClrFree(rgb), CLR_OK);
-}
-
-TEST(ConvertToBitmap, FailingConversionLeavesTheRecordUntouched) {
-  FailureHookScope hooks;
-  const std::vector<uint8_t> src(64, 0x40);
-  ClrHandle* badSpace = MakeHandle(99, CSP_RGB);
-  ClrHandle* rgb = MakeHandle(CSP_CMY, CSP_RGB);
-  struct Case {
-    const char* what;
-    ClrHandle* handle;  // null: the direct export
-    int32_t srcSpace;
-    const uint8_t* src;
-    int32_t width;
-    long failAllocation;  // countdown, -1: none
-    int32_t expected;
-  };
-  const Case cases[] = {
-      {"unknown source space", badSpace, 99, src.data(), 5, -1, CLR_ERR_COLORSPACE},
-      {"null source", rgb, CSP_CMY, nullptr, 5, -1, CLR_ERR_PARAM},
-      {"zero width", rgb, CSP_CMY, src.data(), 0, -1, CLR_ERR_PARAM},
-      {"no memory for the buffer", rgb, CSP_CMY, src.data(), 5, 0, CLR_ERR_NOMEM},
-      {"direct, unknown source space", nullptr, -1, src.data(), 5, -1, CLR_ERR_COLORSPACE},
-      {"direct, YUY2 of odd width", nullptr, CSP_YUY2, src.data(), 5, -1, CLR_ERR_PARAM},
-      {"direct, no memory for the buffer", nullptr, CSP_CMY, src.data(), 5, 0, CLR_ERR_NOMEM},
-      // The identity table is the next allocation after the buffer.
-      {"direct, no memory for the identity table", nullptr, CSP_CMY, src.data(), 5, 1,
+      // Refused with the hook armed for the very next allocation: had anything
+      // been allocated, the status would be CLR_ERR_NOMEM and the hook spent.
+      {"CMYK destination", cmyk, 0, 0, s, false, 5, 0, CLR_ERR_PARAM},
+      {"dead handle", &unregistered, 0, 0, s, false, 5, 0, CLR_ERR_HANDLE},
+      {"null record", cmy, 0, 0, s, true, 5, 0, CLR_ERR_PARAM},
+      {"too large for the record", cmy, 0, 0, s, false, 400000000, 0, CLR_ERR_PARAM},
+      {"direct, LAB destination", nullptr, CSP_CMY, CSP_LAB, s, false, 5, 0, CLR_ERR_PARAM},
+      {"direct, null record", nullptr, CSP_CMY, CSP_BGR, s, true, 5, 0, CLR_ERR_PARAM},
+      {"direct, too large", nullptr, CSP_CMY, CSP_RGB, s, false, 400000000, 0, CLR_ERR_PARAM},
+      // Failing conversions and allocations.
+      {"unknown source space", badSpace, 0, 0, s, false, 5, -1, CLR_ERR_COLORSPACE},
+      {"null source", cmy, 0, 0, nullptr, false, 5, -1, CLR_ERR_PARAM},
+      {"zero width", cmy, 0, 0, s, false, 0, -1, CLR_ERR_PARAM},
+      {"no memory for the buffer", cmy, 0, 0, s, false, 5, 0, CLR_ERR_NOMEM},
+      {"direct, unknown source", nullptr, -1, CSP_RGB, s, false, 5, -1, CLR_ERR_COLORSPACE},
+      {"direct, YUY2 of odd width", nullptr, CSP_YUY2, CSP_RGB, s, false, 5, -1, CLR_ERR_PARAM},
+      // The identity table is the allocation after the buffer.
+      {"direct, no identity table", nullptr, CSP_CMY, CSP_RGB, s, false, 5, 1,
        CLR_ERR_BITMAP_STORAGE},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     BitmapRecord bitmap = PatternRecord();
     const BitmapRecord before = bitmap;
+    BitmapRecord* target = c.nullRecord ? nullptr : &bitmap;
     SetAllocationFailure(c.failAllocation);
     const int32_t status =
         c.handle != nullptr
-            ? Q_ClrConvertToBitmap(c.handle, c.src, &bitmap, c.width, 2, 4, 4)
-            : Q_ClrConvertDirectToBitmap(c.srcSpace, CSP_RGB, c.src, &bitmap, c.width, 2, 4, 4);
+            ? Q_ClrConvertToBitmap(c.handle, c.src, target, c.width, 2, 4, 4)
+            : Q_ClrConvertDirectToBitmap(c.srcSpace, c.dstSpace, c.src, target, c.width, 2, 4, 4);
+    EXPECT_EQ(status, c.status);
+    if (c.failAllocation == 0 && c.status != CLR_ERR_NOMEM) {
+      void* probe = MemAlloc(1);
+      EXPECT_EQ(probe, nullptr) << "something was allocated";
+      MemFree(probe);
+    }
     SetAllocationFailure(-1);
-    EXPECT_EQ(status, c.expected);
     EXPECT_TRUE(SameBytes(bitmap, before));
   }
+  EXPECT_EQ(Q_ClrFree(cmyk), CLR_OK);
   EXPECT_EQ(Q_ClrFree(badSpace), CLR_OK);
-  EXPECT_EQ(Q_ClrFree(rgb), CLR_OK);
-}
-
-TEST(ConvertToBitmap, FallsBackToTilesAndDiskWhenTheMappingFails) {
-  struct Case {
-    const char* what;
-    int32_t mappingFailures;  // -1: every mapping
-    uint32_t flags;
-  };
-  const Case cases[] = {
-      {"tiles", 1, QCLR_BITMAP_ALLOCATED | QCLR_BITMAP_IN_MEMORY | QCLR_BITMAP_TILED},
-      {"disk", -1, QCLR_BITMAP_ALLOCATED | QCLR_BITMAP_ON_DISK},
-  };
-  const int32_t width = 9, height = 7;
-  const std::vector<uint8_t> src = test::RandomBytes(width * height * 3, 5);
-  const std::vector<uint8_t> expected = ExpectedRows(CSP_RGB, CSP_BGR, src, width, height, 1);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    FailureHookScope hooks;
-    const size_t descriptors = test::OpenDescriptorCount();
-    ForceStorageFailure(StorageService::kSharedMemory, 0, c.mappingFailures);
-    BitmapRecord bitmap{};
-    ASSERT_EQ(Q_ClrConvertDirectToBitmap(CSP_RGB, CSP_BGR, src.data(), &bitmap, width, height, 1,
-                                         1),
-              CLR_OK);
-    EXPECT_EQ(bitmap.storageFlags, c.flags);
-    EXPECT_EQ(ReadBitmapBytes(bitmap), expected);
-    EXPECT_EQ(Q_ClrFreeBitmap(&bitmap), CLR_OK);
-    EXPECT_EQ(test::OpenDescriptorCount(), descriptors);
-  }
+  EXPECT_EQ(Q_ClrFree(cmy), CLR_OK);
 }
 
 }  // namespace
