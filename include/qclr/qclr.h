@@ -56,9 +56,18 @@ enum {
   CLR_ERR_PROFILE_OPEN = -787,    /* an ICC profile fails to open */
   CLR_ERR_PROFILE_MISMATCH = -788,/* a profile does not fit the pixel format */
   CLR_ERR_STRUCT_SIZE = -789,     /* a record's structSize is wrong */
-  CLR_ERR_TABLE_FORMAT = -790     /* a custom emulation table file is not a baseline
+  CLR_ERR_TABLE_FORMAT = -790,    /* a custom emulation table file is not a baseline
                                      uncompressed TIFF of 8-bit samples, is truncated,
                                      or its pixel data are not the table's size */
+
+  /* Bitmap output (Q_ClrConvertToBitmap, Q_ClrConvertDirectToBitmap). */
+  CLR_ERR_BITMAP_STORAGE = -1,    /* no pixel storage could be allocated (no memory
+                                     and no temporary file), or the record holds none */
+  CLR_ERR_BITMAP_TILES = -2,      /* the storage could not be split into tiles */
+  CLR_ERR_BITMAP_SEEK = -4,       /* the temporary file could not be positioned */
+  CLR_ERR_BITMAP_WRITE = -5,      /* writing the temporary file failed */
+  CLR_ERR_BITMAP_EMPTY = -11,     /* the bitmap has no pixels (zero width or height) */
+  CLR_ERR_BITMAP_BITS = -27       /* a bit count the bitmap record cannot describe */
 };
 
 /* ---- Colour spaces ------------------------------------------------------ */
@@ -179,7 +188,17 @@ typedef struct ConversionParams {
 } ConversionParams;
 
 /* Bitmap description filled by the bitmap exports. On 32-bit targets the record
- * is 156 bytes with the offsets noted; fields not listed are zero. */
+ * is 156 bytes with the offsets noted; fields not listed are zero.
+ *
+ * The pixel rows (24 bits a pixel in the order of the destination space, top row
+ * first, bytesPerLine apart, bytesPerLine a multiple of 4) live in one of three
+ * storage kinds, told by storageFlags:
+ *   QCLR_BITMAP_IN_MEMORY  data is the first row in a memory mapping whose handle is
+ *                          storageHandle; the mapping starts viewOffset bytes before.
+ *   QCLR_BITMAP_TILED      data is a BitmapTileTable; storageHandle is 0.
+ *   QCLR_BITMAP_ON_DISK    data is the zero-terminated name of a temporary file whose
+ *                          handle is storageHandle; row r starts at r x bytesPerLine.
+ * Release it with Q_ClrFreeBitmap. */
 typedef struct BitmapRecord {
   uint32_t storageHandle;   /*   0 */
   void* data;               /*   4 */
@@ -211,6 +230,25 @@ typedef struct BitmapRecord {
   uint8_t* identityTable;   /* 148 */
   uint32_t reserved152;     /* 152 */
 } BitmapRecord;
+
+/* storageFlags bits. */
+#define QCLR_BITMAP_ALLOCATED 0x0001u
+#define QCLR_BITMAP_IN_MEMORY 0x0002u
+#define QCLR_BITMAP_ON_DISK 0x0004u
+#define QCLR_BITMAP_TILED 0x4000u
+
+/* Tiled storage: the table begins with this header and continues with tileCount
+ * BitmapTile entries. Tile i holds rows i x rowsPerTile onwards, each tile
+ * rowsPerTile x bytesPerLine bytes except the last, which holds the rows left. */
+typedef struct BitmapTileTable {
+  uint32_t tileCount;
+  uint32_t rowsPerTile;
+} BitmapTileTable;
+
+typedef struct BitmapTile {
+  uint32_t mappingHandle;
+  uint8_t* view;
+} BitmapTile;
 
 /* structSize values: the records' sizes on this platform (812, 12, 40, 32 and 156
  * on 32-bit targets). Callers may equally write sizeof(...). */
@@ -248,6 +286,34 @@ QCLR_API int32_t QCLR_CALL Q_ClrConvertDirect(int32_t srcSpace, int32_t dstSpace
 QCLR_API int32_t QCLR_CALL Q_ClrConvert(ClrHandle* handle, const uint8_t* srcBuffer,
                                         uint8_t* dstBuffer, int32_t width, int32_t height,
                                         int32_t inAlign, int32_t outAlign);
+
+/* ---- Bitmap output --------------------------------------------------------- */
+
+/* Converts through a handle whose destination is CSP_RGB or CSP_BGR and fills
+ * *bitmap with the result as a 24-bit top-down bitmap with pixel storage of its
+ * own. outAlign does not change the result: the bitmap's rows are always
+ * bytesPerLine apart (3 x width rounded up to a multiple of 4). Storage the record
+ * already owns is not released first. On failure the record is left untouched and
+ * nothing stays allocated. CLR_ERR_HANDLE for a dead handle, CLR_ERR_PARAM for
+ * another destination space, a null record or a bitmap too large for the record;
+ * the conversion's status when it fails; the CLR_ERR_BITMAP_... codes. */
+QCLR_API int32_t QCLR_CALL Q_ClrConvertToBitmap(ClrHandle* handle, const uint8_t* srcBuffer,
+                                                BitmapRecord* bitmap, int32_t width,
+                                                int32_t height, int32_t inAlign,
+                                                int32_t outAlign);
+
+/* The same through Q_ClrConvertDirect, for a dstSpace of CSP_RGB or CSP_BGR. */
+QCLR_API int32_t QCLR_CALL Q_ClrConvertDirectToBitmap(int32_t srcSpace, int32_t dstSpace,
+                                                      const uint8_t* srcBuffer,
+                                                      BitmapRecord* bitmap, int32_t width,
+                                                      int32_t height, int32_t inAlign,
+                                                      int32_t outAlign);
+
+/* Releases the pixel storage of a record filled by the bitmap exports, whatever
+ * its kind (memory mapping, tiles, temporary file, which is deleted), and its
+ * identity table, then zeroes the record. A zeroed record is accepted and stays
+ * zero. CLR_OK; CLR_ERR_PARAM for a null record. */
+QCLR_API int32_t QCLR_CALL Q_ClrFreeBitmap(BitmapRecord* bitmap);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -53,4 +53,7 @@ static_assert(offsetof(BitmapRecord, viewOffset) == 116);
 static_assert(offsetof(BitmapRecord, bitRange2) == 128);
 static_assert(offsetof(BitmapRecord, percent) == 136);
 static_assert(offsetof(BitmapRecord, identityTable) == 148);
+
+static_assert(sizeof(BitmapTileTable) == 8 && sizeof(BitmapTile) == 8);
+static_assert(offsetof(BitmapTile, view) == 4);
 #endif

@@ -3,6 +3,7 @@
 // and win32/ implement it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace qclr::platform {
@@ -14,5 +15,69 @@ bool ReadCpuFeatureBits(uint32_t* edx);
 // Windows MulDiv: the 64-bit product a * b divided by c, rounded to the nearest
 // integer with halves away from zero; -1 when c is 0 or the result overflows.
 int32_t MulDiv(int32_t a, int32_t b, int32_t c);
+
+// ---- Bitmap storage ---------------------------------------------------------------
+// Memory mappings, temporary files, the memory status and the per-thread bitmap
+// defaults. Each service can be made to fail from tests (ForceStorageFailure), so
+// that every fallback of the bitmap storage runs.
+
+// A memory mapping backed by the system's memory, not by a named file. `handle`
+// is the value a bitmap record keeps to release the mapping; `view` its first byte.
+struct SharedMemory {
+  uint32_t handle;
+  uint8_t* view;
+};
+
+// Creates a zero-filled read-write mapping of `bytes` bytes. False when the system
+// refuses (or `bytes` is 0); nothing is then held.
+bool CreateSharedMemory(size_t bytes, SharedMemory* mapping);
+
+// Unmaps `view` (the start of the mapping) and releases the mapping's handle.
+void ReleaseSharedMemory(uint32_t handle, void* view);
+
+// Physical memory plus swap space now available, in bytes; 0 when unknown.
+uint64_t AvailableMemoryBytes();
+
+// Room for a temporary file's name, the terminating zero included.
+inline constexpr size_t kTempNameCapacity = 260;
+
+// Creates a new empty file, open for reading and writing, in the temporary
+// directory, named `prefix` followed by a unique part. Stores its handle and its
+// full name. False when no file can be made.
+bool CreateTemporaryFile(const char* prefix, uint32_t* handle, char* name, size_t capacity);
+
+// Moves the file position to `offset`; returns the position reached, -1 on failure.
+int64_t SeekTemporaryFile(uint32_t handle, int64_t offset);
+
+// Writes `count` bytes at the file position. False unless all were written.
+bool WriteTemporaryFile(uint32_t handle, const void* bytes, size_t count);
+
+// Closes the file and deletes it.
+void ReleaseTemporaryFile(uint32_t handle, const char* name);
+
+// The bitmap defaults of the calling thread, made on the thread's first use with
+// flags 7 and 150 dots per inch each way; they live as long as the thread. Null
+// when they cannot be made.
+struct ThreadDefaults {
+  uint32_t flags;
+  int32_t xResolution;
+  int32_t yResolution;
+};
+ThreadDefaults* CurrentThreadDefaults();
+
+// Test hook: after `skip` more successful calls of `service`, its next `count`
+// calls fail (count < 0: every later call) as if the system had refused.
+enum class StorageService {
+  kSharedMemory,   // CreateSharedMemory
+  kMemoryStatus,   // AvailableMemoryBytes reports 0
+  kTempFile,       // CreateTemporaryFile
+  kFileSeek,       // SeekTemporaryFile
+  kFileWrite,      // WriteTemporaryFile
+  kThreadDefaults  // CurrentThreadDefaults
+};
+void ForceStorageFailure(StorageService service, int32_t skip, int32_t count);
+
+// Test hook: ends every forced failure.
+void ClearStorageFailures();
 
 }  // namespace qclr::platform
