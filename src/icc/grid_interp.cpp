@@ -65,9 +65,10 @@ void IccEvalGrid4(const LutTable& table, const uint16_t* in, uint16_t* out) {
 
   // The slices are addressed through the 3-D strides stride[0..2], which are the
   // steps of inputs 3, 2 and 1; the table itself is left untouched.
+  const std::ptrdiff_t sliceStep = params.stride[3];
   uint16_t a[kMaxLutChannels], b[kMaxLutChannels];
-  IccEvalGrid3(in + 1, a, table.grid + static_cast<std::ptrdiff_t>(params.stride[3]) * slice, params);
-  IccEvalGrid3(in + 1, b, table.grid + static_cast<std::ptrdiff_t>(params.stride[3]) * next, params);
+  IccEvalGrid3(in + 1, a, table.grid + sliceStep * slice, params);
+  IccEvalGrid3(in + 1, b, table.grid + sliceStep * next, params);
   for (int32_t k = 0; k < params.outputs; ++k) {
     const double v = static_cast<double>(b[k] - a[k]) * f * (1.0 / 65536.0) + a[k];
     out[k] = ClampChannel(TruncToInt32(v));

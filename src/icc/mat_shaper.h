@@ -17,8 +17,8 @@ inline constexpr uint32_t MATSHAPER_OUTPUT = 0x08;  // XYZ (u1Fixed15) to device
 inline constexpr uint32_t MATSHAPER_JOINED = 0x0C;  // device to device
 inline constexpr uint32_t MATSHAPER_KIND_MASK = 0x0C;
 
-// The matrix of a joined stage differs from the identity by more than this before
-// MATSHAPER_MATRIX is set (lookup tables use 0.0001).
+// A stage's matrix must differ from the identity by more than this in some element
+// before MATSHAPER_MATRIX is set (lookup tables use 0.0001).
 inline constexpr double kMatShaperMatrixTolerance = 0.00001;
 
 // Three curves of one entry count, as private copies.

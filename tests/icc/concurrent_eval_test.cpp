@@ -13,20 +13,13 @@ namespace {
 
 using test::GammaEntries;
 using test::LutPtr;
-using test::MakeGridLut;
 using test::RandomWords;
 
 // Several threads evaluate the same tables and stages at once; each must get what
 // one thread alone gets (and the sanitizer build sees no race).
 TEST(ConcurrentEval, SharedTablesGiveSingleThreadedResults) {
-  const std::vector<uint16_t> noise = RandomWords(33 * 33 * 33 * 3 + 16 * 16 * 16 * 16 * 3, 3);
-  size_t next = 0;
-  const LutPtr lut3 = MakeGridLut(3, 3, 33, [&](const std::vector<int32_t>&, int32_t) {
-    return noise[next++];
-  });
-  const LutPtr lut4 = MakeGridLut(4, 3, 16, [&](const std::vector<int32_t>&, int32_t) {
-    return noise[next++];
-  });
+  const LutPtr lut3 = test::NoisyGrid(3, 3, 33, 1, 0, 0xFFFF);
+  const LutPtr lut4 = test::NoisyGrid(4, 3, 16, 2, 0, 0xFFFF);
   for (LutTable* t : {lut3.get(), lut4.get()}) {
     test::SetInputCurves(t, GammaEntries(256, 1.8));
     test::SetOutputCurves(t, GammaEntries(4096, 0.6));

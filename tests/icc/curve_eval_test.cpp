@@ -63,11 +63,6 @@ TEST(CurveEval, LongCurvesKeepTheirPosition) {
   }
 }
 
-TEST(CurveEval, EmptyCurveIsTheIdentity) {
-  EXPECT_EQ(IccCurveEval(nullptr, 0, 4242), 4242);
-  EXPECT_EQ(IccCurveEval(nullptr, 0, 70000), 65535);
-}
-
 TEST(CurveEval, Linearity) {
   std::vector<uint16_t> bumped = Ramp(256);
   bumped[100] += 1;

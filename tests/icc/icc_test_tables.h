@@ -35,7 +35,8 @@ inline CurvePtr MakeCurve(const std::vector<uint16_t>& entries) {
 inline std::vector<uint16_t> GammaEntries(int32_t count, double gamma) {
   std::vector<uint16_t> e(count);
   for (int32_t i = 0; i < count; ++i) {
-    e[i] = static_cast<uint16_t>(std::floor(std::pow(double(i) / (count - 1), gamma) * 65535 + 0.5));
+    const double v = std::pow(double(i) / (count - 1), gamma);
+    e[i] = static_cast<uint16_t>(std::floor(v * 65535 + 0.5));
   }
   return e;
 }
@@ -59,7 +60,8 @@ inline uint16_t* CopyToHeap(const std::vector<uint16_t>& v) {
 // only, identity matrix, no curves.
 using NodeFunction = std::function<uint16_t(const std::vector<int32_t>& indices, int32_t k)>;
 
-inline LutPtr MakeGridLut(int32_t inputs, int32_t outputs, int32_t points, const NodeFunction& node) {
+inline LutPtr MakeGridLut(int32_t inputs, int32_t outputs, int32_t points,
+                          const NodeFunction& node) {
   LutPtr t(static_cast<LutTable*>(MemCalloc(1, sizeof(LutTable))));
   t->flags = LUT_GRID;
   t->matrix[0] = t->matrix[4] = t->matrix[8] = 65536;
@@ -83,6 +85,22 @@ inline LutPtr MakeGridLut(int32_t inputs, int32_t outputs, int32_t points, const
   }
   t->grid = CopyToHeap(values);
   return t;
+}
+
+// A grid whose nodes rise from 0 to `rampTop` along the sum of the indices, plus
+// pseudo-random noise (noise & noiseMask): ramp 0 and mask 0xFFFF for a wholly
+// random grid, a ramp and a small mask for a smooth one.
+inline LutPtr NoisyGrid(int32_t inputs, int32_t outputs, int32_t points, uint32_t seed,
+                        double rampTop, uint16_t noiseMask) {
+  int32_t values = outputs;
+  for (int32_t i = 0; i < inputs; ++i) values *= points;
+  const std::vector<uint16_t> noise = RandomWords(size_t(values), seed);
+  size_t next = 0;
+  return MakeGridLut(inputs, outputs, points, [&](const std::vector<int32_t>& idx, int32_t) {
+    int32_t sum = 0;
+    for (int32_t v : idx) sum += v;
+    return uint16_t(rampTop * sum / (inputs * (points - 1)) + (noise[next++] & noiseMask));
+  });
 }
 
 // Adds curves of `entries` entries to a table (all channels the same curve).

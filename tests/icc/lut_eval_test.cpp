@@ -75,34 +75,22 @@ LutPtr FourToRgbLut() {
   });
 }
 
-TEST(LutEval, CurvesAroundA3DGrid) {
-  const LutPtr t = RgbToFourLut();
-  test::SetInputCurves(t.get(), kInvert);
-  test::SetOutputCurves(t.get(), kInvert);
-  const std::vector<uint16_t> inputs = RandomWords(3 * 2000, 21);
-  for (size_t p = 0; p < inputs.size(); p += 3) {
-    const uint16_t* x = &inputs[p];
-    uint16_t out[4];
-    IccEvalLut(*t, x, out);
-    for (int k = 0; k < 3; ++k) {
-      ASSERT_NEAR(out[k], 65535 - 65520.0 / 65535 * (65535 - x[k]), 1.0) << p;
-    }
-    ASSERT_NEAR(out[3], 65535 - 65520.0 / 65535 * x[0], 1.0) << p;
-  }
-}
-
-TEST(LutEval, CurvesAroundA4DGrid) {
-  const LutPtr t = FourToRgbLut();
-  test::SetInputCurves(t.get(), kInvert);
-  test::SetOutputCurves(t.get(), kInvert);
-  const std::vector<uint16_t> inputs = RandomWords(4 * 2000, 22);
-  for (size_t p = 0; p < inputs.size(); p += 4) {
-    const uint16_t* x = &inputs[p];
-    uint16_t out[3];
-    IccEvalLut(*t, x, out);
-    for (int k = 0; k < 3; ++k) {
-      const double grid = 2184.0 * 15 / 65535 * ((65535 - x[k]) + (65535 - x[3]));
-      ASSERT_NEAR(out[k], 65535 - grid, 2.0) << p;
+// Inverting input and output curves around a linear grid: out = 65535 - f(65535 - x).
+TEST(LutEval, CurvesAroundTheGrid) {
+  for (const bool four : {false, true}) {
+    const LutPtr t = four ? FourToRgbLut() : RgbToFourLut();
+    test::SetInputCurves(t.get(), kInvert);
+    test::SetOutputCurves(t.get(), kInvert);
+    const std::vector<uint16_t> inputs = RandomWords(4 * 2000, 21);
+    for (size_t p = 0; p < inputs.size(); p += 4) {
+      uint16_t x[4], out[4];
+      for (int i = 0; i < 4; ++i) x[i] = uint16_t(65535 - inputs[p + i]);  // after the curves
+      IccEvalLut(*t, &inputs[p], out);
+      for (int k = 0; k < t->outputChannels; ++k) {
+        const double grid = four ? 2184.0 * 15 / 65535 * (x[k] + x[3])
+                                 : 65520.0 / 65535 * (k < 3 ? x[k] : 65535 - x[0]);
+        ASSERT_NEAR(out[k], 65535 - grid, four ? 2.0 : 1.0) << four << " at " << p;
+      }
     }
   }
 }
