@@ -1,0 +1,133 @@
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "icc/pcs_convert.h"
+
+namespace qclr {
+namespace {
+
+using V = std::vector<uint16_t>;
+
+V ToLab(V xyz) {
+  V lab(3);
+  XYZ16ToLab16(xyz.data(), lab.data());
+  return lab;
+}
+
+V ToXyz(V lab) {
+  V xyz(3);
+  Lab16ToXYZ16(lab.data(), xyz.data());
+  return xyz;
+}
+
+const int32_t kUnitScale[3] = {65536, 65536, 65536};
+const int32_t kNoOffset[3] = {0, 0, 0};
+
+TEST(PcsConvert, XyzToLab) {
+  struct Case {
+    V xyz, lab;
+  };
+  const Case cases[] = {
+      {{0, 0, 0}, {0, 0x8000, 0x8000}},  // neutral black, not a tinted one
+      {{31598, 32768, 27037}, {0xFF00, 0x8000, 0x8000}},  // D50 white
+      {{100, 100, 100}, {1800, 32881, 32510}},  // below 0.008856: the linear segment
+      {{1, 0, 0}, {0, 32800, 32768}},
+      {{14289, 7291, 456}, {35442, 53453, 50663}},  // display red
+      {{0, 32768, 0}, {0xFF00, 0, 65535}},  // a and b clamp
+      {{65535, 65535, 65535}, {0xFF00, 34734, 28499}},  // L stops at 100
+  };
+  for (const Case& c : cases) EXPECT_EQ(ToLab(c.xyz), c.lab) << c.xyz[0] << " " << c.xyz[1];
+}
+
+TEST(PcsConvert, LabToXyz) {
+  struct Case {
+    V lab, xyz;
+  };
+  const Case cases[] = {
+      {{0xFF00, 0x8000, 0x8000}, {31598, 32768, 27037}},  // D50 white
+      {{0x8000, 0x8000, 0x8000}, {5872, 6089, 5024}},
+      {{0x8000, 0xFF00, 0}, {17720, 6089, 47975}},
+      // Plain cubes, no linear segment near black.
+      {{100, 0x8000, 0x8000}, {85, 88, 73}},
+      // L = 0 is black whatever a and b say.
+      {{0, 0x8000, 0x8000}, {0, 0, 0}},
+      {{0, 0, 65535}, {0, 0, 0}},
+      {{0, 65535, 0}, {0, 0, 0}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ToXyz(c.lab), c.xyz) << c.lab[0] << " " << c.lab[1];
+}
+
+// Where X, Y and Z all stay above 0.008856 (below it only the way to Lab has a
+// linear segment), Lab survives the trip through 15-bit XYZ to within a few units:
+// one XYZ step moves f by up to 0.0001 in the darkest colours here, which a and b
+// magnify by 500 x 256 and 200 x 256.
+TEST(PcsConvert, LabRoundTrip) {
+  for (int l = 0x4000; l <= 0xFF00; l += 0x0B00) {
+    for (int a = 0x6800; a <= 0x9800; a += 0x0400) {
+      for (int b = 0x6800; b <= 0x9800; b += 0x0400) {
+        const V lab = {uint16_t(l), uint16_t(a), uint16_t(b)};
+        const V back = ToLab(ToXyz(lab));
+        ASSERT_NEAR(back[0], lab[0], 2) << l << " " << a << " " << b;
+        ASSERT_NEAR(back[1], lab[1], 8) << l << " " << a << " " << b;
+        ASSERT_NEAR(back[2], lab[2], 8) << l << " " << a << " " << b;
+      }
+    }
+  }
+}
+
+TEST(PcsConvert, XyzScale) {
+  struct Case {
+    uint16_t in;
+    int32_t scale, offset;
+    uint16_t out;
+  };
+  const Case cases[] = {
+      {12345, 65536, 0, 12345},      // identity
+      {30000, 32768, 0, 15000},      // x 0.5
+      {12345, 65536, 1000, 12845},   // offset in 16.16 units, halved with the sum
+      {40000, 131072, 0, 65535},     // x 2 overflows: clamped high
+      {1000, 65536, -100000, 0},     // a negative sum clamps to 0
+      {65535, -65536, 0, 0},         // a negative scale too
+  };
+  for (const Case& c : cases) {
+    const uint16_t in[3] = {c.in, c.in, c.in};
+    const int32_t scale[3] = {c.scale, c.scale, c.scale};
+    const int32_t offset[3] = {c.offset, c.offset, c.offset};
+    uint16_t out[3];
+    StageXYZScale(in, out, scale, offset);
+    for (uint16_t v : out) EXPECT_EQ(v, c.out) << c.in << " " << c.scale << " " << c.offset;
+  }
+}
+
+// The composite stages chain the conversions; with a unit scale they reduce to
+// the conversions alone, and every stage may work in place.
+TEST(PcsConvert, StagesChainTheConversions) {
+  const V xyz = {20000, 21000, 15000}, lab = {40000, 30000, 36000};
+  struct Case {
+    IccStageFunction stage;
+    V in, expected;
+  };
+  const Case cases[] = {
+      {StageXYZScale, xyz, xyz},
+      {StageXYZToLab, xyz, ToLab(xyz)},
+      {StageLabToXYZ, lab, ToXyz(lab)},
+      {StageLabToLab, lab, ToLab(ToXyz(lab))},
+  };
+  for (const Case& c : cases) {
+    V out(3);
+    c.stage(c.in.data(), out.data(), kUnitScale, kNoOffset);
+    EXPECT_EQ(out, c.expected);
+    V inPlace = c.in;
+    c.stage(inPlace.data(), inPlace.data(), kUnitScale, kNoOffset);
+    EXPECT_EQ(inPlace, c.expected);
+  }
+  // The scaling sits between the two conversions: halving Y darkens the colour.
+  const int32_t halfY[3] = {65536, 32768, 65536};
+  V out(3);
+  StageLabToLab(lab.data(), out.data(), halfY, kNoOffset);
+  EXPECT_LT(out[0], lab[0] - 5000);
+}
+
+}  // namespace
+}  // namespace qclr
