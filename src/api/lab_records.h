@@ -17,15 +17,15 @@ namespace qclr {
 
 // Lab bytes to RGB bytes.
 struct LabDecodeTable {
-  float lOffsetFixed;  // whole number: nearest((lOffset - 4080 / lRange) x 65536)
-  double lScale;       // whole number: nearest(lRange x 4096 / 29580 x 65536)
-  double aScale;       // whole number: nearest(aRange x 4096 / 127500 x 65536)
-  double bScale;       // whole number: nearest(bRange x 4096 / 51000 x 65536)
+  float lOffsetFixed;             // whole number: nearest((lOffset - 4080 / lRange) x 65536)
+  double lScale;                  // whole number: nearest(lRange x 4096 / 29580 x 65536)
+  double aScale;                  // whole number: nearest(aRange x 4096 / 127500 x 65536)
+  double bScale;                  // whole number: nearest(bRange x 4096 / 51000 x 65536)
   double whiteX, whiteY, whiteZ;  // reference white, Y scaled to 100
   double matrix[9];               // XYZ to linear RGB; rows R, G, B; columns X, Y, Z
   int32_t lOffset, lRange, aOffset, aRange, bOffset, bRange;  // the byte encoding
-  int32_t fixedMatrix[9];  // 16.16: matrix with columns X and Z scaled by whiteX/whiteY
-                           // and whiteZ/whiteY
+  int32_t fixedMatrix[9];   // 16.16: matrix with columns X and Z scaled by whiteX/whiteY
+                            // and whiteZ/whiteY
   int32_t thresholds[255];  // 4.28 linear light halfway between output codes i, i + 1
 };
 
