@@ -67,9 +67,11 @@ void SetDefaultLabDecodeParameters(LabDecodeTable& decode);
 
 // Computes the derived fields (lOffsetFixed, the three scales, fixedMatrix,
 // thresholds) from the white point, matrix and encoding already in the record.
-// gammaHundredths is the transfer exponent in hundredths (45 gives 1 / 0.45).
+// gammaHundredths is the transfer exponent in hundredths, positive (handles use 45,
+// which gives 1 / 0.45).
 // A zero lRange leaves out the 4080 / lRange term of lOffsetFixed; lScale is then
-// 0 anyway, so every pixel decodes as L* = -16 (black).
+// 0 anyway, so every pixel decodes with L* = -16. Zero a or b ranges give zero
+// scales (no chroma).
 void BuildLabDecode(LabDecodeTable& record, int32_t gammaHundredths);
 
 // Computes the channel tables, cubeRoot, the scales, limits and lOffsetFixed from

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include "api/lab_records.h"
 #include "handle/fixed_point_lab.h"
 #include "qclr/qclr.h"
+#include "support/lab_test_records.h"
 #include "support/test_buffers.h"
 
 namespace qclr {
@@ -18,26 +19,10 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-LabOptions Encoding(int32_t lOffset, int32_t lRange, int32_t aOffset, int32_t aRange,
-                    int32_t bOffset, int32_t bRange) {
-  return {static_cast<uint32_t>(sizeof(LabOptions)), 0, lOffset, lRange, aOffset, aRange,
-          bOffset, bRange};
-}
-
-const LabOptions kDefault = Encoding(0, 100, 128, 170, 96, 200);
-
-struct Records {
-  std::unique_ptr<LabDecodeTable> decode = std::make_unique<LabDecodeTable>();
-  std::unique_ptr<LabEncodeTable> encode = std::make_unique<LabEncodeTable>();
-};
-
-Records Build(const LabOptions& options) {
-  Records r;
-  SetLabParametersFromOptions(*r.decode, *r.encode, options);
-  BuildLabDecode(*r.decode, 45);
-  BuildLabEncode(*r.encode, 45);
-  return r;
-}
+using test::kDefaultLabEncoding;
+using test::LabEncoding;
+using Records = test::LabRecords;
+constexpr auto& Build = test::BuildLabRecords;
 
 Bytes ToLab(const Bytes& rgb, const LabEncodeTable& t, int32_t order = 1) {
   Bytes lab(rgb.size());
@@ -56,13 +41,13 @@ Bytes FromLab(const Bytes& lab, const LabDecodeTable& t, int32_t order = 1) {
 }
 
 TEST(FixedPointLab, EncoderWhiteBlackAndGreys) {
-  const Records r = Build(kDefault);
+  const Records r = Build(kDefaultLabEncoding);
   EXPECT_EQ(ToLab({255, 255, 255}, *r.encode), (Bytes{255, 128, 96}));
   EXPECT_EQ(ToLab({0, 0, 0}, *r.encode), (Bytes{0, 128, 96}));
 
   // White takes the v >= 1.0 branch under any encoding: L from the scale and
   // offset alone, a and b at their offsets.
-  const Records other = Build(Encoding(10, 120, 100, 200, 140, 180));
+  const Records other = Build(LabEncoding(10, 120, 100, 200, 140, 180));
   const LabEncodeTable& t = *other.encode;
   const int32_t whiteL = std::min((t.lScaleFixed + t.lOffsetFixed + 32768) >> 16, 255);
   EXPECT_EQ(ToLab({255, 255, 255}, t), (Bytes{static_cast<uint8_t>(whiteL), 100, 140}));
@@ -81,7 +66,7 @@ TEST(FixedPointLab, EncoderWhiteBlackAndGreys) {
 // The interpolated cube root against the true companding function, over the whole
 // 16.16 input range, including the last segment that ends at 1.0 itself.
 TEST(FixedPointLab, CompandingFollowsTheCubeRoot) {
-  const Records r = Build(kDefault);
+  const Records r = Build(kDefaultLabEncoding);
   const uint16_t* table = r.encode->cubeRoot;
   int32_t previous = 0;
   for (int32_t v = 0; v <= 65536; ++v) {
@@ -151,9 +136,9 @@ TEST(FixedPointLab, ChromaLimiting) {
 // greens no shrinking reaches the a limits, so b is not shrunk on their account;
 // a lands at byte 0 and L and b come out as under the default encoding.
 TEST(FixedPointLab, EncoderWithLimitsAwayFromZero) {
-  const Records r = Build(Encoding(0, 100, -10, 170, 96, 200));
+  const Records r = Build(LabEncoding(0, 100, -10, 170, 96, 200));
   ASSERT_GT(r.encode->aMin, 0);
-  const Records reference = Build(kDefault);
+  const Records reference = Build(kDefaultLabEncoding);
   const Bytes colours = {0,   0,   0,   30,  30,  30,  128, 128, 128, 255, 255, 255,
                          100, 160, 100, 40,  200, 90,  90,  140, 200, 0,   255, 0};
   const Bytes lab = ToLab(colours, *r.encode);
@@ -166,7 +151,7 @@ TEST(FixedPointLab, EncoderWithLimitsAwayFromZero) {
 }
 
 TEST(FixedPointLab, DecoderDocumentedValues) {
-  const Records r = Build(kDefault);
+  const Records r = Build(kDefaultLabEncoding);
   EXPECT_EQ(FromLab({255, 128, 96}, *r.decode), (Bytes{255, 255, 255}));
   EXPECT_EQ(FromLab({0, 128, 96}, *r.decode), (Bytes{0, 0, 0}));
   // Neutral Lab decodes to greys that brighten with L.
@@ -189,7 +174,7 @@ TEST(FixedPointLab, DecoderDocumentedValues) {
 // With L ranging to 200, f(X/Xn) of a bright red passes 2.0, where the cube of
 // a 4.28 value no longer fits 32 bits: it must still count as beyond white.
 TEST(FixedPointLab, DecoderBeyondTwiceWhite) {
-  const Records r = Build(Encoding(0, 200, 128, 170, 96, 200));
+  const Records r = Build(LabEncoding(0, 200, 128, 170, 96, 200));
   EXPECT_EQ(FromLab({255, 255, 96}, *r.decode), (Bytes{255, 255, 255}));
   EXPECT_EQ(FromLab({255, 128, 96}, *r.decode), (Bytes{255, 255, 255}));
 }
@@ -198,7 +183,7 @@ TEST(FixedPointLab, DecoderBeyondTwiceWhite) {
 // colours whose chroma fits the default encoding (channels near 0 are left out:
 // there the transfer curve magnifies one Lab step into many RGB levels).
 TEST(FixedPointLab, RoundTrip) {
-  const Records r = Build(kDefault);
+  const Records r = Build(kDefaultLabEncoding);
   int compared = 0;
   for (int red = 64; red < 256; red += 16) {
     for (int green = 64; green < 256; green += 16) {
@@ -220,39 +205,30 @@ TEST(FixedPointLab, RoundTrip) {
 // Kernels skip source padding, never write destination padding, and give what the
 // row function gives on each row.
 TEST(FixedPointLab, KernelsFollowTheRowGeometry) {
-  constexpr int32_t kInAligns[5] = {4, 0, 3, 8, 1};
-  const Records r = Build(kDefault);
+  const Records r = Build(kDefaultLabEncoding);
+  const int32_t height = 3;
   for (int32_t width : {1, 2, 3, 5, 7, 17, 33}) {
-    for (int32_t align : {0, 1, 2, 4, 8}) {
+    const ptrdiff_t rowBytes = 3 * ptrdiff_t{width};
+    const Bytes packed = test::RandomBytes(static_cast<size_t>(rowBytes * height), width);
+    for (auto [inAlign, outAlign] : {std::pair{4, 0}, {0, 1}, {3, 2}, {8, 4}, {1, 8}, {5, 3}}) {
+      test::PaddedImage src(rowBytes, height, inAlign);
+      src.SetRows(packed);
       for (int32_t order : {0, 1}) {
-        const int32_t height = 3;
-        const ptrdiff_t rowBytes = 3 * ptrdiff_t{width};
-        const Bytes packed =
-            test::RandomBytes(static_cast<size_t>(rowBytes * height), static_cast<uint32_t>(width));
-        const int32_t inAlign = kInAligns[align % 5];
-        test::PaddedImage src(rowBytes, height, inAlign);
-        src.SetRows(packed);
-        for (int direction = 0; direction < 2; ++direction) {
-          test::PaddedImage dst(rowBytes, height, align);
-          Bytes expected(packed.size());
-          for (int32_t y = 0; y < height; ++y) {
-            const uint8_t* in = &packed[static_cast<size_t>(y * rowBytes)];
-            uint8_t* out = &expected[static_cast<size_t>(y * rowBytes)];
-            if (direction == 0) {
-              LabToRgbFixedRow(in, out, width, *r.decode, order);
-            } else {
-              RgbToLabFixedRow(in, out, width, *r.encode, order);
-            }
-          }
-          const int32_t status = direction == 0
-                                     ? LabToRgbFixed(src.data(), dst.data(), width, height, inAlign,
-                                                     align, *r.decode, order)
-                                     : RgbToLabFixed(src.data(), dst.data(), width, height, inAlign,
-                                                     align, *r.encode, order);
-          EXPECT_EQ(status, CLR_OK);
-          ASSERT_EQ(dst.Rows(), expected) << width << " " << align << " " << direction;
-          ASSERT_TRUE(dst.PaddingIntact()) << width << " " << align << " " << direction;
+        test::PaddedImage toRgb(rowBytes, height, outAlign), toLab(rowBytes, height, outAlign);
+        EXPECT_EQ(LabToRgbFixed(src.data(), toRgb.data(), width, height, inAlign, outAlign,
+                                *r.decode, order),
+                  CLR_OK);
+        EXPECT_EQ(RgbToLabFixed(src.data(), toLab.data(), width, height, inAlign, outAlign,
+                                *r.encode, order),
+                  CLR_OK);
+        Bytes rgb(packed.size()), lab(packed.size());
+        for (ptrdiff_t y = 0; y < height; ++y) {
+          LabToRgbFixedRow(&packed[y * rowBytes], &rgb[y * rowBytes], width, *r.decode, order);
+          RgbToLabFixedRow(&packed[y * rowBytes], &lab[y * rowBytes], width, *r.encode, order);
         }
+        ASSERT_EQ(toRgb.Rows(), rgb) << width << " " << outAlign;
+        ASSERT_EQ(toLab.Rows(), lab) << width << " " << outAlign;
+        ASSERT_TRUE(toRgb.PaddingIntact() && toLab.PaddingIntact()) << width << " " << outAlign;
       }
     }
   }
@@ -262,7 +238,7 @@ TEST(FixedPointLab, KernelsFollowTheRowGeometry) {
 // all give the same bytes, at the end of the range they point to.
 TEST(FixedPointLab, ExtremeEncodingsSaturate) {
   const Bytes rgb = test::RandomBytes(3 * 200, 17);
-  const Records base = Build(kDefault);
+  const Records base = Build(kDefaultLabEncoding);
   const Bytes baseLab = ToLab(rgb, *base.encode);
   struct Case {
     int32_t aOffset, bOffset;
@@ -270,7 +246,7 @@ TEST(FixedPointLab, ExtremeEncodingsSaturate) {
   };
   for (const Case& c : {Case{INT32_MAX, INT32_MIN, 255, 0}, Case{INT32_MIN, INT32_MAX, 0, 255},
                         Case{40000, -40000, 255, 0}}) {
-    const Records r = Build(Encoding(0, 100, c.aOffset, 170, c.bOffset, 200));
+    const Records r = Build(LabEncoding(0, 100, c.aOffset, 170, c.bOffset, 200));
     const Bytes lab = ToLab(rgb, *r.encode);
     for (size_t i = 0; i < lab.size(); i += 3) {
       ASSERT_EQ(lab[i], baseLab[i]) << i;
@@ -281,10 +257,10 @@ TEST(FixedPointLab, ExtremeEncodingsSaturate) {
 
   // A huge negative a offset saturates X/Xn at 1.0; so does a merely large one.
   const Bytes lab = test::RandomBytes(3 * 200, 23);
-  const Records far = Build(Encoding(0, 100, INT32_MIN, 170, INT32_MAX, 200));
-  const Records near = Build(Encoding(0, 100, -100000, 170, 100000, 200));
+  const Records far = Build(LabEncoding(0, 100, INT32_MIN, 170, INT32_MAX, 200));
+  const Records near = Build(LabEncoding(0, 100, -100000, 170, 100000, 200));
   EXPECT_EQ(FromLab(lab, *far.decode), FromLab(lab, *near.decode));
-  const Records bright = Build(Encoding(INT32_MIN, 100, 128, 170, 96, 200));
+  const Records bright = Build(LabEncoding(INT32_MIN, 100, 128, 170, 96, 200));
   EXPECT_EQ(FromLab({0, 128, 96}, *bright.decode), (Bytes{255, 255, 255}));
 }
 
