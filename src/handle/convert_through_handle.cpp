@@ -9,6 +9,9 @@
 #include "direct/ink_kernels.h"
 #include "direct/kernel_table.h"
 #include "direct/same_space_copy.h"
+#include "handle/described_yuv.h"
+#include "handle/emulation_lookup.h"
+#include "handle/fixed_point_lab.h"
 #include "handle/ycck_conversion.h"
 #include "qclr/qclr.h"
 
@@ -37,6 +40,9 @@ int32_t ConvertBuiltin(const ClrHandle& h, const uint8_t* src, uint8_t* dst, int
       case CSP_CMYK:
         return RgbToCmyk(src, dst, width, height, inAlign, outAlign, BlackParam(h), order);
       case CSP_YCCK: return RgbToYcck(&h, src, dst, width, height, inAlign, outAlign, order);
+      case CSP_LAB:
+        if (h.labEncode == nullptr) break;
+        return RgbToLabFixed(src, dst, width, height, inAlign, outAlign, *h.labEncode, order);
       default: break;
     }
     const SpaceKernels* kernels = DirectKernels(h.dstSpace);
@@ -47,10 +53,33 @@ int32_t ConvertBuiltin(const ClrHandle& h, const uint8_t* src, uint8_t* dst, int
     case CSP_CMYK:
       return CmykToRgb(src, dst, width, height, inAlign, outAlign, BlackParam(h), order);
     case CSP_YCCK: return YcckToRgb(&h, src, dst, width, height, inAlign, outAlign, order);
+    case CSP_LAB:
+      if (h.labDecode == nullptr) break;
+      return LabToRgbFixed(src, dst, width, height, inAlign, outAlign, *h.labDecode, order);
+    case CSP_YUV:
+      if (h.yuvLayout == nullptr) break;
+      return DescribedYuvToRgb(*h.yuvLayout, src, dst, width, height, inAlign, outAlign, order);
     default: break;
   }
   const SpaceKernels* kernels = DirectKernels(h.srcSpace);
   return kernels->decoder(src, dst, width, height, inAlign, outAlign, order);
+}
+
+// An emulation table: CMYK to RGB, RGB to Lab or Lab to RGB. Pairs without a
+// lookup, or a handle without its table, cannot use this method.
+int32_t ConvertByTable(const ClrHandle& h, const uint8_t* table, const uint8_t* src, uint8_t* dst,
+                       int32_t width, int32_t height, int32_t inAlign, int32_t outAlign) {
+  if (table == nullptr) return CLR_ERR_METHOD;
+  if (h.srcSpace == CSP_CMYK && IsRgbSide(h.dstSpace)) {
+    EmuCmykToRgb(src, table, width, height, inAlign, outAlign, dst, h.dstSpace == CSP_RGB ? 1 : 0);
+  } else if (IsRgbSide(h.srcSpace) && h.dstSpace == CSP_LAB) {
+    EmuRgbToLab(src, table, width, height, inAlign, outAlign, dst, h.srcSpace == CSP_RGB ? 1 : 0);
+  } else if (h.srcSpace == CSP_LAB && IsRgbSide(h.dstSpace)) {
+    EmuLabToRgb(src, table, width, height, inAlign, outAlign, dst, h.dstSpace == CSP_RGB ? 1 : 0);
+  } else {
+    return CLR_ERR_METHOD;
+  }
+  return CLR_OK;
 }
 
 }  // namespace
@@ -85,6 +114,10 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrConvert(ClrHandle* handle, const uint
   switch (h.method) {
     case METHOD_BUILTIN:
       return ConvertBuiltin(h, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
+    case METHOD_BUILTIN_TABLES:
+      return ConvertByTable(h, h.builtinTable, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
+    case METHOD_CUSTOM_TABLES:
+      return ConvertByTable(h, h.customTable, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
     default:
       return CLR_ERR_METHOD;
   }
