@@ -4,8 +4,13 @@
 // RGB profile, so a colour converts through either profile alike. A2B0 samples
 // CMY -> RGB -> linear RGB -> XYZ (D50) -> Lab on a 16-point grid; B2A0 samples
 // the inverse on a 16-point Lab grid, clipping linear RGB to 0..1 for colours the
-// display cannot show. Both tables are 16-bit with identity curves (256 input and
-// 4096 output entries).
+// display cannot show. Both tables are 16-bit with 256 input and 4096 output
+// entries per curve, the curves the identity except B2A0's output curves.
+// B2A0's grid holds linear RGB, which is smooth across the Lab grid, from -1/3 to
+// 4/3 as (3v + 1) / 5: nodes just outside the gamut keep their unclipped values,
+// so colours inside it next to them still interpolate accurately. Its output
+// curves clip to 0..1, apply the display's tone curve and invert to CMY; the
+// clip points, 0.2 and 0.8, fall on entries 819 and 3276.
 #include "colour_science.h"
 #include "icc/icc_signatures.h"
 #include "profiles.h"
@@ -14,6 +19,8 @@ namespace qclr::resources {
 namespace {
 
 constexpr int kPoints = 16;
+
+constexpr double kHeadroom = 1.0 / 3.0;
 
 LutData EmptyLut() {
   LutData lut;
@@ -25,6 +32,7 @@ LutData EmptyLut() {
   lut.grid.reserve(kPoints * kPoints * kPoints * 3);
   return lut;
 }
+
 
 // Node k of the grid stands for the 16-bit input value k * 65535 / 15.
 double NodeValue(int k) { return k * 65535.0 / (kPoints - 1); }
@@ -52,8 +60,14 @@ Bytes MakeCmyProfile() {
       for (int b = 0; b < kPoints; ++b) {
         const double encoded[3] = {NodeValue(l), NodeValue(a), NodeValue(b)};
         const Vec3 linear = toRgb * LabToXyz(DecodeLab16(encoded));
-        for (int i = 0; i < 3; ++i) inverse.grid.push_back(ToUnit16(1.0 - DisplayEncode(linear[i])));
+        for (int i = 0; i < 3; ++i) inverse.grid.push_back(ToUnit16((linear[i] + kHeadroom) / (1.0 + 2.0 * kHeadroom)));
       }
+  for (auto& curve : inverse.outputCurves) {
+    for (size_t i = 0; i < curve.size(); ++i) {
+      const double linear = (i / 4095.0) * (1.0 + 2.0 * kHeadroom) - kHeadroom;
+      curve[i] = ToUnit16(1.0 - DisplayEncode(linear));  // DisplayEncode clips to 0..1
+    }
+  }
 
   const double white[3] = {kD50[0], kD50[1], kD50[2]};
   ProfileWriter w;

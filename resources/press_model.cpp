@@ -8,14 +8,13 @@ namespace {
 
 constexpr double kFlare = 0.01;
 constexpr double kDotGain = 0.6;
-constexpr double kInkLimit = 3.0;     // nominal coverage, 300 %
 // Weights of the fit's residuals. A colour out of gamut gives up chroma before
 // lightness and lightness before hue.
 constexpr double kLightnessWeight = 1.0;
 constexpr double kChromaWeight = 0.5;
 constexpr double kHueWeight = 2.0;
 constexpr double kBlackWeight = 1.0;  // pull towards the black rule, per unit of coverage
-constexpr double kLimitWeight = 100.0;
+constexpr double kLimitWeight = 1000.0;
 
 double Clamp(double v, double lo, double hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
@@ -101,8 +100,7 @@ void PressModel::Residuals(const double a[4], const Target& target, double r[5])
   r[1] = kChromaWeight * (da * target.hue[0] + db * target.hue[1]) + (target.chromatic ? 0.0 : da);
   r[2] = kHueWeight * (db * target.hue[0] - da * target.hue[1]) + (target.chromatic ? 0.0 : db);
   r[3] = kBlackWeight * (a[3] - target.blackRule);
-  double total = 0.0;
-  for (int ink = 0; ink < 4; ++ink) total += RemoveDotGain(a[ink]);
+  const double total = InkTotal(a);
   r[4] = total > kInkLimit ? kLimitWeight * (total - kInkLimit) : 0.0;
 }
 
@@ -147,7 +145,7 @@ void PressModel::Fit(const Target& target, bool blackFree, double a[4]) const {
     // Coverages held at a bound that the gradient pushes outwards stay there.
     int free[4], n = 0;
     for (int k = 0; k < (blackFree ? 4 : 3); ++k) {
-      const bool held = (a[k] <= 0.0 && gradient[k] > 0.0) || (a[k] >= 1.0 && gradient[k] < 0.0);
+      const bool held = (a[k] <= target.low && gradient[k] > 0.0) || (a[k] >= target.high && gradient[k] < 0.0);
       if (!held) free[n++] = k;
     }
     if (n == 0) break;
@@ -165,7 +163,7 @@ void PressModel::Fit(const Target& target, bool blackFree, double a[4]) const {
         continue;
       }
       double trial[4] = {a[0], a[1], a[2], a[3]};
-      for (int i = 0; i < n; ++i) trial[free[i]] = Clamp(trial[free[i]] + step[i], 0.0, 1.0);
+      for (int i = 0; i < n; ++i) trial[free[i]] = Clamp(trial[free[i]] + step[i], target.low, target.high);
       double rt[5];
       Residuals(trial, target, rt);
       const double trialCost = Cost(rt);
@@ -185,9 +183,17 @@ void PressModel::Fit(const Target& target, bool blackFree, double a[4]) const {
   }
 }
 
-void PressModel::Separate(const Vec3& lab, double a[4]) const {
+double PressModel::InkTotal(const double a[4]) {
+  double total = 0.0;
+  for (int ink = 0; ink < 4; ++ink) total += RemoveDotGain(a[ink]);
+  return total;
+}
+
+double PressModel::Separate(const Vec3& lab, double low, double high, double a[4]) const {
   Target target;
   target.lab = lab;
+  target.low = low;
+  target.high = high;
   target.blackRule = BlackRule(lab);
   const double chroma = std::sqrt(lab[1] * lab[1] + lab[2] * lab[2]);
   target.chromatic = chroma > 1e-6;
@@ -197,6 +203,9 @@ void PressModel::Separate(const Vec3& lab, double a[4]) const {
   InitialGuess(target, a);
   Fit(target, false, a);
   Fit(target, true, a);
+  const Vec3 printed = Lab(a);
+  const double dl = printed[0] - lab[0], da = printed[1] - lab[1], db = printed[2] - lab[2];
+  return std::sqrt(dl * dl + da * da + db * db);
 }
 
 }  // namespace qclr::resources

@@ -40,8 +40,15 @@ class PressModel {
   // The paper's XYZ against D50: the media white point.
   Vec3 PaperXyz() const { return paperXyz_; }
 
-  // The effective coverages that print `lab` (gamut mapped).
-  void Separate(const Vec3& lab, double a[4]) const;
+  // Fits effective coverages a[4] within low..high to `lab`; returns the CIE 1976
+  // difference left. With 0..1 this is the separation of a printable colour or
+  // the gamut mapping of another; a wider range extends the model past the
+  // physical coverages (see press_profile.cpp).
+  double Separate(const Vec3& lab, double low, double high, double a[4]) const;
+
+  // Total nominal coverage of effective coverages a[4], each clamped to 0..1.
+  static double InkTotal(const double a[4]);
+  static constexpr double kInkLimit = 3.0;  // 300 %
 
   static double DotGain(double nominal);
   static double RemoveDotGain(double effective);
@@ -53,6 +60,7 @@ class PressModel {
     double blackRule;
     bool chromatic;
     double hue[2];  // unit vector of the target's hue in the a, b plane
+    double low, high;  // bounds of the coverages
   };
   double BlackRule(const Vec3& lab) const;
   // Residuals of the fit: lightness, chroma and hue differences (weighted), the
