@@ -1,0 +1,75 @@
+// ICC version 2 profiles opened from memory, from a file or from the library's
+// built-in "ICM" resources. Opening keeps the header fields, the tag directory and
+// a private copy of the whole profile; tags are read from that copy on demand
+// (icc_tag_readers.h), every read bounded by the profile's size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "icc/icc_byte_reader.h"
+
+namespace qclr {
+
+struct IccTagEntry {
+  uint32_t signature;
+  uint32_t offset;  // from the start of the profile
+  uint32_t size;
+};
+
+inline constexpr size_t kIccHeaderSize = 128;
+inline constexpr size_t kIccFileNameSize = 260;
+
+struct IccProfile {
+  uint32_t deviceClass;
+  uint32_t colorSpace;
+  uint32_t connectionSpace;
+  uint32_t renderingIntent;
+  double illuminant[3];  // X, Y, Z of the header
+  int32_t tagCount;
+  IccTagEntry* tags;  // tagCount entries in directory order
+  char fileName[kIccFileNameSize];  // a file profile's path, cut to 259 characters
+  int32_t fromMemory;  // 1 opened from memory or a resource, 0 from a file
+  uint8_t* data;       // the whole profile (owned)
+  size_t size;
+};
+
+// Opens a profile from `size` bytes at `data`, which are copied; the caller's
+// block is not referenced afterwards. Null when the block is too short for the
+// header and the tag directory, the signature at offset 36 is not 'acsp', or
+// memory runs out.
+IccProfile* IccOpenProfileFromMem(const void* data, size_t size);
+
+// Opens the profile file at `path`. The file is read whole and closed at once.
+// Null on the same conditions as from memory, or when the file cannot be read.
+IccProfile* IccOpenProfileFromFile(const char* path);
+
+// Opens the built-in profile that serves `format` (a PixelFormat word): 0x40019
+// and 0x40419 the display RGB profile, 0x50019 CMY, 0x60021 CMYK, 0xA0019 Lab.
+// Null for any other format, or on failure; `systemError` (may be null) receives
+// the platform's error number when the resource cannot be found, 0 otherwise.
+IccProfile* IccOpenBuiltinProfile(uint32_t format, int32_t* systemError);
+
+// The "ICM" resource id of the built-in profile for `format`, or 0 when none.
+int32_t IccBuiltinProfileId(uint32_t format);
+
+// Frees the profile and everything it holds: 1, or 0 for null.
+int32_t IccCloseProfile(IccProfile* profile);
+
+// Header fields as stored.
+uint32_t IccGetColorSpace(const IccProfile* profile);
+uint32_t IccGetConnectionSpace(const IccProfile* profile);
+uint32_t IccGetDeviceClass(const IccProfile* profile);
+uint32_t IccGetRenderingIntent(const IccProfile* profile);
+void IccGetIlluminant(const IccProfile* profile, double xyz[3]);
+
+// Whether the directory names `signature`.
+bool IccIsTag(const IccProfile* profile, uint32_t signature);
+
+// For the tag readers: finds the first directory entry of `signature` and reads
+// the tag's type signature; `reader` is left just behind the 8-byte tag head.
+// False when the tag is absent, its extent lies outside the profile, or its head
+// does not fit.
+bool IccOpenTag(const IccProfile* profile, uint32_t signature, IccByteReader* reader, uint32_t* type);
+
+}  // namespace qclr

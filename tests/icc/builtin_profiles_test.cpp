@@ -1,0 +1,271 @@
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "icc/icc_signatures.h"
+#include "icc/icc_tag_readers.h"
+#include "icc/lut_reference.h"
+#include "platform/platform.h"
+#include "support/test_buffers.h"
+
+namespace qclr {
+namespace {
+
+struct Closer {
+  void operator()(IccProfile* p) const { IccCloseProfile(p); }
+  void operator()(LutTable* t) const { FreeLutTable(t); }
+  void operator()(GammaCurve* c) const { FreeGammaCurve(c); }
+};
+using ProfilePtr = std::unique_ptr<IccProfile, Closer>;
+using TablePtr = std::unique_ptr<LutTable, Closer>;
+using CurvePtr = std::unique_ptr<GammaCurve, Closer>;
+
+ProfilePtr OpenBuiltin(uint32_t format) {
+  int32_t error = -1;
+  ProfilePtr p(IccOpenBuiltinProfile(format, &error));
+  EXPECT_EQ(error, 0) << std::hex << format;
+  return p;
+}
+
+uint32_t BigEndianAt(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// Lab from the 16-bit connection-space encoding.
+void DecodeLab(const std::vector<double>& v, double lab[3]) {
+  lab[0] = v[0] / 652.8;
+  lab[1] = v[1] / 256.0 - 128.0;
+  lab[2] = v[2] / 256.0 - 128.0;
+}
+
+// The value below which the fraction `q` of `values` lies.
+double Percentile(std::vector<double> values, double q) {
+  std::sort(values.begin(), values.end());
+  return values[static_cast<size_t>(q * (values.size() - 1))];
+}
+
+double DeltaE(const double a[3], const double b[3]) {
+  return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
+}
+
+TEST(BuiltinProfiles, AreValidProfilesOfTheirKind) {
+  struct Case {
+    uint32_t format;
+    int32_t id;
+    uint32_t deviceClass, colorSpace, connectionSpace;
+    std::vector<uint32_t> tags;
+  };
+  const Case cases[] = {
+      {0x40019, 105, kIccClassDisplay, kIccSpaceRgb, kIccSpaceXyz,
+       {kIccTagRedColorant, kIccTagGreenColorant, kIccTagBlueColorant, kIccTagRedCurve, kIccTagGreenCurve,
+        kIccTagBlueCurve}},
+      {0x40419, 105, kIccClassDisplay, kIccSpaceRgb, kIccSpaceXyz, {kIccTagRedColorant}},
+      {0x50019, 110, kIccClassColorSpace, kIccSpaceCmy, kIccSpaceLab, {kIccTagAToB0, kIccTagBToA0}},
+      {0x60021, 107, kIccClassOutput, kIccSpaceCmyk, kIccSpaceLab, {kIccTagAToB0, kIccTagBToA0}},
+      {0xA0019, 106, kIccClassColorSpace, kIccSpaceLab, kIccSpaceLab, {kIccTagAToB0, kIccTagBToA0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    EXPECT_EQ(IccBuiltinProfileId(c.format), c.id);
+    const ProfilePtr p = OpenBuiltin(c.format);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(IccGetDeviceClass(p.get()), c.deviceClass);
+    EXPECT_EQ(IccGetColorSpace(p.get()), c.colorSpace);
+    EXPECT_EQ(IccGetConnectionSpace(p.get()), c.connectionSpace);
+    EXPECT_EQ(IccGetRenderingIntent(p.get()), 0u);
+    double illuminant[3];
+    IccGetIlluminant(p.get(), illuminant);
+    EXPECT_EQ(illuminant[0], 0.964202880859375);
+    EXPECT_EQ(illuminant[1], 1.0);
+    EXPECT_EQ(illuminant[2], 0.8249053955078125);
+    for (uint32_t tag : c.tags) EXPECT_TRUE(IccIsTag(p.get(), tag)) << std::hex << tag;
+    for (uint32_t tag : {kIccTagDescription, kIccTagCopyright, kIccTagMediaWhite}) {
+      EXPECT_TRUE(IccIsTag(p.get(), tag)) << std::hex << tag;
+    }
+    // The stored size is the resource's, the version 2, and every tag lies
+    // 4-byte aligned inside the profile.
+    EXPECT_EQ(BigEndianAt(p->data), p->size);
+    EXPECT_EQ(p->data[8], 2);
+    EXPECT_EQ(p->size % 4, 0u);
+    for (int32_t i = 0; i < p->tagCount; ++i) {
+      EXPECT_EQ(p->tags[i].offset % 4, 0u);
+      EXPECT_GE(p->tags[i].offset, 132u + 12u * p->tagCount);
+      EXPECT_LE(uint64_t{p->tags[i].offset} + p->tags[i].size, p->size);
+    }
+  }
+  int32_t error = -1;
+  EXPECT_EQ(IccOpenBuiltinProfile(0x4001A, &error), nullptr);
+  EXPECT_EQ(error, 0);
+  EXPECT_EQ(IccBuiltinProfileId(0x60022), 0);
+}
+
+TEST(BuiltinProfiles, TablesHaveTheirDimensions) {
+  struct Case {
+    uint32_t format, tag;
+    int32_t inputs, outputs, points, inputEntries, outputEntries;
+    uint32_t flags;
+  };
+  constexpr uint32_t kAll = LUT_GRID | LUT_PRE_CURVES | LUT_POST_CURVES;
+  const Case cases[] = {
+      {0x50019, kIccTagAToB0, 3, 3, 16, 256, 4096, LUT_GRID},
+      {0x50019, kIccTagBToA0, 3, 3, 16, 256, 4096, LUT_GRID | LUT_POST_CURVES},  // clamping
+      {0x60021, kIccTagAToB0, 4, 3, 16, 256, 256, LUT_GRID | LUT_PRE_CURVES},  // dot gain
+      {0x60021, kIccTagBToA0, 3, 4, 33, 256, 256, kAll},  // lightness warp, dot gain
+      {0xA0019, kIccTagAToB0, 3, 3, 32, 256, 256, kAll},
+      {0xA0019, kIccTagBToA0, 3, 3, 32, 256, 256, kAll},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.format << " " << c.tag);
+    const ProfilePtr p = OpenBuiltin(c.format);
+    const TablePtr t(IccReadLut(p.get(), c.tag));
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->inputChannels, c.inputs);
+    EXPECT_EQ(t->outputChannels, c.outputs);
+    EXPECT_EQ(t->gridPoints, c.points);
+    EXPECT_EQ(t->inputEntries, c.inputEntries);
+    EXPECT_EQ(t->outputEntries, c.outputEntries);
+    EXPECT_EQ(t->flags, c.flags);
+  }
+}
+
+TEST(BuiltinProfiles, DisplayIsAMatrixAndCurveProfile) {
+  const ProfilePtr p = OpenBuiltin(0x40019);
+  double m[3][3], illuminant[3], white[3];
+  ASSERT_EQ(IccReadColorants(p.get(), m), 1);
+  IccGetIlluminant(p.get(), illuminant);
+  // Red + green + blue is exactly the connection space's white.
+  for (int r = 0; r < 3; ++r) EXPECT_EQ(m[r][0] + m[r][1] + m[r][2], illuminant[r]) << r;
+  EXPECT_GT(m[0][0], m[0][1]);  // red carries most X, green most Y, blue most Z
+  EXPECT_GT(m[1][1], m[1][0]);
+  EXPECT_GT(m[2][2], m[2][1]);
+  ASSERT_EQ(IccReadMediaWhitePoint(p.get(), white), 1);
+  EXPECT_NEAR(white[0], 0.9505, 1e-4);  // D65
+  EXPECT_NEAR(white[2], 1.0891, 1e-4);
+  const CurvePtr red(IccReadCurve(p.get(), kIccTagRedCurve));
+  ASSERT_NE(red, nullptr);
+  ASSERT_EQ(red->count, 1024);
+  EXPECT_EQ(red->entries[0], 0);
+  EXPECT_EQ(red->entries[1023], 65535);
+  EXPECT_NEAR(red->entries[512] / 65535.0, 0.2148, 0.002);  // a 2.2-like display curve
+  for (int i = 1; i < 1024; ++i) ASSERT_GT(red->entries[i], red->entries[i - 1]) << i;
+  for (uint32_t tag : {kIccTagGreenCurve, kIccTagBlueCurve}) {
+    const CurvePtr other(IccReadCurve(p.get(), tag));
+    ASSERT_NE(other, nullptr);
+    ASSERT_EQ(other->count, 1024);
+    EXPECT_TRUE(std::equal(red->entries, red->entries + 1024, other->entries));
+  }
+}
+
+// Lab of display RGB bytes through the display profile's own curves and colorants.
+void DisplayLab(const IccProfile* display, const double rgb[3], double lab[3]) {
+  double m[3][3];
+  IccReadColorants(display, m);
+  const CurvePtr curve(IccReadCurve(display, kIccTagRedCurve));
+  double linear[3], xyz[3];
+  for (int i = 0; i < 3; ++i) linear[i] = test::CurveAt(curve->entries, curve->count, rgb[i] * 257.0) / 65535.0;
+  for (int r = 0; r < 3; ++r) xyz[r] = m[r][0] * linear[0] + m[r][1] * linear[1] + m[r][2] * linear[2];
+  const double white[3] = {0.964202880859375, 1.0, 0.8249053955078125};
+  double f[3];
+  for (int i = 0; i < 3; ++i) {
+    const double t = xyz[i] / white[i];
+    f[i] = t > 216.0 / 24389.0 ? std::cbrt(t) : (24389.0 / 27.0 * t + 16.0) / 116.0;
+  }
+  lab[0] = 116.0 * f[1] - 16.0;
+  lab[1] = 500.0 * (f[0] - f[1]);
+  lab[2] = 200.0 * (f[1] - f[2]);
+}
+
+// Grids of 16 and 33 points cannot follow the colour models exactly: near the
+// gamut boundary and the ends of the scales the interpolation errs by several
+// levels. The bounds below hold most colours to a level or two and every colour
+// to what a broken table would far exceed.
+TEST(BuiltinProfiles, CmyIsInvertedDisplayRgbAndRoundTrips) {
+  const ProfilePtr display = OpenBuiltin(0x40019);
+  const ProfilePtr cmy = OpenBuiltin(0x50019);
+  const TablePtr toLab(IccReadLut(cmy.get(), kIccTagAToB0));
+  const TablePtr fromLab(IccReadLut(cmy.get(), kIccTagBToA0));
+  const std::vector<uint8_t> random = test::RandomBytes(3 * 4000, 3);
+  std::vector<double> toDisplay, trip;
+  for (size_t i = 0; i < random.size(); i += 3) {
+    const std::vector<double> device = {random[i] * 257.0, random[i + 1] * 257.0, random[i + 2] * 257.0};
+    const std::vector<double> pcs = test::EvaluateLut(*toLab, device);
+    double lab[3], expected[3];
+    DecodeLab(pcs, lab);
+    const double rgb[3] = {255.0 - random[i], 255.0 - random[i + 1], 255.0 - random[i + 2]};
+    DisplayLab(display.get(), rgb, expected);
+    toDisplay.push_back(DeltaE(lab, expected));
+    const std::vector<double> back = test::EvaluateLut(*fromLab, pcs);
+    double worst = 0;
+    for (int k = 0; k < 3; ++k) worst = std::fmax(worst, std::fabs(back[k] - device[k]) / 257.0);
+    trip.push_back(worst);
+  }
+  EXPECT_LT(Percentile(toDisplay, 1.0), 1.5);  // CIE 1976 units
+  EXPECT_LT(Percentile(trip, 0.5), 2.0);       // 8-bit levels
+  EXPECT_LT(Percentile(trip, 0.95), 7.0);
+  EXPECT_LT(Percentile(trip, 1.0), 16.0);
+}
+
+TEST(BuiltinProfiles, PressSeparationRoundTripsPrintableColours) {
+  const ProfilePtr press = OpenBuiltin(0x60021);
+  const TablePtr toLab(IccReadLut(press.get(), kIccTagAToB0));
+  const TablePtr fromLab(IccReadLut(press.get(), kIccTagBToA0));
+  const std::vector<uint8_t> random = test::RandomBytes(4 * 4000, 7);
+  std::vector<double> trip;
+  for (size_t i = 0; i < random.size(); i += 4) {
+    const std::vector<double> cmyk = {random[i] * 257.0, random[i + 1] * 257.0, random[i + 2] * 257.0,
+                                      random[i + 3] * 257.0};
+    if (cmyk[0] + cmyk[1] + cmyk[2] + cmyk[3] > 2.8 * 65535) continue;  // beyond the ink limit
+    double lab[3], again[3];
+    const std::vector<double> pcs = test::EvaluateLut(*toLab, cmyk);
+    DecodeLab(pcs, lab);
+    DecodeLab(test::EvaluateLut(*toLab, test::EvaluateLut(*fromLab, pcs)), again);
+    trip.push_back(DeltaE(lab, again));
+  }
+  ASSERT_GT(trip.size(), 3000u);
+  EXPECT_LT(Percentile(trip, 0.5), 0.5);
+  EXPECT_LT(Percentile(trip, 0.95), 2.0);
+  EXPECT_LT(Percentile(trip, 1.0), 10.0);
+}
+
+TEST(BuiltinProfiles, PressGeneratesBlackForDarkGreysWithinTheInkLimit) {
+  const ProfilePtr press = OpenBuiltin(0x60021);
+  const TablePtr fromLab(IccReadLut(press.get(), kIccTagBToA0));
+  auto separate = [&](double l) { return test::EvaluateLut(*fromLab, {l * 652.8, 32768.0, 32768.0}); };
+  const std::vector<double> paper = separate(100);
+  for (double ink : paper) EXPECT_LT(ink, 1.0);  // no ink on the paper
+  EXPECT_LT(separate(90)[3], 655.0);  // light greys from the chromatic inks
+  EXPECT_GT(separate(50)[3], 0.3 * 65535);
+  EXPECT_GT(separate(20)[3], 0.8 * 65535);
+  // No node asks for more than the 300 % ink limit (plus the curves' rounding).
+  double worst = 0;
+  const int32_t nodes = 33 * 33 * 33;
+  for (int32_t n = 0; n < nodes; ++n) {
+    double total = 0;
+    for (int k = 0; k < 4; ++k) {
+      total += test::CurveAt(fromLab->outputCurves[k], 256, fromLab->grid[4 * n + k]);
+    }
+    worst = std::fmax(worst, total / 65535.0);
+  }
+  EXPECT_LT(worst, 3.002);
+}
+
+TEST(BuiltinProfiles, LabIsTheIdentityUpToTheEightBitWidening) {
+  const ProfilePtr lab = OpenBuiltin(0xA0019);
+  for (uint32_t tag : {kIccTagAToB0, kIccTagBToA0}) {
+    const TablePtr t(IccReadLut(lab.get(), tag));
+    double worst = 0;
+    for (int v = 0; v < 256; v += 3) {
+      const std::vector<double> out = test::EvaluateLut(*t, {v * 257.0, (255 - v) * 257.0, 128 * 257.0});
+      worst = std::fmax(worst, std::fabs(out[0] / 256.0 - v));
+      worst = std::fmax(worst, std::fabs(out[1] / 256.0 - (255 - v)));
+      worst = std::fmax(worst, std::fabs(out[2] / 256.0 - 128));
+    }
+    EXPECT_LT(worst, 3.0);
+  }
+}
+
+}  // namespace
+}  // namespace qclr

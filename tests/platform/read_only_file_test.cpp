@@ -1,0 +1,69 @@
+#include <cerrno>
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+#include "platform/posix/windows_errors.h"
+
+namespace qclr::platform {
+namespace {
+
+TEST(ReadOnlyFile, ReadsAtOffsetsAndReportsTheEnd) {
+  const std::string path = ::testing::TempDir() + "ten.bin";
+  std::ofstream(path, std::ios::binary) << "0123456789";
+  ReadOnlyFile file;
+  ASSERT_EQ(OpenReadOnlyFile(path.c_str(), &file), kErrorSuccess);
+  uint64_t size = 0;
+  EXPECT_EQ(ReadOnlyFileSize(file, &size), kErrorSuccess);
+  EXPECT_EQ(size, 10u);
+  char buffer[8] = {};
+  EXPECT_EQ(ReadOnlyFileAt(file, 3, buffer, 4), kErrorSuccess);
+  EXPECT_EQ(std::string(buffer, 4), "3456");
+  EXPECT_EQ(ReadOnlyFileAt(file, 8, buffer, 3), kErrorHandleEof);
+  EXPECT_EQ(ReadOnlyFileAt(file, 1000, buffer, 1), kErrorHandleEof);
+  EXPECT_EQ(ReadOnlyFileAt(file, 10, buffer, 0), kErrorSuccess);
+  CloseReadOnlyFile(&file);
+  EXPECT_EQ(file.handle, -1);
+  CloseReadOnlyFile(&file);  // closing twice is harmless
+}
+
+TEST(ReadOnlyFile, OpenFailuresUseWindowsNumbers) {
+  const std::string dir = ::testing::TempDir();
+  const std::string plain = dir + "plain.bin";
+  std::ofstream(plain, std::ios::binary) << "x";
+  struct Case {
+    std::string path;
+    int32_t expected;
+  };
+  const Case cases[] = {
+      {dir + "missing.bin", kErrorFileNotFound},
+      {dir + "missing-folder/file.bin", kErrorPathNotFound},
+      {plain + "/below-a-file", kErrorPathNotFound},
+      {"", kErrorPathNotFound},
+      {dir, kErrorAccessDenied},  // a folder is not a file
+      {std::string(5000, 'a'), kErrorFilenameTooLong},
+  };
+  for (const Case& c : cases) {
+    ReadOnlyFile file;
+    EXPECT_EQ(OpenReadOnlyFile(c.path.c_str(), &file), c.expected) << c.path.substr(0, 80);
+    EXPECT_EQ(file.handle, -1);
+  }
+  EXPECT_EQ(OpenReadOnlyFile(nullptr, nullptr), kErrorInvalidParameter);
+}
+
+// Failures that a test cannot provoke as root (permissions) or easily (limits).
+TEST(ReadOnlyFile, ErrnoValuesBecomeWindowsNumbers) {
+  const struct {
+    int err;
+    int32_t expected;
+  } cases[] = {{EACCES, kErrorAccessDenied}, {EPERM, kErrorAccessDenied}, {EMFILE, kErrorTooManyOpenFiles},
+               {ENOMEM, kErrorNotEnoughMemory}, {EIO, kErrorReadFault}, {ELOOP, kErrorCantResolveFilename},
+               {EDOM, kErrorGenFailure}};
+  for (const auto& c : cases) EXPECT_EQ(WindowsErrorFromErrno(c.err, "/x"), c.expected) << c.err;
+}
+
+}  // namespace
+}  // namespace qclr::platform
