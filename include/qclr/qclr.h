@@ -263,6 +263,23 @@ typedef struct ClrHandle ClrHandle;
 
 /* ---- Handles -------------------------------------------------------------- */
 
+/* Creates a conversion handle from srcSpace to dstSpace prepared for the methods
+ * in params->flags, with params->method active (params may be null: built-in
+ * formulas). On success *outHandle receives the handle; on failure it is not
+ * written and nothing stays allocated. With method and flags both METHOD_AUTO the
+ * library chooses the method; the two fields hold the choice while the call runs
+ * and read METHOD_AUTO again after it succeeds. */
+QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t srcSpace, int32_t dstSpace,
+                                     ConversionParams* params);
+
+/* Changes parameter groups of a live handle, selected by params->flags: 1 the
+ * active method (one prepared by Q_ClrInit), 16 CMYK options, 32 YUV layout, 64
+ * Lab encoding, 4 white point, 2 custom profile files, 8 custom table file, applied
+ * in that order; transforms and tables are rebuilt. The option records' mask
+ * fields select single fields. A failure leaves the earlier groups applied. */
+QCLR_API int32_t QCLR_CALL Q_ClrSetConversionParams(ClrHandle* handle,
+                                                    const ConversionParams* params);
+
 /* CLR_OK when handle is a live conversion handle, CLR_ERR_HANDLE otherwise. */
 QCLR_API int32_t QCLR_CALL Q_ClrIsValid(const ClrHandle* handle);
 

@@ -1,5 +1,6 @@
 // Q_ClrIsValid and Q_ClrFree: testing and releasing conversion handles.
 #include "api/clr_handle.h"
+#include "api/handle_contents.h"
 #include "api/handle_registry.h"
 #include "api/memory.h"
 #include "qclr/qclr.h"
@@ -12,13 +13,7 @@ QCLR_API int32_t QCLR_CALL Q_ClrIsValid(const ClrHandle* handle) {
 
 QCLR_API int32_t QCLR_CALL Q_ClrFree(ClrHandle* handle) {
   if (!qclr::TakeLiveHandle(handle)) return CLR_ERR_HANDLE;
-  qclr::MemFree(handle->cmykOptions);
-  qclr::MemFree(handle->yuvLayout);
-  qclr::MemFree(handle->labDecode);
-  qclr::MemFree(handle->labEncode);
-  qclr::MemFree(handle->yccTables);
-  qclr::MemFree(handle->whitePoint);
-  qclr::MemFree(handle->customTable);  // builtinTable lives in the resources
+  qclr::ReleaseHandleContents(handle);
   handle->structSize = 0;
   qclr::MemFree(handle);
   return CLR_OK;

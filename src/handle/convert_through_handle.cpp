@@ -2,16 +2,21 @@
 // active method. The handle is only read, so conversions by the built-in formulas
 // and by emulation tables may run on several threads through one handle.
 #include <cstddef>
+#include <cstring>
 
 #include "api/clr_handle.h"
 #include "api/handle_registry.h"
+#include "api/memory.h"
 #include "direct/color_space.h"
 #include "direct/ink_kernels.h"
 #include "direct/kernel_table.h"
+#include "direct/row_layout.h"
 #include "direct/same_space_copy.h"
 #include "handle/described_yuv.h"
 #include "handle/emulation_lookup.h"
 #include "handle/fixed_point_lab.h"
+#include "handle/repad_rows.h"
+#include "icc/color_transform.h"
 #include "handle/ycck_conversion.h"
 #include "qclr/qclr.h"
 
@@ -65,6 +70,34 @@ int32_t ConvertBuiltin(const ClrHandle& h, const uint8_t* src, uint8_t* dst, int
   return kernels->decoder(src, dst, width, height, inAlign, outAlign, order);
 }
 
+// An ICC transform converts packed pixels: the source rows are packed into a
+// temporary buffer (a single row is read where it is), converted into the
+// destination and spread there to the destination's row alignment.
+int32_t ConvertByTransform(const ClrHandle& h, const ColorTransform* t, const uint8_t* src,
+                           uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
+                           int32_t outAlign) {
+  if (h.srcSpace == CSP_YCCK) {
+    return YcckToRgb(&h, src, dst, width, height, inAlign, outAlign, h.dstSpace == CSP_RGB ? 1 : 0);
+  }
+  if (h.dstSpace == CSP_YCCK) {
+    return RgbToYcck(&h, src, dst, width, height, inAlign, outAlign, h.srcSpace == CSP_RGB ? 1 : 0);
+  }
+  if (t == nullptr) return CLR_ERR_METHOD;
+  const int32_t srcPixel = h.srcSpace == CSP_CMYK ? 4 : 3;
+  const int32_t dstPixel = h.dstSpace == CSP_CMYK ? 4 : 3;
+  const int32_t pixels = width * height;  // BufferBytes has bounded the product
+  if (height <= 1) return IccApplyTransform(t, src, dst, pixels);
+  const ptrdiff_t row = ptrdiff_t{width} * srcPixel;
+  auto* packed = static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(row) * static_cast<size_t>(height)));
+  if (packed == nullptr) return CLR_ERR_NOMEM;
+  ForEachRow(src, PaddedStride(row, inAlign), packed, row, height,
+             [row](const uint8_t* s, uint8_t* d) { std::memcpy(d, s, static_cast<size_t>(row)); });
+  const int32_t status = IccApplyTransform(t, packed, dst, pixels);
+  RepadRows(dst, height, width, dstPixel, outAlign);
+  MemFree(packed);
+  return status;
+}
+
 // An emulation table: CMYK to RGB, RGB to Lab or Lab to RGB. Pairs without a
 // lookup, or a handle without its table, cannot use this method.
 int32_t ConvertByTable(const ClrHandle& h, const uint8_t* table, const uint8_t* src, uint8_t* dst,
@@ -114,6 +147,12 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrConvert(ClrHandle* handle, const uint
   switch (h.method) {
     case METHOD_BUILTIN:
       return ConvertBuiltin(h, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
+    case METHOD_ICC:
+      return ConvertByTransform(h, h.iccTransform, srcBuffer, dstBuffer, width, height, inAlign,
+                                outAlign);
+    case METHOD_CUSTOM_ICC:
+      return ConvertByTransform(h, h.customIccTransform, srcBuffer, dstBuffer, width, height,
+                                inAlign, outAlign);
     case METHOD_BUILTIN_TABLES:
       return ConvertByTable(h, h.builtinTable, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
     case METHOD_CUSTOM_TABLES:

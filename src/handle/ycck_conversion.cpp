@@ -3,11 +3,13 @@
 #include "handle/ycck_conversion.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include "api/cpu_level.h"
 #include "api/memory.h"
 #include "direct/conversion_tables.h"
 #include "direct/row_layout.h"
+#include "icc/color_transform.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -39,11 +41,45 @@ void PackedCmykToRgb(const uint8_t* cmyk, uint8_t* dst, int32_t width, int32_t h
              [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, rgbOrder); });
 }
 
+// The transform of an ICC method: the built-in profiles' or the caller's files'.
+const ColorTransform* TransformOf(const ClrHandle& h) {
+  return h.method == METHOD_CUSTOM_ICC ? h.customIccTransform : h.iccTransform;
+}
+
+bool UsesTransform(const ClrHandle* h) {
+  return h != nullptr && (h->method == METHOD_ICC || h->method == METHOD_CUSTOM_ICC);
+}
+
+// RGB through the handle's transform into CMYK, then to YCCK.
+int32_t RgbToYcckByTransform(const ClrHandle& h, const uint8_t* src, uint8_t* dst, int32_t width,
+                             int32_t height, int32_t inAlign, int32_t outAlign) {
+  const ColorTransform* t = TransformOf(h);
+  if (t == nullptr) return CLR_ERR_METHOD;
+  uint8_t* rgb = AllocPixels(width, height, 3);
+  if (rgb == nullptr) return CLR_ERR_NOMEM;
+  uint8_t* cmyk = AllocPixels(width, height, 4);
+  if (cmyk == nullptr) {
+    MemFree(rgb);
+    return CLR_ERR_NOMEM;
+  }
+  const ptrdiff_t row = 3 * ptrdiff_t{width};
+  ForEachRow(src, PaddedStride(row, inAlign), rgb, row, height,
+             [row](const uint8_t* s, uint8_t* d) { std::memcpy(d, s, static_cast<size_t>(row)); });
+  const int32_t status = IccApplyTransform(t, rgb, cmyk, width * height);
+  CmykToYcck(LibraryYccTables(), cmyk, dst, width, height, 0, outAlign);
+  MemFree(cmyk);
+  MemFree(rgb);
+  return status;
+}
+
 }  // namespace
 
 int32_t RgbToYcck(const ClrHandle* handle, const uint8_t* src, uint8_t* dst, int32_t width,
                   int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
-  if (handle != nullptr && handle->method != METHOD_BUILTIN) return CLR_OK;
+  if (UsesTransform(handle)) {
+    return RgbToYcckByTransform(*handle, src, dst, width, height, inAlign, outAlign);
+  }
+  if (handle != nullptr && handle->method != METHOD_BUILTIN) return CLR_ERR_METHOD;
   uint8_t* cmyk = AllocPixels(width, height, 4);
   if (cmyk == nullptr) return CLR_ERR_NOMEM;
   RgbToPackedCmyk(src, cmyk, width, height, inAlign, rgbOrder);
@@ -61,8 +97,24 @@ int32_t YcckToRgb(const ClrHandle* handle, const uint8_t* src, uint8_t* dst, int
       handle != nullptr && handle->yccTables != nullptr ? *handle->yccTables : LibraryYccTables();
   YcckToCmyk(tables, src, cmyk, width, height, inAlign, 0);
   int32_t status = CLR_OK;
-  if (handle == nullptr || handle->method == METHOD_BUILTIN) {
+  if (UsesTransform(handle)) {
+    // The transform writes packed pixels, which are then spread to the rows of
+    // the destination; its formats carry the destination's byte order.
+    const ColorTransform* t = TransformOf(*handle);
+    uint8_t* rgb = t == nullptr ? nullptr : AllocPixels(width, height, 3);
+    if (t == nullptr) {
+      status = CLR_ERR_METHOD;
+    } else if (rgb == nullptr) {
+      status = CLR_ERR_NOMEM;
+    } else {
+      status = IccApplyTransform(t, cmyk, rgb, width * height);
+      PackRowsTo(rgb, dst, height, width, 3, outAlign);
+      MemFree(rgb);
+    }
+  } else if (handle == nullptr || handle->method == METHOD_BUILTIN) {
     PackedCmykToRgb(cmyk, dst, width, height, outAlign, rgbOrder);
+  } else {
+    status = CLR_ERR_METHOD;
   }
   MemFree(cmyk);
   return status;

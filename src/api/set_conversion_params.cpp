@@ -1,0 +1,279 @@
+// Q_ClrSetConversionParams: changes parameter groups of a live handle in place and
+// rebuilds what depends on them. Groups apply in a fixed order; a failure leaves
+// the groups before it applied, and releases what the failing call created.
+#include <cstring>
+
+#include "api/clr_handle.h"
+#include "api/emulation_table_loading.h"
+#include "api/handle_contents.h"
+#include "api/handle_registry.h"
+#include "api/lab_records.h"
+#include "api/memory.h"
+#include "api/table_image.h"
+#include "icc/color_transform.h"
+#include "icc/pixel_format.h"
+#include "qclr/qclr.h"
+
+namespace qclr {
+namespace {
+
+// Group bits of ConversionParams::flags.
+constexpr uint32_t kGroupMethod = 1;
+constexpr uint32_t kGroupProfiles = 2;
+constexpr uint32_t kGroupWhitePoint = 4;
+constexpr uint32_t kGroupTableFile = 8;
+constexpr uint32_t kGroupCmyk = 16;
+constexpr uint32_t kGroupYuv = 32;
+constexpr uint32_t kGroupLab = 64;
+
+constexpr uint32_t kDefaultTemperature = 50;
+
+bool HasSide(const ClrHandle& h, int32_t space) { return h.srcSpace == space || h.dstSpace == space; }
+
+bool IsMethodValue(int32_t m) {
+  return m == METHOD_BUILTIN || m == METHOD_ICC || m == METHOD_CUSTOM_ICC ||
+         m == METHOD_BUILTIN_TABLES || m == METHOD_CUSTOM_TABLES;
+}
+
+// Records created by this call, released again when a later group fails.
+struct Created {
+  bool cmykOptions = false;
+  bool yuvLayout = false;
+  bool labDecode = false;
+  bool whitePoint = false;
+  void Undo(ClrHandle* h) const {
+    if (cmykOptions) { MemFree(h->cmykOptions); h->cmykOptions = nullptr; }
+    if (yuvLayout) { MemFree(h->yuvLayout); h->yuvLayout = nullptr; }
+    if (labDecode) { MemFree(h->labDecode); h->labDecode = nullptr; }
+    if (whitePoint) { MemFree(h->whitePoint); h->whitePoint = nullptr; }
+  }
+};
+
+int32_t ChangeCmyk(ClrHandle* h, const CmykOptions* options, Created* created) {
+  if (!HasSide(*h, CSP_CMYK)) return CLR_ERR_METHOD;
+  if (options == nullptr) return CLR_ERR_PARAM;
+  if (h->cmykOptions == nullptr) {
+    if (!CmykOptionsValid(*options)) return CLR_ERR_PARAM;
+    h->cmykOptions = static_cast<CmykOptions*>(MemAlloc(sizeof(CmykOptions)));
+    if (h->cmykOptions == nullptr) return CLR_ERR_NOMEM;
+    *h->cmykOptions = *options;
+    created->cmykOptions = true;
+  } else if (options->mask & 1) {
+    if (!CmykOptionsValid(*options)) return CLR_ERR_PARAM;
+    h->cmykOptions->value = options->value;
+  }
+  return CLR_OK;
+}
+
+// The entries of a packed layout's offsets array that the decoder reads.
+int32_t OffsetEntries(const YuvLayout& l) {
+  if (l.planar != 0) return 1;
+  return l.groupPixels + l.groupPixels / l.uStepX + l.groupPixels / l.vStepX;
+}
+
+int32_t ChangeYuv(ClrHandle* h, const YuvLayout* from, Created* created) {
+  if (!HasSide(*h, CSP_YUV)) return CLR_ERR_METHOD;
+  if (from == nullptr) return CLR_ERR_PARAM;
+  if (h->yuvLayout == nullptr) {
+    if (!YuvLayoutValid(*from)) return CLR_ERR_PARAM;
+    h->yuvLayout = static_cast<YuvLayout*>(MemAlloc(sizeof(YuvLayout)));
+    if (h->yuvLayout == nullptr) return CLR_ERR_NOMEM;
+    *h->yuvLayout = *from;
+    created->yuvLayout = true;
+    return CLR_OK;
+  }
+  // The fields the caller's mask selects, checked together before any is taken.
+  YuvLayout next = *h->yuvLayout;
+  const uint32_t m = from->mask;
+  if (m & 1) next.uStepX = from->uStepX;
+  if (m & 2) next.uStepY = from->uStepY;
+  if (m & 4) next.vStepX = from->vStepX;
+  if (m & 8) next.vStepY = from->vStepY;
+  if (m & 32) next.groupPixels = from->groupPixels;
+  if (m & 64) next.noOffsets = from->noOffsets;
+  if ((m & 16) && from->sampleOffsets == nullptr) return CLR_ERR_PARAM;
+  // Offsets are copied into the array the handle already points to: exactly the
+  // entries the new layout reads, which the caller's array must hold too.
+  if (m & 16) {
+    YuvLayout probe = next;
+    probe.sampleOffsets = from->sampleOffsets;
+    if (!YuvLayoutValid(probe)) return CLR_ERR_PARAM;
+    std::memmove(next.sampleOffsets, from->sampleOffsets,
+                 static_cast<size_t>(OffsetEntries(next)) * sizeof(int32_t));
+  }
+  if (!YuvLayoutValid(next)) return CLR_ERR_PARAM;
+  *h->yuvLayout = next;
+  return CLR_OK;
+}
+
+int32_t ChangeLab(ClrHandle* h, const LabOptions* options, Created* created) {
+  if (!HasSide(*h, CSP_LAB)) return CLR_ERR_METHOD;
+  if (options == nullptr) return CLR_ERR_PARAM;
+  if (h->labDecode == nullptr) {
+    // A handle made without Lab options gets the D50 record with the default
+    // encoding; the caller's values are not used.
+    h->labDecode = static_cast<LabDecodeTable*>(MemCalloc(1, sizeof(LabDecodeTable)));
+    if (h->labDecode == nullptr) return CLR_ERR_NOMEM;
+    created->labDecode = true;
+    SetDefaultLabDecodeParameters(*h->labDecode);
+  } else {
+    LabDecodeTable& d = *h->labDecode;
+    LabOptions next{};
+    next.lOffset = d.lOffset;
+    next.lRange = d.lRange;
+    next.aOffset = d.aOffset;
+    next.aRange = d.aRange;
+    next.bOffset = d.bOffset;
+    next.bRange = d.bRange;
+    const uint32_t m = options->mask;
+    if (m & 1) next.lOffset = options->lOffset;
+    if (m & 2) next.lRange = options->lRange;
+    if (m & 4) next.aOffset = options->aOffset;
+    if (m & 8) next.aRange = options->aRange;
+    if (m & 16) next.bOffset = options->bOffset;
+    if (m & 32) next.bRange = options->bRange;
+    if (!LabOptionsValid(next)) return CLR_ERR_PARAM;
+    d.lOffset = next.lOffset;
+    d.lRange = next.lRange;
+    d.aOffset = next.aOffset;
+    d.aRange = next.aRange;
+    d.bOffset = next.bOffset;
+    d.bRange = next.bRange;
+  }
+  BuildLabDecode(*h->labDecode, h->gammaHundredths);
+  return CLR_OK;
+}
+
+// The pixel-format word of a side: the handle's, or for a handle prepared without
+// ICC methods the word its colour space has (a YCCK side converts through CMYK).
+uint32_t SideFormat(uint32_t format, int32_t space) {
+  if (format != 0) return format;
+  switch (space) {
+    case CSP_RGB: return kFormatRgb8;
+    case CSP_BGR: return kFormatBgr8;
+    case CSP_CMYK:
+    case CSP_YCCK: return kFormatCmyk8;
+    case CSP_CMY: return kFormatCmy8;
+    case CSP_LAB: return kFormatLab8;
+    default: return 0;
+  }
+}
+
+// Rebuilds one transform from the handle's formats and white point. Two-step
+// handles convert by the formulas and keep no transform.
+int32_t RebuildTransform(ClrHandle* h, ColorTransform** slot, int32_t useFiles) {
+  IccDeleteTransform(*slot);
+  *slot = nullptr;
+  if (h->pathKind == 2) return CLR_OK;
+  const uint32_t srcFormat = SideFormat(h->srcFormat, h->srcSpace);
+  const uint32_t dstFormat = SideFormat(h->dstFormat, h->dstSpace);
+  int32_t status = CLR_OK;
+  const WhitePoint* white = h->whitePoint;
+  if (white == nullptr || white->kind != 0) {
+    const unsigned temperature = white == nullptr ? kDefaultTemperature : white->kind;
+    *slot = IccCreateTransformByTemperature(srcFormat, dstFormat, temperature, useFiles,
+                                            h->srcProfileName, h->dstProfileName, &status);
+  } else {
+    *slot = IccCreateTransformByWhitePoint(srcFormat, dstFormat, white->x, white->y,
+                                           useFiles, h->srcProfileName, h->dstProfileName, &status);
+  }
+  return status;
+}
+
+int32_t CopyProfileNames(ClrHandle* h, const ConversionParams& p) {
+  if (!FileNameUsable(p.srcProfileName) || !FileNameUsable(p.dstProfileName)) {
+    return CLR_ERR_FILE_NAME;
+  }
+  std::memcpy(h->srcProfileName, p.srcProfileName, QCLR_FILE_NAME_SIZE);
+  std::memcpy(h->dstProfileName, p.dstProfileName, QCLR_FILE_NAME_SIZE);
+  return CLR_OK;
+}
+
+int32_t ChangeWhitePoint(ClrHandle* h, const ConversionParams& p, Created* created) {
+  const int32_t method = h->method;
+  if (method != METHOD_BUILTIN && method != METHOD_BUILTIN_TABLES && method != METHOD_ICC &&
+      method != METHOD_CUSTOM_ICC) {
+    return CLR_OK;
+  }
+  if (p.whitePoint == nullptr) return CLR_ERR_PARAM;
+  if (!WhitePointValid(*p.whitePoint)) return CLR_ERR_PARAM;
+  if (h->whitePoint == nullptr) {
+    // A handle made without parameters has no copy yet: make one.
+    h->whitePoint = static_cast<WhitePoint*>(MemCalloc(1, sizeof(WhitePoint)));
+    if (h->whitePoint == nullptr) return CLR_ERR_NOMEM;
+    created->whitePoint = true;
+  }
+  h->whitePoint->kind = p.whitePoint->kind;
+  h->whitePoint->x = p.whitePoint->x;
+  h->whitePoint->y = p.whitePoint->y;
+  if (method == METHOD_CUSTOM_ICC) {
+    if (p.flags & kGroupProfiles) {
+      if (int32_t s = CopyProfileNames(h, p); s != CLR_OK) return s;
+    }
+    return RebuildTransform(h, &h->customIccTransform, 1);
+  }
+  if (method == METHOD_ICC) return RebuildTransform(h, &h->iccTransform, 0);
+  return CLR_OK;
+}
+
+int32_t ChangeTableFile(ClrHandle* h, const ConversionParams& p) {
+  if (!FileNameUsable(p.tableFileName)) return CLR_ERR_FILE_NAME;
+  std::memcpy(h->tableFileName, p.tableFileName, QCLR_FILE_NAME_SIZE);
+  MemFree(h->customTable);
+  h->customTable = nullptr;
+  EmulationTableKind kind{};
+  if (!EmulationTableFor(h->srcSpace, h->dstSpace, &kind)) return CLR_OK;
+  auto* table = static_cast<uint8_t*>(MemAlloc(kind.bytes));
+  if (table == nullptr) return CLR_ERR_NOMEM;
+  const int32_t status = ReadTableImage(h->tableFileName, table, kind.bytes);
+  if (status != CLR_OK) {
+    MemFree(table);  // a table that did not load is not kept half read
+    return status;
+  }
+  h->customTable = table;
+  return CLR_OK;
+}
+
+int32_t Apply(ClrHandle* h, const ConversionParams& p, Created* created) {
+  const uint32_t groups = p.flags;
+  if (groups & kGroupMethod) {
+    if (IsMethodValue(p.method) && (h->methodMask & static_cast<uint32_t>(p.method)) == 0) {
+      return CLR_ERR_METHOD;
+    }
+    h->method = p.method;
+  }
+  if (groups & kGroupCmyk) {
+    if (int32_t s = ChangeCmyk(h, p.cmykOptions, created); s != CLR_OK) return s;
+  }
+  if (groups & kGroupYuv) {
+    if (int32_t s = ChangeYuv(h, p.yuvLayout, created); s != CLR_OK) return s;
+  }
+  if (groups & kGroupLab) {
+    if (int32_t s = ChangeLab(h, p.labOptions, created); s != CLR_OK) return s;
+  }
+  if (groups & kGroupWhitePoint) {
+    if (int32_t s = ChangeWhitePoint(h, p, created); s != CLR_OK) return s;
+  }
+  if (groups & kGroupProfiles) {
+    if (int32_t s = CopyProfileNames(h, p); s != CLR_OK) return s;
+    if (int32_t s = RebuildTransform(h, &h->customIccTransform, 1); s != CLR_OK) return s;
+  }
+  if (groups & kGroupTableFile) {
+    if (int32_t s = ChangeTableFile(h, p); s != CLR_OK) return s;
+  }
+  return CLR_OK;
+}
+
+}  // namespace
+}  // namespace qclr
+
+extern "C" QCLR_API int32_t QCLR_CALL Q_ClrSetConversionParams(ClrHandle* handle,
+                                                               const ConversionParams* params) {
+  using namespace qclr;
+  if (!IsLiveHandle(handle)) return CLR_ERR_PARAM;
+  if (params == nullptr) return CLR_ERR_SAME_BUFFER;
+  Created created;
+  const int32_t status = Apply(handle, *params, &created);
+  if (status == CLR_ERR_NOMEM) created.Undo(handle);
+  return status;
+}
