@@ -48,7 +48,7 @@ PowTables BuildPow() {
   }
   mp::Real step = mp::Ldexp(mp::WithLimbs(mp::Ln2(), kLimbs), -12);
   t.step1 = TakeLeadingBits(step, 30);
-  t.step2 = TakeLeadingBits(step, 53);
+  t.step2 = TakeLeadingBits(step, 30);
   t.step3 = mp::RoundToDouble(step);
   return t;
 }

@@ -22,8 +22,8 @@ struct PowTables {
   // 2^(k/4096) = 2^(k >> 12) * coarse[(k >> 6) & 63] * fine[k & 63]
   dd::DD exp2Coarse[64];  // 2^(j/64)
   dd::DD exp2Fine[64];    // 2^(j/4096)
-  // ln 2 / 4096 = step1 + step2 + step3; step1 has 30 bits, so k * step1 is exact
-  // for |k| < 2^23.
+  // ln 2 / 4096 = step1 + step2 + step3 to 2^-125; step1 and step2 have 30 bits, so
+  // k * step1 and k * step2 are exact for |k| < 2^23.
   double step1, step2, step3;
 };
 

@@ -54,14 +54,17 @@ DD Log(double x) {
   DD u = dd::TwoSum(kThirdHi, -0.25 * r);
   u = dd::FastTwoSum(u.hi, u.lo + (kThirdLo + r2.hi * tail));
   const DD cubic = dd::Mul(dd::Mul(r2, r), u);
-  DD log1p = dd::FastTwoSum(r, -0.5 * r2.hi);
-  log1p.lo -= 0.5 * r2.lo;
-  log1p = dd::Add(log1p, cubic);
+  // |r| > r^2/2 > |r^3 u|: the sums of the leading parts are ordered.
+  const DD quadratic = dd::FastTwoSum(r, -0.5 * r2.hi);
+  DD log1p = dd::FastTwoSum(quadratic.hi, cubic.hi);
+  log1p.lo += quadratic.lo + (cubic.lo - 0.5 * r2.lo);
 
   const double ed = e;
   DD head = dd::TwoSum(ed * t.ln2Hi, entry.minusLogC.hi);  // e * ln2Hi is exact
-  head = dd::FastTwoSum(head.hi, head.lo + (entry.minusLogC.lo + ed * t.ln2Lo));
-  return dd::Add(head, log1p);
+  head.lo += entry.minusLogC.lo + ed * t.ln2Lo;
+  // The two may partly cancel (by 2^7 at most: |log x| >= 2^-8 when head != 0).
+  const DD sum = dd::TwoSum(head.hi, log1p.hi);
+  return dd::FastTwoSum(sum.hi, sum.lo + (head.lo + log1p.lo));
 }
 
 // exp t = 2^scale (result.hi + result.lo) for -746 < t.hi < 710, relative error below
@@ -74,10 +77,11 @@ DD Exp(DD t, int& scale) {
   constexpr double kStepsPerUnit = 0x1.71547652b82fep12;  // 4096 / ln 2
   const double kd = (t.hi * kStepsPerUnit + kShifter) - kShifter;
   const int32_t k = static_cast<int32_t>(kd);
-  const double a = t.hi - kd * tab.step1;  // exact: k step1 is exact and close to t.hi
-  const DD p = dd::TwoProd(kd, tab.step2);
-  DD r = dd::TwoSum(a, -p.hi);
-  r = dd::FastTwoSum(r.hi, r.lo + ((t.lo - p.lo) - kd * tab.step3));
+  // k step1 and k step2 are exact products; t.hi - k step1 is exact as well, since
+  // both are multiples of ulp(t.hi) or 2^-42 and their difference is below 2^-13.
+  const double a = t.hi - kd * tab.step1;
+  DD r = dd::TwoSum(a, -kd * tab.step2);
+  r = dd::FastTwoSum(r.hi, r.lo + (t.lo - kd * tab.step3));
   const double rh = r.hi;
   const double series =
       rh * rh * (0.5 + rh * (1.0 / 6 + rh * (1.0 / 24 + rh * (1.0 / 120)))) + rh * r.lo;
@@ -99,17 +103,26 @@ int IntegerKind(double y) {
   return ((mantissa >> fractionBits) & 1) != 0 ? 1 : 2;
 }
 
-// x^y for finite x > 0, x != 1, finite y != 0.
-double PowPositive(double x, double y) {
-  const double ay = y < 0 ? -y : y;
-  // |y log x| < 2^-60: the result rounds to 1.
-  if (ay < 0x1p-70) return 1.0;
-  // |log x| >= 2^-53 for x != 1, so |y log x| > 2^11: overflow or nothing.
-  if (ay > 0x1p64) return (x > 1) == (y > 0) ? kInfinity : 0.0;
-  DD v;
+// x^y ~ 2^scale (value.hi + value.lo) within relative error `error`, for finite
+// x > 0, x != 1 and 2^-70 <= |y| <= 2^64. False, with t = y log x, when the result
+// is subnormal, overflows or vanishes.
+bool Approximate(double x, double y, DD& t, DD& value, int& scale, double& error) {
+  t = dd::Mul(Log(x), y);
+  // Results below 2^-1021.4 may be subnormal: they go to the slow path, which
+  // rounds them at their own precision.
+  if (!(t.hi >= -708.0 && t.hi <= 709.79)) return false;
+  value = Exp(t, scale);
+  const double at = t.hi < 0 ? -t.hi : t.hi;
+  error = 0x1p-76 * (1.0 + at);
+  return true;
+}
+
+// x^y for finite x > 0, x != 1 and 2^-70 <= |y| <= 2^64.
+double PowOrdinary(double x, double y) {
+  DD t, v;
   int scale;
   double error;
-  if (detail::PowApproximation(x, y, v, scale, error)) {
+  if (Approximate(x, y, t, v, scale, error)) {
     double rounded;
     if (dd::RoundsToSameDouble(v, error, rounded)) {
       // Exact scaling; beyond the largest double it gives the correctly rounded infinity.
@@ -117,11 +130,20 @@ double PowPositive(double x, double y) {
       return rounded * dd::PowerOfTwo(scale);
     }
   } else {
-    const DD t = dd::Mul(Log(x), y);
     if (t.hi > 709.79) return kInfinity;  // above log(2^1024 (1 - 2^-54)) = 709.7827...
     if (t.hi < -745.2) return 0.0;        // below log(2^-1075) = -745.1332...
   }
   return detail::PowAccurate(x, y);
+}
+
+// x^y for finite x > 0, x != 1, finite y != 0.
+double PowPositive(double x, double y) {
+  const double ay = y < 0 ? -y : y;
+  // |y log x| < 2^-60: the result rounds to 1.
+  if (ay < 0x1p-70) return 1.0;
+  // |log x| >= 2^-53 for x != 1, so |y log x| > 2^11: overflow or nothing.
+  if (ay > 0x1p64) return (x > 1) == (y > 0) ? kInfinity : 0.0;
+  return PowOrdinary(x, y);
 }
 
 }  // namespace
@@ -130,15 +152,9 @@ namespace detail {
 
 bool PowApproximation(double x, double y, DD& value, int& scale, double& error) {
   const double ay = y < 0 ? -y : y;
-  if (ay < 0x1p-70 || ay > 0x1p64) return false;
-  const DD t = dd::Mul(Log(x), y);
-  // Results below 2^-1021.4 may be subnormal: they go to the slow path, which
-  // rounds them at their own precision.
-  if (!(t.hi >= -708.0 && t.hi <= 709.79)) return false;
-  value = Exp(t, scale);
-  const double at = t.hi < 0 ? -t.hi : t.hi;
-  error = 0x1p-76 * (1.0 + at);
-  return true;
+  if (ay < 0x1p-70 || ay > 0x1p64 || x == 1.0) return false;
+  DD t;
+  return Approximate(x, y, t, value, scale, error);
 }
 
 double PowAccurate(double x, double y) {
@@ -152,6 +168,17 @@ double PowAccurate(double x, double y) {
 }  // namespace detail
 
 double Pow(double x, double y) {
+  // The common case in one test: x positive and normal, 2^-70 <= |y| <= 2^64.
+  const uint64_t xBits = std::bit_cast<uint64_t>(x);
+  const uint64_t ayBits = std::bit_cast<uint64_t>(y) & ~(uint64_t{1} << 63);
+  constexpr uint64_t kMinNormal = uint64_t{1} << 52;
+  constexpr uint64_t kInfinityBits = uint64_t{0x7FF} << 52;
+  constexpr uint64_t kSmallY = uint64_t{1023 - 70} << 52;
+  constexpr uint64_t kLargeY = uint64_t{1023 + 64} << 52;
+  if (xBits - kMinNormal < kInfinityBits - kMinNormal && ayBits - kSmallY <= kLargeY - kSmallY &&
+      x != 1.0) {
+    return PowOrdinary(x, y);
+  }
   if (y == 0 || x == 1.0) return 1.0;
   if (x != x || y != y) return x + y;  // NaN
   const bool xNegative = std::bit_cast<uint64_t>(x) >> 63 != 0;

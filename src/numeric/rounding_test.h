@@ -24,31 +24,27 @@ inline bool RoundsToSameDouble(DD v, double error, double& result) {
   return true;
 }
 
-// The float nearest to hi + lo (ties to even), for |lo| <= ulp(hi)/2.
-inline float RoundToFloat(DD v) {
-  const float f = static_cast<float>(v.hi);
-  const double back = f;
-  if (back == v.hi) return f;
-  // hi lies between f and its neighbour g; only when hi is exactly their midpoint
-  // can lo move the rounding.
-  const uint32_t bits = std::bit_cast<uint32_t>(f);
-  const bool awayFromZero = (v.hi < 0 ? -v.hi : v.hi) > (back < 0 ? -back : back);
-  const float g = std::bit_cast<float>(awayFromZero ? bits + 1 : bits - 1);
-  const double middle = (back + static_cast<double>(g)) * 0.5;  // exact
-  if (v.hi != middle || v.lo == 0) return f;
-  const float below = f < g ? f : g;
-  const float above = f < g ? g : f;
-  return v.lo > 0 ? above : below;
+// True when the double v is exactly halfway between two floats of the normal range
+// (its bits below the float precision are 1 followed by zeros).
+inline bool IsFloatMidpoint(double v) {
+  return (std::bit_cast<uint64_t>(v) & 0x1FFFFFFF) == 0x10000000;
 }
 
-// The float version of RoundsToSameDouble.
+// The float version of RoundsToSameDouble, for results in the normal float range.
+// The ends are rounded to doubles first; that cannot change a decision unless an end
+// lands exactly on a float midpoint, which is excluded. Otherwise a float midpoint
+// inside the interval (a double itself) would lie strictly between the two ends and
+// separate their float roundings.
 inline bool RoundsToSameFloat(DD v, double error, float& result) {
   const double magnitude = v.hi < 0 ? -v.hi : v.hi;
   const double delta = (error + 0x1p-100) * magnitude;
-  const float low = RoundToFloat(FastTwoSum(v.hi, v.lo - delta));
-  const float high = RoundToFloat(FastTwoSum(v.hi, v.lo + delta));
-  if (low != high) return false;
-  result = low;
+  const double low = v.hi + (v.lo - delta);
+  const double high = v.hi + (v.lo + delta);
+  const float lowFloat = static_cast<float>(low);
+  if (lowFloat != static_cast<float>(high) || IsFloatMidpoint(low) || IsFloatMidpoint(high)) {
+    return false;
+  }
+  result = lowFloat;
   return true;
 }
 
