@@ -95,7 +95,7 @@ DD Exp(DD t, int& scale) {
 int IntegerKind(double y) {
   const uint64_t bits = std::bit_cast<uint64_t>(y) & ~(uint64_t{1} << 63);
   const int biased = static_cast<int>(bits >> 52);
-  if (biased >= 1075) return 2;  // |y| >= 2^53
+  if (biased >= 1076) return 2;  // |y| >= 2^53
   if (biased < 1023) return 0;   // |y| < 1
   const int fractionBits = 1075 - biased;
   const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
