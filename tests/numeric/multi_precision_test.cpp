@@ -147,5 +147,24 @@ TEST(MultiPrecision, FunctionsHoldTheirIdentitiesAtHighPrecision) {
   }
 }
 
+TEST(MultiPrecision, FunctionsStayWithinTheirErrorBound) {
+  // The rounding test of the slow paths trusts 2^(kLostBits - 32 limbs); compare
+  // four-word results with twelve-word ones and require 8 bits of margin.
+  auto lostBits = [](const Real& low, const Real& high) {
+    const Real diff = Sub(WithLimbs(high, 12), WithLimbs(low, 12));
+    return IsZero(diff) ? -99 : diff.exponent - high.exponent + 32 * 4;
+  };
+  test::Random random(13);
+  for (int i = 0; i < 60; ++i) {
+    const double x = test::Scaled(random.Between(0.5, 1.0), random.Int(-1074, 1023));
+    const double y = random.Between(-740.0, 700.0) / std::log(x);
+    EXPECT_LT(lostBits(Pow(x, y, 4), Pow(x, y, 12)), kLostBits - 8) << x << " " << y;
+    const double c = i % 3 == 0 ? test::Scaled(random.Unit(), random.Int(0, 1023)) : random.Between(-10.0, 10.0);
+    EXPECT_LT(lostBits(Cos(c, 4), Cos(c, 12)), kLostBits - 8) << c;
+    const double a = i % 2 == 0 ? random.Between(-1.0, 1.0) : 1.0 - test::Scaled(random.Unit(), -random.Int(1, 53));
+    EXPECT_LT(lostBits(Acos(a, 4), Acos(a, 12)), kLostBits - 8) << a;
+  }
+}
+
 }  // namespace
 }  // namespace qclr::mp
