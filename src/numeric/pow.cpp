@@ -26,8 +26,7 @@ constexpr double kShifter = 0x1.8p52;  // (v + kShifter) - kShifter rounds v to 
 // remains (c = 1 or 1/2), so the relative accuracy holds there too. log1p(r) is
 // its series to r^11 (truncation below 2^-80 relative), with r^2/2 and the r^3
 // term in double-double.
-DD Log(double x) {
-  const tables::PowTables& t = tables::Pow();
+DD Log(const tables::PowTables& t, double x) {
   int e = 0;
   if (x < 0x1p-1022) {  // subnormal: scale into the normal range
     x *= 0x1p54;
@@ -72,8 +71,7 @@ DD Log(double x) {
 //
 // t = k ln2/4096 + r with |r| <= 2^-13.5; 2^(k/4096) comes from two 64-entry tables
 // and exp r from its series to r^5 (truncation below 2^-90).
-DD Exp(DD t, int& scale) {
-  const tables::PowTables& tab = tables::Pow();
+DD Exp(const tables::PowTables& tab, DD t, int& scale) {
   constexpr double kStepsPerUnit = 0x1.71547652b82fep12;  // 4096 / ln 2
   const double kd = (t.hi * kStepsPerUnit + kShifter) - kShifter;
   const int32_t k = static_cast<int32_t>(kd);
@@ -107,11 +105,12 @@ int IntegerKind(double y) {
 // x > 0, x != 1 and 2^-70 <= |y| <= 2^64. False, with t = y log x, when the result
 // is subnormal, overflows or vanishes.
 bool Approximate(double x, double y, DD& t, DD& value, int& scale, double& error) {
-  t = dd::Mul(Log(x), y);
+  const tables::PowTables& tab = tables::Pow();
+  t = dd::Mul(Log(tab, x), y);
   // Results below 2^-1021.4 may be subnormal: they go to the slow path, which
   // rounds them at their own precision.
   if (!(t.hi >= -708.0 && t.hi <= 709.79)) return false;
-  value = Exp(t, scale);
+  value = Exp(tab, t, scale);
   const double at = t.hi < 0 ? -t.hi : t.hi;
   error = 0x1p-76 * (1.0 + at);
   return true;
