@@ -92,6 +92,8 @@ bool PowHitsMidpoint(double x, double y, double low, double high, double& result
   } else {
     const int64_t k = -ys.exponent;
     const int64_t n = ys.odd;
+    // An exact power needs 2^k to divide b n, so |b| >= 2^k and |n| <= 1100 2^k / |b|.
+    if ((n < 0 ? -n : n) > (int64_t{1} << 40)) return false;
     int64_t quotient;
     if (a == 1 || n < 0) {
       exact = a == 1 && m == 1 && DividesByPowerOfTwo(xs.exponent * n, k, quotient) &&

@@ -88,6 +88,10 @@ TEST(Pow, ResultsOnARoundingTieRoundToEven) {
   EXPECT_FALSE(detail::PowHitsMidpoint(3.0, 34.0, 16677181699666568.0, 16677181699666572.0, result));
   EXPECT_FALSE(detail::PowHitsMidpoint(1.0 + 0x1p-26, 2.0, 1.0 + 0x1p-25, 1.0 + 0x1p-25 + 0x1p-52,
                                        result));
+  // A power of two to a 53-bit odd fraction, against the tie 2^-1075 (the exponent
+  // checks must not overflow).
+  EXPECT_FALSE(detail::PowHitsMidpoint(0x1p-1074, 0x1.fffffffffffffp0, 0.0, 0x1p-1074, result));
+  EXPECT_FALSE(detail::PowHitsMidpoint(0x1p-1074, -0x1.fffffffffffffp-1, 0.0, 0x1p-1074, result));
 }
 
 TEST(Pow, FastPathStaysWithinItsErrorBound) {
