@@ -1,3 +1,4 @@
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -66,6 +67,19 @@ TEST(Cos, MatchesQuadPrecision) {
   // Huge arguments take the slow path with a long reduction.
   for (int i = 0; i < 200; ++i) ExpectAsQuad(test::Scaled(random.Between(-1.0, 1.0), random.Int(20, 1023)));
   ExpectAsQuad(std::numeric_limits<double>::max());
+}
+
+TEST(Cos, MatchesQuadPrecisionOnArbitraryBitPatterns) {
+  test::Random random(14);
+  for (int i = 0; i < 1000; ++i) {
+    const double x = std::bit_cast<double>(random.Next());
+    const double expected = test::QuadCos(x);
+    if (std::isnan(expected)) {
+      ASSERT_TRUE(std::isnan(Cos(x))) << x;
+    } else {
+      ASSERT_EQ(Bits(Cos(x)), Bits(expected)) << "cos(" << x << ")";
+    }
+  }
 }
 
 TEST(Cos, SlowPathMatchesQuadPrecision) {

@@ -1,3 +1,4 @@
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -166,6 +167,23 @@ TEST(Pow, MatchesQuadPrecisionAcrossTheRange) {
   for (int i = 0; i < 2000; ++i) {
     // Negative bases with integer exponents.
     ExpectAsQuad(-random.Between(0.0, 4.0), random.Int(-40, 40));
+  }
+}
+
+TEST(Pow, MatchesQuadPrecisionOnArbitraryBitPatterns) {
+  // Mostly infinities, zeros and NaNs, and every special-case branch on the way.
+  test::Random random(12);
+  for (int i = 0; i < 4000; ++i) {
+    const double x = std::bit_cast<double>(random.Next());
+    double y = std::bit_cast<double>(random.Next());
+    if (i % 2 == 0) y = std::nearbyint(test::Scaled(y, -1000));  // small integers too
+    const double expected = test::QuadPow(x, y);
+    const double r = Pow(x, y);
+    if (std::isnan(expected)) {
+      ASSERT_TRUE(std::isnan(r)) << "pow(" << x << ", " << y << ")";
+    } else {
+      ASSERT_EQ(Bits(r), Bits(expected)) << "pow(" << x << ", " << y << ")";
+    }
   }
 }
 
