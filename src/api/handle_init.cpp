@@ -228,7 +228,9 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t s
     *outHandle = h;
     return CLR_OK;
   }
-  if (IsRgbSide(srcSpace) && IsRgbSide(dstSpace)) return CLR_ERR_COLORSPACE;
+  if ((srcSpace == CSP_RGB && dstSpace == CSP_BGR) || (srcSpace == CSP_BGR && dstSpace == CSP_RGB)) {
+    return CLR_ERR_COLORSPACE;  // the two orders swap by the formulas only
+  }
   if (params != nullptr && params->structSize != QCLR_CONVERSION_PARAMS_SIZE) {
     return CLR_ERR_STRUCT_SIZE;
   }
