@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ googletest libgtest-dev)
 case "${1:-all}" in
   build) ;;
-  all) packages+=(g++-multilib qemu-user libtiff-dev libbenchmark-dev clang libclang-rt-14-dev) ;;
+  all) packages+=(g++-multilib qemu-user libtiff-dev libbenchmark-dev clang libclang-rt-14-dev icc-profiles-free) ;;
   *) echo "usage: $0 [build|all]" >&2; exit 2 ;;
 esac
 
