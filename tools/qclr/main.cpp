@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "handle_options.h"
 #include "space_names.h"
 
 namespace qclr_tool {
@@ -26,7 +27,7 @@ void PrintHelp() {
       "Y41P: 8 pixels; YVU9: a 4 x 4 block, bytes in the library's planar order).\n"
       "\nSPACE is one of:");
   for (const SpaceInfo& s : AllSpaces()) std::printf(" %s", s.name);
-  std::printf("\n");
+  std::printf("\n\n%s", HandleOptionsHelp());
 }
 
 }  // namespace
