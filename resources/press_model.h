@@ -64,8 +64,9 @@ class PressModel {
   };
   double BlackRule(const Vec3& lab) const;
   // Residuals of the fit: lightness, chroma and hue differences (weighted), the
-  // pull towards the black rule, the excess over the ink limit.
-  void Residuals(const double a[4], const Target& target, double r[5]) const;
+  // pull towards the black rule, the excess over the ink limit; with their
+  // derivatives by the four coverages when `jacobian` is not null.
+  void Residuals(const double a[4], const Target& target, double r[5], double (*jacobian)[4]) const;
   void InitialGuess(const Target& target, double a[4]) const;
   // Levenberg-Marquardt from `a`, coverages kept within 0..1; the black stays
   // fixed unless `blackFree`.
