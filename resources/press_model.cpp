@@ -92,16 +92,57 @@ double PressModel::BlackRule(const Vec3& lab) const {
   return 0.95 * dark * dark * (3.0 - 2.0 * dark) * (0.3 + 0.7 * neutral);
 }
 
-void PressModel::Residuals(const double a[4], const Target& target, double r[5]) const {
-  const Vec3 lab = Lab(a);
+void PressModel::Residuals(const double a[4], const Target& target, double r[5], double (*jacobian)[4]) const {
+  // Bands and their derivatives: each band is the flare plus the product of the
+  // inks' factors 1 - a (1 - T); d/da_k drops factor k for -(1 - T_k).
+  Vec3 bands;
+  double bandSlope[3][4];
+  for (int i = 0; i < 3; ++i) {
+    double factor[4], pass = 1.0;
+    for (int ink = 0; ink < 4; ++ink) {
+      factor[ink] = 1.0 - a[ink] * (1.0 - transmittance_[ink][i]);
+      pass *= factor[ink];
+    }
+    bands[i] = kFlare + (1.0 - kFlare) * pass;
+    for (int k = 0; k < 4; ++k) {
+      double others = 1.0;
+      for (int ink = 0; ink < 4; ++ink) {
+        if (ink != k) others *= factor[ink];
+      }
+      bandSlope[i][k] = -(1.0 - kFlare) * (1.0 - transmittance_[k][i]) * others;
+    }
+  }
+  Mat3 labByXyz;
+  const Vec3 lab = XyzToLab(bandsToXyz_ * bands, &labByXyz);
+  const Mat3 labByBands = labByXyz * bandsToXyz_;
+
   const double dl = lab[0] - target.lab[0], da = lab[1] - target.lab[1], db = lab[2] - target.lab[2];
+  const double h0 = target.hue[0], h1 = target.hue[1], neutral = target.chromatic ? 0.0 : 1.0;
+  // Lightness; then along and across the target's hue (a neutral target has no
+  // hue to keep, so its a and b count plainly).
   r[0] = kLightnessWeight * dl;
-  // Along and across the target's hue; a neutral target has no hue to keep.
-  r[1] = kChromaWeight * (da * target.hue[0] + db * target.hue[1]) + (target.chromatic ? 0.0 : da);
-  r[2] = kHueWeight * (db * target.hue[0] - da * target.hue[1]) + (target.chromatic ? 0.0 : db);
+  r[1] = kChromaWeight * (da * h0 + db * h1) + neutral * da;
+  r[2] = kHueWeight * (db * h0 - da * h1) + neutral * db;
   r[3] = kBlackWeight * (a[3] - target.blackRule);
   const double total = InkTotal(a);
   r[4] = total > kInkLimit ? kLimitWeight * (total - kInkLimit) : 0.0;
+  if (jacobian == nullptr) return;
+
+  for (int k = 0; k < 4; ++k) {
+    double labSlope[3];
+    for (int m = 0; m < 3; ++m) {
+      labSlope[m] = 0.0;
+      for (int i = 0; i < 3; ++i) labSlope[m] += labByBands.m[m][i] * bandSlope[i][k];
+    }
+    jacobian[0][k] = kLightnessWeight * labSlope[0];
+    jacobian[1][k] = kChromaWeight * (labSlope[1] * h0 + labSlope[2] * h1) + neutral * labSlope[1];
+    jacobian[2][k] = kHueWeight * (labSlope[2] * h0 - labSlope[1] * h1) + neutral * labSlope[2];
+    jacobian[3][k] = k == 3 ? kBlackWeight : 0.0;
+    // d nominal / d effective = 1 / (d effective / d nominal) inside 0..1.
+    const double nominal = RemoveDotGain(a[k]);
+    const double inside = a[k] > 0.0 && a[k] < 1.0 ? 1.0 : 0.0;
+    jacobian[4][k] = total > kInkLimit ? kLimitWeight * inside / (1.0 + kDotGain - 2.0 * kDotGain * nominal) : 0.0;
+  }
 }
 
 void PressModel::InitialGuess(const Target& target, double a[4]) const {
@@ -118,21 +159,11 @@ void PressModel::InitialGuess(const Target& target, double a[4]) const {
 }
 
 void PressModel::Fit(const Target& target, bool blackFree, double a[4]) const {
-  double r[5];
-  Residuals(a, target, r);
+  double r[5], jac[5][4];
+  Residuals(a, target, r, jac);
   double cost = Cost(r);
   double damping = 1e-3;
   for (int iteration = 0; iteration < 200; ++iteration) {
-    // Jacobian by forward differences.
-    constexpr double kStep = 1e-7;
-    double jac[5][4];
-    for (int k = 0; k < 4; ++k) {
-      double probe[4] = {a[0], a[1], a[2], a[3]};
-      probe[k] += kStep;
-      double rp[5];
-      Residuals(probe, target, rp);
-      for (int i = 0; i < 5; ++i) jac[i][k] = (rp[i] - r[i]) / kStep;
-    }
     double gradient[4], normal[4][4];
     for (int k = 0; k < 4; ++k) {
       gradient[k] = 0.0;
@@ -164,14 +195,17 @@ void PressModel::Fit(const Target& target, bool blackFree, double a[4]) const {
       }
       double trial[4] = {a[0], a[1], a[2], a[3]};
       for (int i = 0; i < n; ++i) trial[free[i]] = Clamp(trial[free[i]] + step[i], target.low, target.high);
-      double rt[5];
-      Residuals(trial, target, rt);
+      double rt[5], jt[5][4];
+      Residuals(trial, target, rt, jt);
       const double trialCost = Cost(rt);
       if (trialCost < cost) {
         moved = 0.0;
         for (int k = 0; k < 4; ++k) moved = std::fmax(moved, std::fabs(trial[k] - a[k]));
         for (int k = 0; k < 4; ++k) a[k] = trial[k];
-        for (int i = 0; i < 5; ++i) r[i] = rt[i];
+        for (int i = 0; i < 5; ++i) {
+          r[i] = rt[i];
+          for (int k = 0; k < 4; ++k) jac[i][k] = jt[i][k];
+        }
         cost = trialCost;
         damping = std::fmax(damping / 3.0, 1e-9);
         improved = true;

@@ -22,9 +22,10 @@
 // (grey-component replacement) steers the one free dimension: the fit keeps the
 // black near a rule that starts black below L* 85, reaches 95 % near L* 15 and
 // gives chromatic colours less of it. Total ink is limited to 300 % of nominal
-// coverage. A colour the press cannot print is fitted with the least CIE 1976
-// colour difference, which maps it onto the gamut boundary (minimum-difference
-// clipping); colours that can be printed are matched exactly.
+// coverage. A colour the press cannot print is fitted with the least weighted
+// difference, chroma counting half and hue twice as much as lightness, which
+// maps it onto the gamut boundary mostly towards the grey of its lightness
+// (hue-preserving clipping); colours that can be printed are matched exactly.
 #pragma once
 
 #include "colour_science.h"
@@ -64,8 +65,9 @@ class PressModel {
   };
   double BlackRule(const Vec3& lab) const;
   // Residuals of the fit: lightness, chroma and hue differences (weighted), the
-  // pull towards the black rule, the excess over the ink limit.
-  void Residuals(const double a[4], const Target& target, double r[5]) const;
+  // pull towards the black rule, the excess over the ink limit; with their
+  // derivatives by the four coverages when `jacobian` is not null.
+  void Residuals(const double a[4], const Target& target, double r[5], double (*jacobian)[4]) const;
   void InitialGuess(const Target& target, double a[4]) const;
   // Levenberg-Marquardt from `a`, coverages kept within 0..1; the black stays
   // fixed unless `blackFree`.

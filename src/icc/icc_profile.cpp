@@ -13,49 +13,49 @@ namespace {
 constexpr size_t kDirectoryStart = kIccHeaderSize + 4;
 constexpr size_t kDirectoryEntrySize = 12;
 
-// Takes ownership of `block` (size bytes from MemAlloc): parses the header and the
-// directory into a new profile, or frees the block and returns null.
-IccProfile* OpenOwnedBlock(uint8_t* block, size_t size) {
-  IccByteReader header(block, size);
+// The header fields (fields[i] is the 32-bit value at offset 4 * i) and the tag
+// count of a block that can be a profile.
+struct Header {
   uint32_t fields[20];
-  for (uint32_t& f : fields) {
-    if (!header.ReadU32(&f)) {
-      MemFree(block);
-      return nullptr;
-    }
-  }
-  // fields[i] is the 32-bit value at offset 4 * i.
-  uint32_t tagCount = 0;
-  IccByteReader countReader(block, size, kIccHeaderSize);
-  if (fields[9] != kIccMagic || !countReader.ReadU32(&tagCount)) {
-    MemFree(block);
-    return nullptr;
-  }
-  // The directory must fit in the profile; this also bounds the count.
-  if (tagCount > (size - kDirectoryStart) / kDirectoryEntrySize) {
-    MemFree(block);
-    return nullptr;
-  }
+  uint32_t tagCount;
+};
 
+// False unless the block holds the header, the 'acsp' signature and a tag
+// directory that fits (which also bounds the tag count).
+bool ParseHeader(const uint8_t* data, size_t size, Header* header) {
+  IccByteReader reader(data, size);
+  for (uint32_t& f : header->fields) {
+    if (!reader.ReadU32(&f)) return false;
+  }
+  IccByteReader countReader(data, size, kIccHeaderSize);
+  if (header->fields[9] != kIccMagic || !countReader.ReadU32(&header->tagCount)) return false;
+  return header->tagCount <= (size - kDirectoryStart) / kDirectoryEntrySize;
+}
+
+// A profile over `block` (size bytes from MemAlloc, parsed into `header`), which
+// it takes over; null, with the block freed, when memory runs out.
+IccProfile* MakeProfile(uint8_t* block, size_t size, const Header& header) {
   auto* profile = static_cast<IccProfile*>(MemCalloc(1, sizeof(IccProfile)));
-  auto* tags = static_cast<IccTagEntry*>(MemAlloc(tagCount * sizeof(IccTagEntry)));
+  auto* tags = static_cast<IccTagEntry*>(MemAlloc(header.tagCount * sizeof(IccTagEntry)));
   if (profile == nullptr || tags == nullptr) {
     MemFree(profile);
     MemFree(tags);
     MemFree(block);
     return nullptr;
   }
+  const uint32_t* fields = header.fields;
   profile->deviceClass = fields[3];
   profile->colorSpace = fields[4];
   profile->connectionSpace = fields[5];
   profile->renderingIntent = fields[16];
   for (int i = 0; i < 3; ++i) profile->illuminant[i] = S15Fixed16ToDouble(static_cast<int32_t>(fields[17 + i]));
-  for (uint32_t i = 0; i < tagCount; ++i) {
-    countReader.ReadU32(&tags[i].signature);  // within the directory checked above
-    countReader.ReadU32(&tags[i].offset);
-    countReader.ReadU32(&tags[i].size);
+  IccByteReader directory(block, size, kDirectoryStart);
+  for (uint32_t i = 0; i < header.tagCount; ++i) {
+    directory.ReadU32(&tags[i].signature);  // within the directory checked by ParseHeader
+    directory.ReadU32(&tags[i].offset);
+    directory.ReadU32(&tags[i].size);
   }
-  profile->tagCount = static_cast<int32_t>(tagCount);
+  profile->tagCount = static_cast<int32_t>(header.tagCount);
   profile->tags = tags;
   profile->fromMemory = 1;
   profile->data = block;
@@ -95,11 +95,12 @@ uint8_t* ReadProfileFile(const char* path, size_t* size) {
 }  // namespace
 
 IccProfile* IccOpenProfileFromMem(const void* data, size_t size) {
-  if (data == nullptr || size < kDirectoryStart) return nullptr;
+  Header header;
+  if (data == nullptr || !ParseHeader(static_cast<const uint8_t*>(data), size, &header)) return nullptr;
   auto* block = static_cast<uint8_t*>(MemAlloc(size));
   if (block == nullptr) return nullptr;
   std::memcpy(block, data, size);
-  return OpenOwnedBlock(block, size);
+  return MakeProfile(block, size, header);
 }
 
 IccProfile* IccOpenProfileFromFile(const char* path) {
@@ -107,7 +108,12 @@ IccProfile* IccOpenProfileFromFile(const char* path) {
   size_t size = 0;
   uint8_t* block = ReadProfileFile(path, &size);
   if (block == nullptr) return nullptr;
-  IccProfile* profile = OpenOwnedBlock(block, size);
+  Header header;
+  if (!ParseHeader(block, size, &header)) {
+    MemFree(block);
+    return nullptr;
+  }
+  IccProfile* profile = MakeProfile(block, size, header);
   if (profile == nullptr) return nullptr;
   profile->fromMemory = 0;
   std::strncpy(profile->fileName, path, kIccFileNameSize - 1);

@@ -1,4 +1,3 @@
-#include <cerrno>
 #include <cstdint>
 #include <fstream>
 #include <string>
@@ -6,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
-#include "platform/posix/windows_errors.h"
 
 namespace qclr::platform {
 namespace {
@@ -52,17 +50,6 @@ TEST(ReadOnlyFile, OpenFailuresUseWindowsNumbers) {
     EXPECT_EQ(file.handle, -1);
   }
   EXPECT_EQ(OpenReadOnlyFile(nullptr, nullptr), kErrorInvalidParameter);
-}
-
-// Failures that a test cannot provoke as root (permissions) or easily (limits).
-TEST(ReadOnlyFile, ErrnoValuesBecomeWindowsNumbers) {
-  const struct {
-    int err;
-    int32_t expected;
-  } cases[] = {{EACCES, kErrorAccessDenied}, {EPERM, kErrorAccessDenied}, {EMFILE, kErrorTooManyOpenFiles},
-               {ENOMEM, kErrorNotEnoughMemory}, {EIO, kErrorReadFault}, {ELOOP, kErrorCantResolveFilename},
-               {EDOM, kErrorGenFailure}};
-  for (const auto& c : cases) EXPECT_EQ(WindowsErrorFromErrno(c.err, "/x"), c.expected) << c.err;
 }
 
 }  // namespace
