@@ -81,7 +81,10 @@ enum {
  *             angle, and the decoder does not invert it: RGB -> HSI -> RGB is
  *             not a round trip.
  *   CSP_YIQ   Y, I, Q
- *   CSP_LAB   L (0..255 for L* 0..100), a, b (signed bytes)
+ *   CSP_LAB   L (0..255 for L* 0..100), a, b (signed bytes). Two routes read the
+ *             bytes otherwise: a handle given LabOptions uses their offsets and
+ *             ranges, and the ICC methods use the ICC 8-bit Lab encoding
+ *             (L x 2.55, a + 128, b + 128), as Lab profiles expect.
  *   CSP_XYZ   three 64-bit little-endian doubles X, Y, Z; a row is 24 x width
  *             bytes, and its padding is computed from a row of 3 x width bytes.
  *             The encoder produces values up to about 133 while the decoder
