@@ -32,8 +32,9 @@ TEST(HandleInitCleanup, EveryFailedAllocationReleasesEverything) {
   static int32_t offsets[] = {0, 2, 1, 3};
   static YuvLayout yuv{QCLR_YUV_LAYOUT_SIZE, 0, 2, 1, 2, 1, offsets, 2, 0, 0};
   static ConversionParams p;
-  const auto all = [&](int32_t method, const std::string& table) {
-    p = test::Params(method, 31);
+  // Every record, both table methods and one transform a handle.
+  const auto many = [&](int32_t method, uint32_t flags, const std::string& table) {
+    p = test::Params(method, flags);
     p.whitePoint = &white;
     p.labOptions = &lab;
     p.cmykOptions = &cmyk;
@@ -42,32 +43,19 @@ TEST(HandleInitCleanup, EveryFailedAllocationReleasesEverything) {
     return &p;
   };
   const std::vector<Creation> cases = {
-      {"RGB to Lab, every method", CSP_RGB, CSP_LAB,
+      {"RGB to Lab, custom profiles and tables", CSP_RGB, CSP_LAB,
        [&] {
-         all(METHOD_BUILTIN, labTable);
+         many(METHOD_CUSTOM_ICC, 1 | 4 | 8 | 16, labTable);
          test::SetName(p.srcProfileName, files.rgb);
          test::SetName(p.dstProfileName, files.lab);
          return &p;
        }},
-      {"CMYK to BGR, every method", CSP_CMYK, CSP_BGR,
-       [&] {
-         all(METHOD_ICC, cmykTable);
-         test::SetName(p.srcProfileName, files.cmyk);
-         test::SetName(p.dstProfileName, files.rgb);
-         return &p;
-       }},
-      {"YCCK to RGB", CSP_YCCK, CSP_RGB, [&] { return &(p = test::Params(METHOD_ICC, 3)); }},
-      {"described YUV", CSP_YUV, CSP_BGR,
-       [&] {
-         all(METHOD_BUILTIN, labTable)->flags = METHOD_BUILTIN;
-         return &p;
-       }},
-      {"automatic choice", CSP_CMYK, CSP_RGB,
-       [&] {
-         p = test::Params(METHOD_AUTO, METHOD_AUTO);
-         p.cmykOptions = &cmyk;
-         return &p;
-       }},
+      {"CMYK to BGR, built-in profiles and tables", CSP_CMYK, CSP_BGR,
+       [&] { return many(METHOD_ICC, 1 | 2 | 8 | 16, cmykTable); }},
+      {"YCCK to RGB", CSP_YCCK, CSP_RGB, [&] { return many(METHOD_BUILTIN, 1, ""); }},
+      {"described YUV", CSP_YUV, CSP_BGR, [&] { return many(METHOD_BUILTIN, 1, ""); }},
+      {"automatic choice", CSP_LAB, CSP_BGR,
+       [&] { return many(METHOD_AUTO, METHOD_AUTO, ""); }},
       {"no parameters", CSP_YCCK, CSP_BGR, [] { return nullptr; }},
       {"same-space shortcut", CSP_LAB, CSP_LAB, [] { return nullptr; }},
   };
