@@ -172,7 +172,8 @@ int32_t AutomaticMethod(int32_t src, int32_t dst) {
 }
 
 // Everything after registration; a status other than CLR_OK abandons the handle.
-int32_t Prepare(ClrHandle* h, ConversionParams& p) {
+// `chose` tells whether the automatic choice was written into the caller's record.
+int32_t Prepare(ClrHandle* h, ConversionParams& p, bool* chose) {
   const int32_t src = h->srcSpace, dst = h->dstSpace;
   WhitePoint white{};
   white.kind = kDefaultTemperature;
@@ -181,6 +182,16 @@ int32_t Prepare(ClrHandle* h, ConversionParams& p) {
     if (!WhitePointValid(white)) return CLR_ERR_PARAM;
   }
   if (int32_t s = CopyRecord(white, &h->whitePoint); s != CLR_OK) return s;
+
+  // The automatic choice is written into the caller's record while the call runs;
+  // it stays there when a later step fails.
+  if (p.flags == METHOD_AUTO && p.method == METHOD_AUTO) {
+    if (const int32_t m = AutomaticMethod(src, dst); m != 0) {
+      p.method = m;
+      p.flags = static_cast<uint32_t>(m);
+      *chose = true;
+    }
+  }
 
   const uint32_t prepared = p.flags & kMethodBits;
   if (prepared == 0 || (p.flags & static_cast<uint32_t>(p.method)) == 0) return CLR_ERR_METHOD;
@@ -254,19 +265,10 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t s
     return CLR_ERR_PARAM;
   }
   if (!RegisterHandle(h)) return Abandon(h, CLR_ERR_NOMEM);
-  // The automatic choice is written into the caller's record while the call runs
-  // and set back to METHOD_AUTO when it succeeds.
   bool chose = false;
-  if (params->flags == METHOD_AUTO && params->method == METHOD_AUTO) {
-    if (const int32_t m = AutomaticMethod(srcSpace, dstSpace); m != 0) {
-      params->method = m;
-      params->flags = static_cast<uint32_t>(m);
-      chose = true;
-    }
-  }
-  const int32_t status = Prepare(h, *params);
+  const int32_t status = Prepare(h, *params, &chose);
   if (status != CLR_OK) return Abandon(h, status);
-  if (chose) {
+  if (chose) {  // a successful call leaves METHOD_AUTO in the record
     params->method = METHOD_AUTO;
     params->flags = METHOD_AUTO;
   }

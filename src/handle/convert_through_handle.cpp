@@ -15,7 +15,6 @@
 #include "handle/described_yuv.h"
 #include "handle/emulation_lookup.h"
 #include "handle/fixed_point_lab.h"
-#include "handle/repad_rows.h"
 #include "icc/color_transform.h"
 #include "handle/ycck_conversion.h"
 #include "qclr/qclr.h"
@@ -71,8 +70,10 @@ int32_t ConvertBuiltin(const ClrHandle& h, const uint8_t* src, uint8_t* dst, int
 }
 
 // An ICC transform converts packed pixels: the source rows are packed into a
-// temporary buffer (a single row is read where it is), converted into the
-// destination and spread there to the destination's row alignment.
+// temporary buffer (a single row is read where it is) and converted in one call.
+// Destination rows with padding receive the result through a packed part of the
+// same buffer: written straight into the destination, the packed rows would run
+// over the padding, which must keep what it holds.
 int32_t ConvertByTransform(const ClrHandle& h, const ColorTransform* t, const uint8_t* src,
                            uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
                            int32_t outAlign) {
@@ -87,14 +88,19 @@ int32_t ConvertByTransform(const ClrHandle& h, const ColorTransform* t, const ui
   const int32_t dstPixel = h.dstSpace == CSP_CMYK ? 4 : 3;
   const int32_t pixels = width * height;  // BufferBytes has bounded the product
   if (height <= 1) return IccApplyTransform(t, src, dst, pixels);
-  const ptrdiff_t row = ptrdiff_t{width} * srcPixel;
-  auto* packed = static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(row) * static_cast<size_t>(height)));
-  if (packed == nullptr) return CLR_ERR_NOMEM;
-  ForEachRow(src, PaddedStride(row, inAlign), packed, row, height,
-             [row](const uint8_t* s, uint8_t* d) { std::memcpy(d, s, static_cast<size_t>(row)); });
-  const int32_t status = IccApplyTransform(t, packed, dst, pixels);
-  RepadRows(dst, height, width, dstPixel, outAlign);
-  MemFree(packed);
+  const ptrdiff_t inRow = ptrdiff_t{width} * srcPixel, outRow = ptrdiff_t{width} * dstPixel;
+  const bool padded = PaddedStride(outRow, outAlign) != outRow;
+  // Both parts are bounded by the caller's buffers, so the sum cannot wrap.
+  const size_t inBytes = static_cast<size_t>(inRow) * static_cast<size_t>(height);
+  const size_t outBytes = padded ? static_cast<size_t>(outRow) * static_cast<size_t>(height) : 0;
+  auto* temp = static_cast<uint8_t*>(MemAlloc(inBytes + outBytes));
+  if (temp == nullptr) return CLR_ERR_NOMEM;
+  ForEachRow(src, PaddedStride(inRow, inAlign), temp, inRow, height,
+             [inRow](const uint8_t* s, uint8_t* d) { std::memcpy(d, s, static_cast<size_t>(inRow)); });
+  uint8_t* result = padded ? temp + inBytes : dst;
+  const int32_t status = IccApplyTransform(t, temp, result, pixels);
+  if (padded) PackRowsTo(result, dst, height, width, dstPixel, outAlign);
+  MemFree(temp);
   return status;
 }
 

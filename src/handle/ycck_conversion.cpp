@@ -10,6 +10,7 @@
 #include "direct/conversion_tables.h"
 #include "direct/row_layout.h"
 #include "icc/color_transform.h"
+#include "icc/pixel_format.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -50,11 +51,23 @@ bool UsesTransform(const ClrHandle* h) {
   return h != nullptr && (h->method == METHOD_ICC || h->method == METHOD_CUSTOM_ICC);
 }
 
+// The intermediates are sized for 3-byte RGB and 4-byte CMYK pixels; a transform
+// between other formats (CMYK to CMYK for a YCCK to YCCK handle) would write past
+// them. CLR_OK when the transform fits, CLR_ERR_METHOD when there is none.
+int32_t CheckTransform(const ColorTransform* t, uint32_t inBytes, uint32_t outBytes) {
+  if (t == nullptr) return CLR_ERR_METHOD;
+  const auto pixelBytes = [](uint32_t f) { return FormatChannels(f) * FormatBytes(f); };
+  if (pixelBytes(t->inputFormat) != inBytes || pixelBytes(t->outputFormat) != outBytes) {
+    return CLR_ERR_COLORSPACE;
+  }
+  return CLR_OK;
+}
+
 // RGB through the handle's transform into CMYK, then to YCCK.
 int32_t RgbToYcckByTransform(const ClrHandle& h, const uint8_t* src, uint8_t* dst, int32_t width,
                              int32_t height, int32_t inAlign, int32_t outAlign) {
   const ColorTransform* t = TransformOf(h);
-  if (t == nullptr) return CLR_ERR_METHOD;
+  if (int32_t s = CheckTransform(t, 3, 4); s != CLR_OK) return s;
   uint8_t* rgb = AllocPixels(width, height, 3);
   if (rgb == nullptr) return CLR_ERR_NOMEM;
   uint8_t* cmyk = AllocPixels(width, height, 4);
@@ -91,6 +104,9 @@ int32_t RgbToYcck(const ClrHandle* handle, const uint8_t* src, uint8_t* dst, int
 
 int32_t YcckToRgb(const ClrHandle* handle, const uint8_t* src, uint8_t* dst, int32_t width,
                   int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+  if (UsesTransform(handle)) {
+    if (int32_t s = CheckTransform(TransformOf(*handle), 4, 3); s != CLR_OK) return s;
+  }
   uint8_t* cmyk = AllocPixels(width, height, 4);
   if (cmyk == nullptr) return CLR_ERR_NOMEM;
   const YccTables& tables =
@@ -100,14 +116,11 @@ int32_t YcckToRgb(const ClrHandle* handle, const uint8_t* src, uint8_t* dst, int
   if (UsesTransform(handle)) {
     // The transform writes packed pixels, which are then spread to the rows of
     // the destination; its formats carry the destination's byte order.
-    const ColorTransform* t = TransformOf(*handle);
-    uint8_t* rgb = t == nullptr ? nullptr : AllocPixels(width, height, 3);
-    if (t == nullptr) {
-      status = CLR_ERR_METHOD;
-    } else if (rgb == nullptr) {
+    uint8_t* rgb = AllocPixels(width, height, 3);
+    if (rgb == nullptr) {
       status = CLR_ERR_NOMEM;
     } else {
-      status = IccApplyTransform(t, cmyk, rgb, width * height);
+      status = IccApplyTransform(TransformOf(*handle), cmyk, rgb, width * height);
       PackRowsTo(rgb, dst, height, width, 3, outAlign);
       MemFree(rgb);
     }
