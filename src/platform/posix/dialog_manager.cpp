@@ -163,10 +163,10 @@ bool ShowOpenFileDialog(DialogWindow* owner, const OpenFileRequest& request, cha
                                              text(request.filterPattern),
                                              text(request.defaultExtension), request.options});
   if (owner->fileAnswers.empty()) return false;
-  const std::optional<std::string> answer = owner->fileAnswers.front();
-  owner->fileAnswers.pop_front();
-  if (!answer || answer->empty()) return false;
-  std::string name = *answer;
+  const FileAnswer answer = owner->fileAnswers.front();
+  owner->fileAnswers.erase(owner->fileAnswers.begin());
+  if (!answer.chosen || answer.name.empty()) return false;
+  std::string name = answer.name;
   if (!HasExtension(name) && request.defaultExtension != nullptr && request.defaultExtension[0] != '\0') {
     name += ".";
     name += request.defaultExtension;

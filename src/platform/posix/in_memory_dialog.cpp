@@ -1,7 +1,7 @@
 #include "platform/posix/in_memory_dialog.h"
 
-#include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace qclr::platform {
 namespace {
@@ -99,7 +99,9 @@ void DialogWindow::ShowUpDownPosition(Control& upDown) {
   if (upDown.buddy < 0 || !(upDown.item.style & kUpDownSetBuddyInt)) return;
   // Shown without thousands separators, as kUpDownNoThousands asks; the dialogs
   // here set that style on every up-down.
-  controls[static_cast<size_t>(upDown.buddy)].text = std::to_string(upDown.position);
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%d", static_cast<int>(upDown.position));
+  controls[static_cast<size_t>(upDown.buddy)].text = digits;
 }
 
 void DialogWindow::CheckRadio(int32_t index) {

@@ -4,8 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +16,12 @@ namespace qclr::platform {
 struct ListEntry {
   std::string text;
   int32_t value;
+};
+
+// The user's answer to an open-file dialog: a name, or a cancel.
+struct FileAnswer {
+  bool chosen;
+  std::string name;
 };
 
 struct Control {
@@ -48,7 +52,7 @@ struct DialogWindow {
   bool ended = false;
   int32_t result = 0;
   int32_t focus = -1;  // index of the focused control
-  std::deque<std::optional<std::string>> fileAnswers;
+  std::vector<FileAnswer> fileAnswers;  // oldest first
   std::vector<OpenFileShown> fileDialogs;
 
   // Makes the controls of `layout` in their template state.

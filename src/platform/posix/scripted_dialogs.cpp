@@ -149,9 +149,9 @@ bool DialogUser::FocusOn(int32_t id) {
   return true;
 }
 
-void DialogUser::AnswerNextOpenFile(const std::string& name) { dialog_->fileAnswers.emplace_back(name); }
+void DialogUser::AnswerNextOpenFile(const std::string& name) { dialog_->fileAnswers.push_back({true, name}); }
 
-void DialogUser::CancelNextOpenFile() { dialog_->fileAnswers.emplace_back(std::nullopt); }
+void DialogUser::CancelNextOpenFile() { dialog_->fileAnswers.push_back({false, std::string()}); }
 
 const std::vector<OpenFileShown>& DialogUser::OpenFileDialogs() const { return dialog_->fileDialogs; }
 
