@@ -151,20 +151,6 @@ TEST(SettingsDialog, CustomWhitePointEnablesTheChromaticityBoxes) {
   }
 }
 
-TEST(SettingsDialog, UpDownStepsTheBlackGenerationWithinItsRange) {
-  Play(kCmykDialogKind, [](DialogUser& user) {
-    ASSERT_TRUE(user.Spin(kIdBlackGenerationSpin, 5));
-    EXPECT_EQ(user.Text(kIdBlackGeneration), "255");
-    ASSERT_TRUE(user.Type(kIdBlackGeneration, "998"));
-    ASSERT_TRUE(user.Spin(kIdBlackGenerationSpin, 5));
-    EXPECT_EQ(user.Text(kIdBlackGeneration), "1000");
-    ASSERT_TRUE(user.Spin(kIdBlackGenerationSpin, -1001));
-    EXPECT_EQ(user.Text(kIdBlackGeneration), "0");
-    ASSERT_TRUE(user.Choose(kIdMethod, "ICC profiling"));
-    EXPECT_FALSE(user.Spin(kIdBlackGenerationSpin, 1));
-  });
-}
-
 // The open-file dialog of every "..." button, where its choice lands, and what a
 // cancel leaves.
 TEST(SettingsDialog, BrowseButtonsAskForTheirFiles) {
@@ -242,28 +228,6 @@ TEST(SettingsDialog, OpenFileAddsTheDefaultExtension) {
     // The boxes show the choice; typing into them is not possible.
     EXPECT_FALSE(user.Type(kIdSourceProfile, "/elsewhere.icm"));
   });
-}
-
-// Both table boxes of the Lab dialog write the one table name: the last choice
-// counts.
-TEST(SettingsDialog, LabTableBoxesShareOneName) {
-  ScriptScope scope([](DialogUser& user) {
-    ASSERT_TRUE(user.Choose(kIdMethod, "Custom emulation tables"));
-    user.AnswerNextOpenFile("/t/lab.tif");
-    ASSERT_TRUE(user.Click(kIdBrowseLabTable));
-    ASSERT_TRUE(user.Click(kIdLabToRgbRadio));
-    user.AnswerNextOpenFile("/t/rgb.tif");
-    ASSERT_TRUE(user.Click(kIdBrowseRgbTable));
-    EXPECT_EQ(user.Text(kIdLabTable), "/t/lab.tif");
-    EXPECT_EQ(user.Text(kIdRgbTable), "/t/rgb.tif");
-    ASSERT_TRUE(user.Click(kIdOk));
-  });
-  CallerRecords caller;
-  ClrHandle* handle = kUnwrittenHandle;
-  EXPECT_EQ(Q_ClrDlg(kLabDialogKind, nullptr, &handle, &caller.params), CLR_OK);
-  EXPECT_EQ(handle, kUnwrittenHandle);  // the file does not exist
-  EXPECT_STREQ(caller.params.tableFileName, "/t/rgb.tif");
-  EXPECT_EQ(caller.params.method, METHOD_CUSTOM_TABLES);
 }
 
 }  // namespace

@@ -137,43 +137,6 @@ TEST(DialogTemplates, EveryControlInTemplateOrder) {
   }
 }
 
-const platform::DialogItem* ItemWithId(const DialogTemplate& t, int32_t id) {
-  for (const platform::DialogItem& item : t.items) {
-    if (item.id == id) return &item;
-  }
-  return nullptr;
-}
-
-TEST(DialogTemplates, StylesTheControlsDependOn) {
-  struct Case {
-    int32_t kind;
-    int32_t id;
-    uint32_t bits;  // all must be set
-  };
-  using namespace platform;
-  const Case cases[] = {
-      {1, 123, kComboSort},
-      {2, 123, kComboSort},
-      {1, 1, kButtonDefault},
-      {2, 1, kButtonDefault | kStyleTabStop},
-      {1, 127, kUpDownAutoBuddy | kUpDownSetBuddyInt | kUpDownNoThousands},
-      {2, 134, kStyleGroup},
-      {1, 117, kEditReadOnly},
-      {1, 121, kEditReadOnly},
-      {2, 130, kEditReadOnly},
-      {2, 132, kEditReadOnly},
-  };
-  for (const Case& c : cases) {
-    const DialogTemplate t = ShownTemplate(c.kind);
-    const DialogItem* item = ItemWithId(t, c.id);
-    ASSERT_NE(item, nullptr) << c.id;
-    EXPECT_EQ(item->style & c.bits, c.bits) << "dialog " << c.kind << " control " << c.id;
-  }
-  // The method box keeps its entries in the order added.
-  EXPECT_FALSE(ItemWithId(ShownTemplate(1), 116)->style & kComboSort);
-  EXPECT_FALSE(ItemWithId(ShownTemplate(1), 124)->style & kEditReadOnly);
-}
-
 // Every control lies inside the dialog, and no two controls the user works with
 // cover each other (group boxes frame others, and a drop-down list's template
 // height includes its dropped list, so only its closed height counts).

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "api/clr_handle.h"
 #include "api/handle_registry.h"
 #include "dialog/control_ids.h"
 #include "platform/posix/scripted_dialogs.h"
@@ -37,11 +38,6 @@ class ScriptScope {
 
  private:
   int shown_ = 0;
-};
-
-// No user interface for the scope: dialogs cannot be created.
-struct NoInterfaceScope {
-  NoInterfaceScope() { platform::SetDialogScript({}); }
 };
 
 // The caller's records, every field holding a marker the dialog must either
@@ -88,16 +84,29 @@ inline int LiveHandles() { return SnapshotRegistry(nullptr, 0); }
 
 inline int32_t PixelBytes(int32_t space) { return space == CSP_CMYK ? 4 : 3; }
 
-// Converts the same random pixels through both handles (same source space) and
-// expects the same bytes.
-inline void ExpectSameConversion(ClrHandle* made, ClrHandle* reference, int32_t srcSpace,
-                                 int32_t dstSpace) {
+// The same random row of pixels converted through `handle`; empty on failure.
+inline std::vector<uint8_t> ConvertSample(ClrHandle* handle) {
   constexpr int32_t kWidth = 97;
-  const std::vector<uint8_t> src = RandomBytes(size_t(kWidth) * PixelBytes(srcSpace), 17);
-  std::vector<uint8_t> a(size_t(kWidth) * PixelBytes(dstSpace), 0), b(a.size(), 1);
-  ASSERT_EQ(Q_ClrConvert(made, src.data(), a.data(), kWidth, 1, 1, 1), CLR_OK);
-  ASSERT_EQ(Q_ClrConvert(reference, src.data(), b.data(), kWidth, 1, 1, 1), CLR_OK);
-  EXPECT_EQ(a, b);
+  const std::vector<uint8_t> src = RandomBytes(size_t{kWidth} * PixelBytes(handle->srcSpace), 17);
+  std::vector<uint8_t> dst(size_t{kWidth} * PixelBytes(handle->dstSpace));
+  if (Q_ClrConvert(handle, src.data(), dst.data(), kWidth, 1, 1, 1) != CLR_OK) return {};
+  return dst;
+}
+
+// A handle made by Q_ClrInit for the same spaces from `params`.
+inline ClrHandle* ReferenceHandle(const ClrHandle* like, ConversionParams params) {
+  ClrHandle* reference = nullptr;
+  EXPECT_EQ(Q_ClrInit(&reference, like->srcSpace, like->dstSpace, &params), CLR_OK);
+  return reference;
+}
+
+// Converts the same pixels through both handles and expects the same bytes.
+inline void ExpectSameConversion(ClrHandle* made, ClrHandle* reference) {
+  ASSERT_NE(reference, nullptr);
+  const std::vector<uint8_t> expected = ConvertSample(reference);
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(ConvertSample(made), expected);
+  Q_ClrFree(reference);
 }
 
 }  // namespace qclr::test

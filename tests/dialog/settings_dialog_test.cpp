@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
-#include "api/clr_handle.h"
 #include "dialog_test_support.h"
 #include "platform/platform.h"
 
@@ -16,13 +16,130 @@ namespace {
 
 using namespace qclr::dialog;
 
-// The record Q_ClrInit gets for a choice the caller received: the caller's copy
+// The record Q_ClrInit gets for the choice the caller received: the caller's copy
 // without the option records the dialog never sets.
 ConversionParams SameRecord(const CallerRecords& caller) {
   ConversionParams p = caller.params;
   p.labOptions = nullptr;
   p.yuvLayout = nullptr;
   return p;
+}
+
+TEST(QClrDlg, OkAtOnceTakesTheBuiltInConversion) {
+  int owner = 0;
+  for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
+    // Without a user interface no dialog can be created: handled like OK.
+    for (const bool userInterface : {true, false}) {
+      SCOPED_TRACE(::testing::Message() << "dialog " << kind << " interface " << userInterface);
+      ScriptScope scope([&](DialogUser& user) {
+        EXPECT_EQ(user.OwnerWindow(), &owner);
+        EXPECT_EQ(user.TemplateId(), kind == kCmykDialogKind ? 114 : 128);
+        ASSERT_TRUE(user.Click(kIdOk));
+      });
+      if (!userInterface) platform::SetDialogScript({});
+      CallerRecords caller;
+      ClrHandle* handle = kUnwrittenHandle;
+      ASSERT_EQ(Q_ClrDlg(kind, &owner, &handle, &caller.params), CLR_OK);
+      EXPECT_EQ(scope.shown(), userInterface ? 1 : 0);
+      ASSERT_EQ(Q_ClrIsValid(handle), CLR_OK);
+      EXPECT_EQ(handle->srcSpace, kind == kCmykDialogKind ? CSP_CMYK : CSP_LAB);
+      EXPECT_EQ(handle->dstSpace, CSP_RGB);
+      EXPECT_EQ(handle->method, METHOD_BUILTIN);
+      EXPECT_EQ(handle->methodMask, uint32_t{METHOD_BUILTIN});
+
+      const ConversionParams& p = caller.params;
+      EXPECT_EQ(p.structSize, QCLR_CONVERSION_PARAMS_SIZE);
+      EXPECT_EQ(p.method, METHOD_BUILTIN);
+      EXPECT_EQ(p.flags, uint32_t{METHOD_BUILTIN});
+      EXPECT_EQ(p.tableBits, 8u);
+      EXPECT_STREQ(p.srcProfileName, "");
+      EXPECT_STREQ(p.dstProfileName, "");
+      EXPECT_STREQ(p.tableFileName, "");
+      EXPECT_EQ(p.whitePoint, &caller.white);
+      EXPECT_EQ(p.cmykOptions, &caller.cmyk);
+      EXPECT_EQ(p.labOptions, &caller.lab);
+      EXPECT_EQ(p.yuvLayout, &caller.yuv);
+      EXPECT_EQ(caller.white.kind, 50u);
+      EXPECT_EQ(caller.white.reserved, 0xDEADBEEF);
+      EXPECT_EQ(caller.white.x, 0.0);
+      EXPECT_EQ(caller.white.y, 0.0);
+      // The Lab dialog has no CMYK options and leaves the caller's alone.
+      const CmykOptions cmyk = kind == kCmykDialogKind ? CmykOptions{QCLR_CMYK_OPTIONS_SIZE, 250, 1}
+                                                       : CmykOptions{99, 98, 97};
+      EXPECT_EQ(std::memcmp(&caller.cmyk, &cmyk, sizeof cmyk), 0);
+
+      ExpectSameConversion(handle, ReferenceHandle(handle, SameRecord(caller)));
+      Q_ClrFree(handle);
+    }
+  }
+}
+
+TEST(QClrDlg, CheckBoxesChooseDirectionAndOrder) {
+  for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
+    const int32_t other = kind == kCmykDialogKind ? CSP_CMYK : CSP_LAB;
+    for (const int ticks : {0, 1, 2, 3}) {  // bit 0: from RGB, bit 1: BGR order
+      const bool fromRgb = ticks & 1, bgr = ticks & 2;
+      ScriptScope scope([&](DialogUser& user) {
+        for (const int32_t box : {kIdFromRgb, kIdBgrOrder}) {
+          // Ticked and cleared again, then ticked when asked.
+          ASSERT_TRUE(user.Click(box) && user.Click(box));
+          if ((box == kIdFromRgb && fromRgb) || (box == kIdBgrOrder && bgr)) {
+            ASSERT_TRUE(user.Click(box));
+          }
+        }
+        ASSERT_TRUE(user.Click(kIdOk));
+      });
+      ClrHandle* handle = nullptr;
+      ASSERT_EQ(Q_ClrDlg(kind, nullptr, &handle, nullptr), CLR_OK);
+      ASSERT_NE(handle, nullptr);
+      const int32_t rgbSide = bgr ? CSP_BGR : CSP_RGB;
+      EXPECT_EQ(handle->srcSpace, fromRgb ? rgbSide : other) << kind << " " << ticks;
+      EXPECT_EQ(handle->dstSpace, fromRgb ? other : rgbSide) << kind << " " << ticks;
+      Q_ClrFree(handle);
+    }
+  }
+}
+
+// There is no emulation table from RGB to CMYK: the CMYK dialog falls back to the
+// built-in formulas, and the caller is told so; the Lab dialog has such a table.
+TEST(QClrDlg, RgbToCmykWithTablesUsesTheFormulas) {
+  struct Case {
+    int32_t kind;
+    const char* method;
+    bool fromRgb;
+    bool withHandle;
+    int32_t expected;  // method of the handle and of the caller's record
+  };
+  const Case cases[] = {
+      {kCmykDialogKind, "Built-in emulation tables", true, true, METHOD_BUILTIN},
+      {kCmykDialogKind, "Custom emulation tables", true, true, METHOD_BUILTIN},
+      {kCmykDialogKind, "Built-in emulation tables", true, false, METHOD_BUILTIN},
+      {kCmykDialogKind, "Built-in emulation tables", false, true, METHOD_BUILTIN_TABLES},
+      {kLabDialogKind, "Built-in emulation tables", true, true, METHOD_BUILTIN_TABLES},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.kind << " " << c.method << " " << c.fromRgb << c.withHandle);
+    ScriptScope scope([&](DialogUser& user) {
+      ASSERT_TRUE(user.Choose(kIdMethod, c.method));
+      if (c.fromRgb) {
+        ASSERT_TRUE(user.Click(kIdFromRgb));
+      }
+      ASSERT_TRUE(user.Click(kIdOk));
+    });
+    CallerRecords caller;
+    ClrHandle* handle = nullptr;
+    const int live = LiveHandles();
+    ASSERT_EQ(Q_ClrDlg(c.kind, nullptr, c.withHandle ? &handle : nullptr, &caller.params), CLR_OK);
+    EXPECT_EQ(caller.params.method, c.expected);
+    EXPECT_EQ(caller.params.flags, static_cast<uint32_t>(c.expected));
+    EXPECT_EQ(LiveHandles(), live + (c.withHandle ? 1 : 0));
+    if (!c.withHandle) continue;
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(handle->method, c.expected);
+    EXPECT_EQ(handle->methodMask, static_cast<uint32_t>(c.expected));
+    ExpectSameConversion(handle, ReferenceHandle(handle, SameRecord(caller)));
+    Q_ClrFree(handle);
+  }
 }
 
 // The built-in profiles, written out as files for the custom ICC method.
@@ -54,153 +171,12 @@ class ProfileFiles : public ::testing::Test {
 };
 std::string ProfileFiles::folder_, ProfileFiles::rgb_, ProfileFiles::lab_, ProfileFiles::cmyk_;
 
-TEST(QClrDlg, OkAtOnceTakesTheBuiltInConversion) {
-  struct Case {
-    int32_t kind;
-    bool userInterface;  // false: no dialog can be created, handled like OK
-    int32_t src, dst;
-  };
-  const Case cases[] = {{kCmykDialogKind, true, CSP_CMYK, CSP_RGB},
-                        {kCmykDialogKind, false, CSP_CMYK, CSP_RGB},
-                        {kLabDialogKind, true, CSP_LAB, CSP_RGB},
-                        {kLabDialogKind, false, CSP_LAB, CSP_RGB}};
-  int owner = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "dialog " << c.kind << (c.userInterface ? "" : " without interface"));
-    ScriptScope scope([&](DialogUser& user) {
-      EXPECT_EQ(user.OwnerWindow(), &owner);
-      EXPECT_EQ(user.TemplateId(), c.kind == kCmykDialogKind ? 114 : 128);
-      ASSERT_TRUE(user.Click(kIdOk));
-    });
-    if (!c.userInterface) platform::SetDialogScript({});
-    CallerRecords caller;
-    ClrHandle* handle = kUnwrittenHandle;
-    ASSERT_EQ(Q_ClrDlg(c.kind, &owner, &handle, &caller.params), CLR_OK);
-    EXPECT_EQ(scope.shown(), c.userInterface ? 1 : 0);
-    ASSERT_EQ(Q_ClrIsValid(handle), CLR_OK);
-    EXPECT_EQ(handle->srcSpace, c.src);
-    EXPECT_EQ(handle->dstSpace, c.dst);
-    EXPECT_EQ(handle->method, METHOD_BUILTIN);
-    EXPECT_EQ(handle->methodMask, uint32_t{METHOD_BUILTIN});
-
-    const ConversionParams& p = caller.params;
-    EXPECT_EQ(p.structSize, QCLR_CONVERSION_PARAMS_SIZE);
-    EXPECT_EQ(p.method, METHOD_BUILTIN);
-    EXPECT_EQ(p.flags, uint32_t{METHOD_BUILTIN});
-    EXPECT_EQ(p.tableBits, 8u);
-    EXPECT_STREQ(p.srcProfileName, "");
-    EXPECT_STREQ(p.dstProfileName, "");
-    EXPECT_STREQ(p.tableFileName, "");
-    EXPECT_EQ(p.whitePoint, &caller.white);
-    EXPECT_EQ(p.cmykOptions, &caller.cmyk);
-    EXPECT_EQ(p.labOptions, &caller.lab);
-    EXPECT_EQ(p.yuvLayout, &caller.yuv);
-    EXPECT_EQ(caller.white.kind, 50u);
-    EXPECT_EQ(caller.white.reserved, 0xDEADBEEF);
-    EXPECT_EQ(caller.white.x, 0.0);
-    EXPECT_EQ(caller.white.y, 0.0);
-    if (c.kind == kCmykDialogKind) {
-      EXPECT_EQ(caller.cmyk.structSize, QCLR_CMYK_OPTIONS_SIZE);
-      EXPECT_EQ(caller.cmyk.value, 250);
-      EXPECT_EQ(caller.cmyk.mask, 1u);
-    } else {
-      EXPECT_EQ(caller.cmyk.value, 98);  // the Lab dialog has no CMYK options
-    }
-
-    ConversionParams same = SameRecord(caller);
-    ClrHandle* reference = nullptr;
-    ASSERT_EQ(Q_ClrInit(&reference, c.src, c.dst, &same), CLR_OK);
-    ExpectSameConversion(handle, reference, c.src, c.dst);
-    Q_ClrFree(reference);
-    Q_ClrFree(handle);
-  }
-}
-
-TEST(QClrDlg, CheckBoxesChooseDirectionAndOrder) {
-  for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
-    const int32_t other = kind == kCmykDialogKind ? CSP_CMYK : CSP_LAB;
-    for (const bool fromRgb : {false, true}) {
-      for (const bool bgr : {false, true}) {
-        ScriptScope scope([&](DialogUser& user) {
-          if (fromRgb) {
-            ASSERT_TRUE(user.Click(kIdFromRgb));
-          }
-          if (bgr) {
-            ASSERT_TRUE(user.Click(kIdBgrOrder));
-          }
-          // Ticked twice is not ticked.
-          ASSERT_TRUE(user.Click(kIdFromRgb));
-          ASSERT_TRUE(user.Click(kIdFromRgb));
-          ASSERT_TRUE(user.Click(kIdOk));
-        });
-        ClrHandle* handle = nullptr;
-        ASSERT_EQ(Q_ClrDlg(kind, nullptr, &handle, nullptr), CLR_OK);
-        ASSERT_NE(handle, nullptr);
-        const int32_t rgbSide = bgr ? CSP_BGR : CSP_RGB;
-        EXPECT_EQ(handle->srcSpace, fromRgb ? rgbSide : other) << kind << fromRgb << bgr;
-        EXPECT_EQ(handle->dstSpace, fromRgb ? other : rgbSide) << kind << fromRgb << bgr;
-        Q_ClrFree(handle);
-      }
-    }
-  }
-}
-
-// There is no emulation table from RGB to CMYK: the CMYK dialog falls back to the
-// built-in formulas, and the caller is told so; the Lab dialog has such a table.
-TEST(QClrDlg, RgbToCmykWithTablesUsesTheFormulas) {
-  struct Case {
-    int32_t kind;
-    const char* method;
-    bool fromRgb;
-    bool withHandle;
-    int32_t expected;  // method of the handle and of the caller's record
-  };
-  const Case cases[] = {
-      {kCmykDialogKind, "Built-in emulation tables", true, true, METHOD_BUILTIN},
-      {kCmykDialogKind, "Custom emulation tables", true, true, METHOD_BUILTIN},
-      {kCmykDialogKind, "Built-in emulation tables", true, false, METHOD_BUILTIN},
-      {kCmykDialogKind, "Built-in emulation tables", false, true, METHOD_BUILTIN_TABLES},
-      {kLabDialogKind, "Built-in emulation tables", true, true, METHOD_BUILTIN_TABLES},
-      {kLabDialogKind, "Built-in emulation tables", false, true, METHOD_BUILTIN_TABLES},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.kind << " " << c.method << " " << c.fromRgb << c.withHandle);
-    ScriptScope scope([&](DialogUser& user) {
-      ASSERT_TRUE(user.Choose(kIdMethod, c.method));
-      if (c.fromRgb) {
-        ASSERT_TRUE(user.Click(kIdFromRgb));
-      }
-      ASSERT_TRUE(user.Click(kIdOk));
-    });
-    CallerRecords caller;
-    ClrHandle* handle = nullptr;
-    const int live = LiveHandles();
-    ASSERT_EQ(Q_ClrDlg(c.kind, nullptr, c.withHandle ? &handle : nullptr, &caller.params), CLR_OK);
-    EXPECT_EQ(caller.params.method, c.expected);
-    EXPECT_EQ(caller.params.flags, static_cast<uint32_t>(c.expected));
-    if (!c.withHandle) {
-      EXPECT_EQ(LiveHandles(), live);
-      continue;
-    }
-    ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(handle->method, c.expected);
-    EXPECT_EQ(handle->methodMask, static_cast<uint32_t>(c.expected));
-    ConversionParams same = SameRecord(caller);
-    ClrHandle* reference = nullptr;
-    ASSERT_EQ(Q_ClrInit(&reference, handle->srcSpace, handle->dstSpace, &same), CLR_OK);
-    ExpectSameConversion(handle, reference, handle->srcSpace, handle->dstSpace);
-    Q_ClrFree(reference);
-    Q_ClrFree(handle);
-  }
-}
-
 // The profile boxes name the profile of each side; converting from the RGB side
 // hands Q_ClrInit the RGB profile as the source, while the caller still finds the
 // other side's profile in srcProfileName.
 TEST_F(ProfileFiles, CustomProfilesFollowTheDirection) {
   for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
     const std::string& otherProfile = kind == kCmykDialogKind ? cmyk_ : lab_;
-    const int32_t other = kind == kCmykDialogKind ? CSP_CMYK : CSP_LAB;
     for (const bool fromRgb : {false, true}) {
       SCOPED_TRACE(::testing::Message() << kind << " from RGB " << fromRgb);
       ScriptScope scope([&](DialogUser& user) {
@@ -220,7 +196,7 @@ TEST_F(ProfileFiles, CustomProfilesFollowTheDirection) {
       ASSERT_NE(handle, nullptr);
       EXPECT_EQ(handle->method, METHOD_CUSTOM_ICC);
       EXPECT_NE(handle->customIccTransform, nullptr);
-      EXPECT_EQ(handle->srcSpace, fromRgb ? CSP_RGB : other);
+      EXPECT_EQ(handle->srcSpace == CSP_RGB, fromRgb);
       EXPECT_EQ(handle->srcProfileName, fromRgb ? rgb_ : otherProfile);
       EXPECT_EQ(handle->dstProfileName, fromRgb ? otherProfile : rgb_);
       EXPECT_EQ(caller.params.srcProfileName, otherProfile);
@@ -228,10 +204,7 @@ TEST_F(ProfileFiles, CustomProfilesFollowTheDirection) {
 
       ConversionParams same = SameRecord(caller);
       if (fromRgb) std::swap(same.srcProfileName, same.dstProfileName);
-      ClrHandle* reference = nullptr;
-      ASSERT_EQ(Q_ClrInit(&reference, handle->srcSpace, handle->dstSpace, &same), CLR_OK);
-      ExpectSameConversion(handle, reference, handle->srcSpace, handle->dstSpace);
-      Q_ClrFree(reference);
+      ExpectSameConversion(handle, ReferenceHandle(handle, same));
       Q_ClrFree(handle);
     }
   }
@@ -261,8 +234,7 @@ TEST(QClrDlg, TypedEntriesReachTheHandle) {
       {kCmykDialogKind, "Built-in conversion", true, nullptr, nullptr, "1000", 0, 0, 1000, true},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.kind << " " << (c.x ? c.x : "-") << " "
-                                      << (c.blackGeneration ? c.blackGeneration : "-"));
+    SCOPED_TRACE(::testing::Message() << &c - cases);
     ScriptScope scope([&](DialogUser& user) {
       if (c.blackGeneration != nullptr) {
         ASSERT_TRUE(user.Type(kIdBlackGeneration, c.blackGeneration));
@@ -270,14 +242,12 @@ TEST(QClrDlg, TypedEntriesReachTheHandle) {
       ASSERT_TRUE(user.Choose(kIdMethod, c.method));
       if (c.x != nullptr) {
         ASSERT_TRUE(user.Choose(kIdWhitePoint, "Custom (xyY) point"));
-        ASSERT_TRUE(user.Type(kIdWhiteX, c.x));
-        ASSERT_TRUE(user.Type(kIdWhiteY, c.y));
+        ASSERT_TRUE(user.Type(kIdWhiteX, c.x) && user.Type(kIdWhiteY, c.y));
       }
       if (c.fromRgb) {
         ASSERT_TRUE(user.Click(kIdFromRgb));
       }
       ASSERT_TRUE(user.Click(kIdOk));
-      EXPECT_TRUE(user.Ended());
     });
     CallerRecords caller;
     ClrHandle* handle = nullptr;
@@ -296,26 +266,18 @@ TEST(QClrDlg, TypedEntriesReachTheHandle) {
       EXPECT_EQ(caller.cmyk.value, c.wantBlack);
     }
 
-    // The handle converts as one made by Q_ClrInit from the record the caller got,
-    // and unlike one made with the starting values.
+    // It converts as a handle made by Q_ClrInit from the record the caller got,
+    // and, where the entries matter, unlike one made from the starting values.
     ConversionParams same = SameRecord(caller);
-    ClrHandle* reference = nullptr;
-    ASSERT_EQ(Q_ClrInit(&reference, handle->srcSpace, handle->dstSpace, &same), CLR_OK);
-    ExpectSameConversion(handle, reference, handle->srcSpace, handle->dstSpace);
+    ExpectSameConversion(handle, ReferenceHandle(handle, same));
     WhitePoint startWhite{50, 0, 0, 0};
     CmykOptions startCmyk{QCLR_CMYK_OPTIONS_SIZE, 250, 1};
     same.whitePoint = &startWhite;
     if (c.kind == kCmykDialogKind) same.cmykOptions = &startCmyk;
-    ClrHandle* start = nullptr;
-    ASSERT_EQ(Q_ClrInit(&start, handle->srcSpace, handle->dstSpace, &same), CLR_OK);
-    constexpr int32_t kWidth = 97;
-    const std::vector<uint8_t> src = RandomBytes(size_t(kWidth) * PixelBytes(handle->srcSpace), 5);
-    std::vector<uint8_t> a(size_t(kWidth) * PixelBytes(handle->dstSpace)), b(a.size());
-    ASSERT_EQ(Q_ClrConvert(handle, src.data(), a.data(), kWidth, 1, 1, 1), CLR_OK);
-    ASSERT_EQ(Q_ClrConvert(start, src.data(), b.data(), kWidth, 1, 1, 1), CLR_OK);
-    EXPECT_EQ(a != b, c.changesResult);
+    ClrHandle* start = ReferenceHandle(handle, same);
+    ASSERT_NE(start, nullptr);
+    EXPECT_EQ(ConvertSample(handle) != ConvertSample(start), c.changesResult);
     Q_ClrFree(start);
-    Q_ClrFree(reference);
     Q_ClrFree(handle);
   }
 }
@@ -327,7 +289,7 @@ TEST(QClrDlg, BadEntriesKeepTheDialogOpen) {
   struct Case {
     int32_t kind;
     const char* method;
-    const char* x;
+    const char* x;                // null: white point D50
     const char* y;
     const char* blackGeneration;  // typed while the built-in method is chosen
     int32_t focus;
@@ -336,25 +298,17 @@ TEST(QClrDlg, BadEntriesKeepTheDialogOpen) {
       {kCmykDialogKind, "ICC profiling", "abc", "0.3", nullptr, kIdWhiteX},
       {kCmykDialogKind, "ICC profiling", "0", "0.3", nullptr, kIdWhiteX},
       {kLabDialogKind, "ICC profiling", "1", "0.3", nullptr, kIdWhiteX},
-      {kLabDialogKind, "ICC profiling", "-0.1", "0.3", nullptr, kIdWhiteX},
-      {kLabDialogKind, "ICC profiling", "0,3127", "0.3", nullptr, kIdWhiteX},
+      {kLabDialogKind, "ICC profiling", "0,3127", "0.3", nullptr, kIdWhiteX},  // no locale
       {kLabDialogKind, "ICC profiling", "nan", "0.3", nullptr, kIdWhiteX},
-      {kLabDialogKind, "ICC profiling", "", "0.3", nullptr, kIdWhiteX},
       {kLabDialogKind, "Custom ICC Profiling", "0.3", "", nullptr, kIdWhiteY},
-      {kLabDialogKind, "ICC profiling", "0.3", "1e9", nullptr, kIdWhiteY},
       {kCmykDialogKind, "ICC profiling", "0.4", "0.6", nullptr, kIdWhiteY},  // x + y = 1
       {kCmykDialogKind, "Built-in conversion", nullptr, nullptr, "1001", kIdBlackGeneration},
       {kCmykDialogKind, "Built-in conversion", nullptr, nullptr, "-1", kIdBlackGeneration},
       {kCmykDialogKind, "Built-in conversion", nullptr, nullptr, "12a", kIdBlackGeneration},
-      {kCmykDialogKind, "Built-in conversion", nullptr, nullptr, "", kIdBlackGeneration},
-      {kCmykDialogKind, "Built-in conversion", nullptr, nullptr, "99999999999", kIdBlackGeneration},
-      // The box is disabled by the method the user went on to.
-      {kCmykDialogKind, "ICC profiling", nullptr, nullptr, "2000", kIdMethod},
+      {kCmykDialogKind, "ICC profiling", nullptr, nullptr, "2000", kIdMethod},  // box disabled
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.kind << " x '" << (c.x ? c.x : "-") << "' y '"
-                                      << (c.y ? c.y : "-") << "' gcr '"
-                                      << (c.blackGeneration ? c.blackGeneration : "-") << "'");
+    SCOPED_TRACE(::testing::Message() << &c - cases);
     ScriptScope scope([&](DialogUser& user) {
       if (c.blackGeneration != nullptr) {
         ASSERT_TRUE(user.Type(kIdBlackGeneration, c.blackGeneration));
@@ -362,8 +316,7 @@ TEST(QClrDlg, BadEntriesKeepTheDialogOpen) {
       ASSERT_TRUE(user.Choose(kIdMethod, c.method));
       if (c.x != nullptr) {
         ASSERT_TRUE(user.Choose(kIdWhitePoint, "Custom (xyY) point"));
-        ASSERT_TRUE(user.Type(kIdWhiteX, c.x));
-        ASSERT_TRUE(user.Type(kIdWhiteY, c.y));
+        ASSERT_TRUE(user.Type(kIdWhiteX, c.x) && user.Type(kIdWhiteY, c.y));
       }
       ASSERT_TRUE(user.Click(kIdOk));
       EXPECT_FALSE(user.Ended());
@@ -377,17 +330,14 @@ TEST(QClrDlg, BadEntriesKeepTheDialogOpen) {
     EXPECT_TRUE(caller.Untouched());
   }
 
-  // A corrected entry is taken.
   ScriptScope scope([](DialogUser& user) {
     ASSERT_TRUE(user.Choose(kIdMethod, "ICC profiling"));
     ASSERT_TRUE(user.Choose(kIdWhitePoint, "Custom (xyY) point"));
-    ASSERT_TRUE(user.Type(kIdWhiteX, "0.5"));
-    ASSERT_TRUE(user.Type(kIdWhiteY, "0.5"));
+    ASSERT_TRUE(user.Type(kIdWhiteX, "0.5") && user.Type(kIdWhiteY, "0.5"));
     ASSERT_TRUE(user.Click(kIdOk));
     ASSERT_FALSE(user.Ended());
     ASSERT_TRUE(user.Type(kIdWhiteY, "0.4"));
     ASSERT_TRUE(user.Click(kIdOk));
-    EXPECT_TRUE(user.Ended());
   });
   ClrHandle* handle = nullptr;
   ASSERT_EQ(Q_ClrDlg(kCmykDialogKind, nullptr, &handle, nullptr), CLR_OK);
@@ -407,26 +357,20 @@ TEST(QClrDlg, StatusesAndWhatIsWritten) {
     bool userInterface;
     int32_t userPresses;  // kIdOk or kIdCancel
     int32_t status;
-    bool shown;
-    bool handleMade;
-    bool recordsWritten;
+    bool shown, handleMade, recordsWritten;
   };
   const Case cases[] = {
       // Unknown kinds show nothing and succeed.
       {0, kFull, true, true, kIdOk, CLR_OK, false, false, false},
-      {3, kFull, true, true, kIdOk, CLR_OK, false, false, false},
-      {-1, kNoWhitePoint, true, true, kIdOk, CLR_OK, false, false, false},
+      {3, kNoWhitePoint, true, true, kIdOk, CLR_OK, false, false, false},
       // Incomplete records are refused before any dialog.
       {1, kNoWhitePoint, true, true, kIdOk, CLR_ERR_PARAM, false, false, false},
-      {1, kNoCmykOptions, true, true, kIdOk, CLR_ERR_PARAM, false, false, false},
-      {2, kNoWhitePoint, true, true, kIdOk, CLR_ERR_PARAM, false, false, false},
-      {1, kNoWhitePoint, true, false, kIdOk, CLR_ERR_PARAM, false, false, false},
+      {1, kNoCmykOptions, true, false, kIdOk, CLR_ERR_PARAM, false, false, false},
       {2, kNoWhitePoint, true, false, kIdOk, CLR_ERR_PARAM, false, false, false},
       // The Lab dialog needs no CMYK options.
       {2, kNoCmykOptions, true, true, kIdOk, CLR_OK, true, true, true},
       // Cancel writes nothing.
       {1, kFull, true, true, kIdCancel, CLR_CANCELLED, true, false, false},
-      {2, kFull, true, true, kIdCancel, CLR_CANCELLED, true, false, false},
       {2, kFull, false, true, kIdCancel, CLR_CANCELLED, true, false, false},
       // Without a handle variable: the CMYK dialog hands back the choice, the Lab
       // dialog refuses after the dialog.
@@ -443,60 +387,36 @@ TEST(QClrDlg, StatusesAndWhatIsWritten) {
     CallerRecords caller;
     if (c.records == kNoWhitePoint) caller.params.whitePoint = nullptr;
     if (c.records == kNoCmykOptions) caller.params.cmykOptions = nullptr;
-    ConversionParams* params = c.records == kNoParams ? nullptr : &caller.params;
     ClrHandle* handle = kUnwrittenHandle;
     const int live = LiveHandles();
-    EXPECT_EQ(Q_ClrDlg(c.kind, nullptr, c.withHandle ? &handle : nullptr, params), c.status);
+    EXPECT_EQ(Q_ClrDlg(c.kind, nullptr, c.withHandle ? &handle : nullptr,
+                       c.records == kNoParams ? nullptr : &caller.params),
+              c.status);
     EXPECT_EQ(scope.shown(), c.shown ? 1 : 0);
     EXPECT_EQ(LiveHandles(), live + (c.handleMade ? 1 : 0));
-    if (c.handleMade) {
-      EXPECT_EQ(Q_ClrFree(handle), CLR_OK);
-    } else {
-      EXPECT_EQ(handle, kUnwrittenHandle);
-    }
-    if (c.records == kFull) {
+    EXPECT_EQ(handle != kUnwrittenHandle, c.handleMade);
+    if (c.handleMade) Q_ClrFree(handle);
+    if (c.records == kFull || c.records == kNoCmykOptions) {
       EXPECT_EQ(!caller.Untouched(), c.recordsWritten);
-      if (c.recordsWritten) {
-        EXPECT_EQ(caller.params.method, METHOD_BUILTIN);
-      }
-    }
-    if (c.records == kNoCmykOptions && c.recordsWritten) {
-      EXPECT_EQ(caller.params.cmykOptions, nullptr);
     }
   }
 }
 
-// A choice Q_ClrInit cannot make into a handle still ends with success; the
-// handle variable is not written and the caller gets the choice.
+// A choice Q_ClrInit cannot make into a handle (custom profiles never named)
+// still ends with success; the handle variable is not written and the caller
+// gets the choice.
 TEST(QClrDlg, FailedHandleCreationStillSucceeds) {
-  struct Case {
-    const char* method;
-    const char* file;  // picked with every "..." button, or null
-    int32_t expected;
-  };
-  const Case cases[] = {{"Custom ICC Profiling", nullptr, METHOD_CUSTOM_ICC},
-                        {"Custom ICC Profiling", "/nonexistent/profile.icm", METHOD_CUSTOM_ICC},
-                        {"Custom emulation tables", nullptr, METHOD_CUSTOM_TABLES},
-                        {"Custom emulation tables", "/nonexistent/table.tif", METHOD_CUSTOM_TABLES}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.method << " " << (c.file ? c.file : "-"));
-    ScriptScope scope([&](DialogUser& user) {
-      ASSERT_TRUE(user.Choose(kIdMethod, c.method));
-      for (const int32_t button : {kIdBrowseSource, kIdBrowseDestination, kIdBrowseTable}) {
-        if (c.file == nullptr || !user.IsEnabled(button)) continue;
-        user.AnswerNextOpenFile(c.file);
-        ASSERT_TRUE(user.Click(button));
-      }
-      ASSERT_TRUE(user.Click(kIdOk));
-    });
-    CallerRecords caller;
-    ClrHandle* handle = kUnwrittenHandle;
-    const int live = LiveHandles();
-    EXPECT_EQ(Q_ClrDlg(kCmykDialogKind, nullptr, &handle, &caller.params), CLR_OK);
-    EXPECT_EQ(handle, kUnwrittenHandle);
-    EXPECT_EQ(LiveHandles(), live);
-    EXPECT_EQ(caller.params.method, c.expected);
-  }
+  ScriptScope scope([](DialogUser& user) {
+    ASSERT_TRUE(user.Choose(kIdMethod, "Custom ICC Profiling"));
+    ASSERT_TRUE(user.Click(kIdOk));
+  });
+  CallerRecords caller;
+  ClrHandle* handle = kUnwrittenHandle;
+  const int live = LiveHandles();
+  EXPECT_EQ(Q_ClrDlg(kCmykDialogKind, nullptr, &handle, &caller.params), CLR_OK);
+  EXPECT_EQ(handle, kUnwrittenHandle);
+  EXPECT_EQ(LiveHandles(), live);
+  EXPECT_EQ(caller.params.method, METHOD_CUSTOM_ICC);
 }
 
 }  // namespace

@@ -38,32 +38,5 @@ TEST(ReadDialogTemplate, RefusesTruncatedAndOverlongTemplates) {
   }
 }
 
-// Items may carry an image ordinal instead of a text and creation data; both are
-// stepped over.
-TEST(ReadDialogTemplate, ReadsOrdinalsAndCreationData) {
-  const std::vector<uint8_t> bytes = {
-      0x40, 0, 0, 0x80, 0, 0, 0, 0,  // style (set font, popup), extended style
-      1, 0, 0, 0, 0, 0, 50, 0, 20, 0,  // one item; x, y, width, height
-      0, 0, 0, 0,                      // no menu, standard class
-      'T', 0, 0, 0,                    // title "T"
-      8, 0, 'F', 0, 0, 0,              // 8 point "F", ending on a 4-byte boundary
-      0, 0, 0, 0x50, 0, 0, 0, 0,       // item style, extended style
-      1, 0, 2, 0, 3, 0, 4, 0, 7, 0,    // x, y, width, height, id 7
-      0xFF, 0xFF, 0x82, 0,             // class: static
-      0xFF, 0xFF, 0x64, 0,             // text: image 100
-      4, 0, 0xAB, 0xCD,                // creation data: 4 bytes with the size word
-  };
-  DialogTemplate read;
-  ASSERT_TRUE(ReadDialogTemplate(bytes.data(), bytes.size(), &read));
-  EXPECT_EQ(read.title, "T");
-  EXPECT_EQ(read.pointSize, 8);
-  EXPECT_EQ(read.typeface, "F");
-  ASSERT_EQ(read.items.size(), 1u);
-  EXPECT_EQ(read.items[0].id, 7);
-  EXPECT_EQ(read.items[0].classAtom, kClassStatic);
-  EXPECT_EQ(read.items[0].text, "");
-  EXPECT_EQ(read.items[0].height, 4);
-}
-
 }  // namespace
 }  // namespace qclr::platform

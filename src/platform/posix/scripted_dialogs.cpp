@@ -1,7 +1,6 @@
 // The scripted user: what it reads from an in-memory dialog and the actions it
 // plays, each with the notices a real dialog manager sends for it.
 #include <algorithm>
-#include <charconv>
 #include <mutex>
 #include <utility>
 
@@ -118,25 +117,6 @@ bool DialogUser::Type(int32_t id, const std::string& text) {
   if (dialog_->ended) return true;
   c.text = text.substr(0, c.textLimit);
   dialog_->Notify(index, ControlNotice::kTextChanged);
-  return true;
-}
-
-bool DialogUser::Spin(int32_t id, int32_t steps) {
-  const int32_t index = dialog_->IndexOf(id);
-  if (dialog_->ended || index < 0) return false;
-  Control& c = dialog_->controls[static_cast<size_t>(index)];
-  if (!c.enabled || c.kind != ControlKind::kUpDown) return false;
-  // The arrows start from the number the buddy shows, when it shows one.
-  if (c.buddy >= 0) {
-    const std::string& shown = dialog_->controls[static_cast<size_t>(c.buddy)].text;
-    int32_t value = 0;
-    const auto [end, error] = std::from_chars(shown.data(), shown.data() + shown.size(), value);
-    if (error == std::errc() && end == shown.data() + shown.size()) c.position = value;
-  }
-  const int64_t moved = int64_t{c.position} + steps;
-  c.position = static_cast<int32_t>(std::clamp<int64_t>(moved, std::min(c.low, c.high), std::max(c.low, c.high)));
-  dialog_->ShowUpDownPosition(c);
-  if (c.buddy >= 0) dialog_->Notify(c.buddy, ControlNotice::kTextChanged);
   return true;
 }
 

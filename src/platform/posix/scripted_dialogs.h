@@ -70,8 +70,6 @@ class DialogUser {
   bool Click(int32_t id);
   // Replaces the text of an editable box, cut to its limit.
   bool Type(int32_t id, const std::string& text);
-  // Presses an up-down control's arrows: `steps` up (negative: down).
-  bool Spin(int32_t id, int32_t steps);
   bool FocusOn(int32_t id);
 
   // The answer to the next open-file dialog: the name typed or picked, or a
