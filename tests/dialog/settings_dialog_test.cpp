@@ -226,7 +226,6 @@ TEST(QClrDlg, TypedEntriesReachTheHandle) {
   };
   const Case cases[] = {
       {kCmykDialogKind, "ICC profiling", true, "0.3127", "0.329", nullptr, 0.3127, 0.329, 250, true},
-      {kCmykDialogKind, "ICC profiling", false, "0.3127", "0.329", nullptr, 0.3127, 0.329, 250, false},
       {kLabDialogKind, "ICC profiling", false, " 3.1e-1", "0.33 ", nullptr, 0.31, 0.33, 0, false},
       {kLabDialogKind, "ICC profiling", true, ".2", "0.7999", nullptr, 0.2, 0.7999, 0, true},
       {kCmykDialogKind, "Built-in conversion", true, nullptr, nullptr, "600", 0, 0, 600, true},
