@@ -335,6 +335,25 @@ QCLR_API int32_t QCLR_CALL Q_ClrConvertDirectToBitmap(int32_t srcSpace, int32_t 
  * zero. CLR_OK; CLR_ERR_PARAM for a null record. */
 QCLR_API int32_t QCLR_CALL Q_ClrFreeBitmap(BitmapRecord* bitmap);
 
+/* ---- Colour settings dialog ----------------------------------------------- */
+
+/* Shows a modal dialog, owned by parentWindow (a window of the platform, or null),
+ * in which the user chooses the conversion method, profile and table files, the
+ * white point and the direction: dialogKind 1 for CMYK and RGB, 2 for CIE Lab and
+ * RGB; any other kind shows nothing and returns CLR_OK. The dialog starts from the
+ * built-in conversion whatever params holds. After OK, a handle for the choice is
+ * created with Q_ClrInit into *outHandle (written only when that succeeds, so set
+ * it to null first and test it), and the choice is copied into params when given:
+ * the white point's kind, x and y, the CMYK options (kind 1), method, flags,
+ * structSize, tableBits and the three file names; params' pointers stay as they
+ * are. When no dialog can be shown, the starting choice is taken as if OK had been
+ * pressed. Returns CLR_CANCELLED when the user cancels (nothing is written),
+ * CLR_ERR_PARAM when params is given without a whitePoint (or, for kind 1, without
+ * cmykOptions; no dialog is shown) or when kind 2 has no outHandle; else CLR_OK,
+ * also when the handle could not be created. */
+QCLR_API int32_t QCLR_CALL Q_ClrDlg(int32_t dialogKind, void* parentWindow, ClrHandle** outHandle,
+                                    ConversionParams* params);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

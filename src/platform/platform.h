@@ -138,3 +138,117 @@ void ForceStorageFailure(StorageService service, int32_t skip, int32_t count);
 void ClearStorageFailures();
 
 }  // namespace qclr::platform
+
+// ---- Dialog manager ---------------------------------------------------------------
+// Modal dialogs made from the library's dialog-template resources (type "#5"), their
+// controls, and the system's open-file dialog. The core describes what a dialog
+// shows and reacts to what the user does through these calls only; the POSIX layer
+// models the controls in memory (driven from tests by a scripted user, see
+// posix/scripted_dialogs.h), a Windows layer would map them onto its dialog manager.
+namespace qclr::platform {
+
+// The resource type of dialog templates (the predefined Windows type 5).
+inline constexpr const char* kDialogResourceType = "#5";
+
+// A dialog on screen; only the platform layer knows what it holds.
+struct DialogWindow;
+
+// What a control reports to its dialog. A Windows layer translates the control
+// class's own notification codes into these.
+enum class ControlNotice : int32_t {
+  kClicked,           // a button, check box or radio button was pressed
+  kSelectionChanged,  // a drop-down list shows another entry
+  kFocusGained,
+  kFocusLost,
+  kTextChanged,  // the user edited an edit box
+  kOther
+};
+
+enum class DialogMessageKind : int32_t {
+  kInitialise,  // once, after the controls exist and before the dialog is shown
+  kCommand      // a control's notice
+};
+
+struct DialogMessage {
+  DialogMessageKind kind;
+  int32_t controlId;  // kCommand only
+  ControlNotice notice;
+};
+
+// The dialog's procedure, called for every message with the context given to
+// RunModalDialog (the platform keeps it with the dialog).
+using DialogProcedure = void (*)(DialogWindow* dialog, const DialogMessage& message, void* context);
+
+// The result of RunModalDialog when the dialog cannot be created (no template, no
+// user interface); never a value EndDialog is given.
+inline constexpr int32_t kDialogNotCreated = -1;
+
+// The command the system sends a dialog when the user closes it without a button
+// (the Escape key, the close box); the dialogs give their Cancel button this id.
+inline constexpr int32_t kCloseCommandId = 2;
+
+// Shows the modal dialog of template `templateId`, owned by `ownerWindow` (may be
+// null), and returns only when it has been ended: the value given to EndDialog, or
+// kDialogNotCreated. After kInitialise the focus goes to the first enabled control
+// that is a tab stop.
+int32_t RunModalDialog(int32_t templateId, void* ownerWindow, DialogProcedure procedure,
+                       void* context);
+
+// Ends the dialog once the current message has been handled; RunModalDialog then
+// returns `result`.
+void EndDialog(DialogWindow* dialog, int32_t result);
+
+// The controls are named by their ids in the template; a missing id is ignored.
+void EnableControl(DialogWindow* dialog, int32_t controlId, bool enabled);
+void SetControlText(DialogWindow* dialog, int32_t controlId, const char* text);
+
+// Copies the control's text, zero-terminated and cut to `capacity` - 1 characters,
+// and returns its whole length (0 for a missing control).
+size_t GetControlText(DialogWindow* dialog, int32_t controlId, char* text, size_t capacity);
+
+// The most characters the user may type into an edit box.
+void LimitControlText(DialogWindow* dialog, int32_t controlId, int32_t characters);
+
+// Moves the keyboard focus to an enabled control.
+void FocusControl(DialogWindow* dialog, int32_t controlId);
+
+// Drop-down lists: entries carry a value of the caller's; a list with the sorted
+// style keeps its entries in alphabetical order, others in the order added.
+void AddListEntry(DialogWindow* dialog, int32_t controlId, const char* text, int32_t value);
+void SelectListValue(DialogWindow* dialog, int32_t controlId, int32_t value);
+// The value of the selected entry, or `none` when nothing is selected.
+int32_t SelectedListValue(DialogWindow* dialog, int32_t controlId, int32_t none);
+
+// Check boxes and radio buttons. Checking a radio button clears the others of its
+// group.
+void CheckButton(DialogWindow* dialog, int32_t controlId, bool checked);
+bool IsButtonChecked(DialogWindow* dialog, int32_t controlId);
+
+// Up-down controls; the position is shown in the buddy edit box.
+void SetUpDownRange(DialogWindow* dialog, int32_t controlId, int32_t low, int32_t high);
+void SetUpDownPosition(DialogWindow* dialog, int32_t controlId, int32_t position);
+
+// Options of the open-file dialog, with the Windows values.
+inline constexpr uint32_t kOpenFileOverwritePrompt = 0x2;
+inline constexpr uint32_t kOpenFileCreatePrompt = 0x2000;
+inline constexpr uint32_t kOpenFileExplorer = 0x80000;
+inline constexpr uint32_t kOpenFileLongNames = 0x200000;
+
+// One file filter is shown (the first and only), starting in the system's default
+// folder. A name the user gives without an extension gets `defaultExtension`
+// (written without the dot).
+struct OpenFileRequest {
+  const char* title;
+  const char* filterName;     // e.g. "ICC Files (*.ICM)"
+  const char* filterPattern;  // e.g. "*.ICM"
+  const char* defaultExtension;
+  uint32_t options;  // kOpenFile... bits
+};
+
+// Shows the open-file dialog over `owner`. True when the user chose a file whose
+// name fits, zero-terminated, into `fileName`; false when the user cancelled (the
+// buffer is then unchanged).
+bool ShowOpenFileDialog(DialogWindow* owner, const OpenFileRequest& request, char* fileName,
+                        size_t capacity);
+
+}  // namespace qclr::platform

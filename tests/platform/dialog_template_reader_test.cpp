@@ -1,0 +1,42 @@
+#include "platform/posix/dialog_template_reader.h"
+
+#include <cstdint>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+
+namespace qclr::platform {
+namespace {
+
+std::vector<uint8_t> TemplateBytes(int32_t id) {
+  ResourceBytes found{nullptr, 0};
+  EXPECT_EQ(FindLibraryResource(kDialogResourceType, id, &found), kErrorSuccess) << id;
+  if (found.data == nullptr) return {};
+  return std::vector<uint8_t>(found.data, found.data + found.size);
+}
+
+// Every shorter piece of a real template is refused without reading past it (each
+// piece is copied to a buffer of its own size, so a sanitizer catches overreads),
+// and so is a template with a byte too many.
+TEST(ReadDialogTemplate, RefusesTruncatedAndOverlongTemplates) {
+  for (const int32_t id : {114, 128}) {
+    const std::vector<uint8_t> bytes = TemplateBytes(id);
+    ASSERT_GT(bytes.size(), 100u);
+    DialogTemplate read;
+    ASSERT_TRUE(ReadDialogTemplate(bytes.data(), bytes.size(), &read)) << id;
+    EXPECT_FALSE(read.items.empty());
+    for (size_t size = 0; size < bytes.size(); ++size) {
+      const std::vector<uint8_t> piece(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(size));
+      DialogTemplate partial;
+      EXPECT_FALSE(ReadDialogTemplate(piece.data(), piece.size(), &partial)) << id << " " << size;
+    }
+    std::vector<uint8_t> longer = bytes;
+    longer.push_back(0);
+    EXPECT_FALSE(ReadDialogTemplate(longer.data(), longer.size(), &read)) << id;
+  }
+}
+
+}  // namespace
+}  // namespace qclr::platform
