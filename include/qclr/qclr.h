@@ -302,7 +302,10 @@ QCLR_API int32_t QCLR_CALL Q_ClrConvertDirect(int32_t srcSpace, int32_t dstSpace
 /* ---- Conversion through a handle ----------------------------------------- */
 
 /* Converts one buffer from the handle's source space into its destination space
- * by the handle's active method. Same buffer rules as Q_ClrConvertDirect. */
+ * by the handle's active method. The same buffer may be given twice only for
+ * equal spaces with equal alignments (copied onto itself); equal spaces with
+ * different alignments give CLR_ERR_SAME_BUFFER (the opposite of
+ * Q_ClrConvertDirect, which re-lays the rows in place). */
 QCLR_API int32_t QCLR_CALL Q_ClrConvert(ClrHandle* handle, const uint8_t* srcBuffer,
                                         uint8_t* dstBuffer, int32_t width, int32_t height,
                                         int32_t inAlign, int32_t outAlign);

@@ -69,11 +69,9 @@ int32_t ConvertBuiltin(const ClrHandle& h, const uint8_t* src, uint8_t* dst, int
   return kernels->decoder(src, dst, width, height, inAlign, outAlign, order);
 }
 
-// An ICC transform converts packed pixels: the source rows are packed into a
-// temporary buffer (a single row is read where it is) and converted in one call.
-// Destination rows with padding receive the result through a packed part of the
-// same buffer: written straight into the destination, the packed rows would run
-// over the padding, which must keep what it holds.
+// An ICC transform converts runs of packed pixels, so each row is one run, read
+// from its place in the source and written to its place in the destination: no
+// temporary buffer, and the padding between rows is never touched.
 int32_t ConvertByTransform(const ClrHandle& h, const ColorTransform* t, const uint8_t* src,
                            uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
                            int32_t outAlign) {
@@ -84,23 +82,14 @@ int32_t ConvertByTransform(const ClrHandle& h, const ColorTransform* t, const ui
     return RgbToYcck(&h, src, dst, width, height, inAlign, outAlign, h.srcSpace == CSP_RGB ? 1 : 0);
   }
   if (t == nullptr) return CLR_ERR_METHOD;
-  const int32_t srcPixel = h.srcSpace == CSP_CMYK ? 4 : 3;
-  const int32_t dstPixel = h.dstSpace == CSP_CMYK ? 4 : 3;
-  const int32_t pixels = width * height;  // BufferBytes has bounded the product
-  if (height <= 1) return IccApplyTransform(t, src, dst, pixels);
-  const ptrdiff_t inRow = ptrdiff_t{width} * srcPixel, outRow = ptrdiff_t{width} * dstPixel;
-  const bool padded = PaddedStride(outRow, outAlign) != outRow;
-  // Both parts are bounded by the caller's buffers, so the sum cannot wrap.
-  const size_t inBytes = static_cast<size_t>(inRow) * static_cast<size_t>(height);
-  const size_t outBytes = padded ? static_cast<size_t>(outRow) * static_cast<size_t>(height) : 0;
-  auto* temp = static_cast<uint8_t*>(MemAlloc(inBytes + outBytes));
-  if (temp == nullptr) return CLR_ERR_NOMEM;
-  ForEachRow(src, PaddedStride(inRow, inAlign), temp, inRow, height,
-             [inRow](const uint8_t* s, uint8_t* d) { std::memcpy(d, s, static_cast<size_t>(inRow)); });
-  uint8_t* result = padded ? temp + inBytes : dst;
-  const int32_t status = IccApplyTransform(t, temp, result, pixels);
-  if (padded) PackRowsTo(result, dst, height, width, dstPixel, outAlign);
-  MemFree(temp);
+  const ptrdiff_t inRow = ptrdiff_t{width} * (h.srcSpace == CSP_CMYK ? 4 : 3);
+  const ptrdiff_t outRow = ptrdiff_t{width} * (h.dstSpace == CSP_CMYK ? 4 : 3);
+  int32_t status = CLR_OK;
+  ForEachRow(src, PaddedStride(inRow, inAlign), dst, PaddedStride(outRow, outAlign), height,
+             [&](const uint8_t* s, uint8_t* d) {
+               const int32_t rowStatus = IccApplyTransform(t, s, d, width);
+               if (rowStatus != CLR_OK) status = rowStatus;
+             });
   return status;
 }
 
