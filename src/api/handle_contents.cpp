@@ -5,6 +5,7 @@
 #include "api/memory.h"
 #include "handle/described_yuv.h"
 #include "icc/color_transform.h"
+#include "icc/pixel_format.h"
 
 namespace qclr {
 
@@ -28,6 +29,18 @@ void ReleaseHandleContents(ClrHandle* h) {
   h->customIccTransform = nullptr;
   h->customTable = nullptr;
   h->builtinTable = nullptr;
+}
+
+uint32_t PixelFormatOfSpace(int32_t space) {
+  switch (space) {
+    case CSP_RGB: return kFormatRgb8;
+    case CSP_BGR: return kFormatBgr8;
+    case CSP_CMYK:
+    case CSP_YCCK: return kFormatCmyk8;
+    case CSP_CMY: return kFormatCmy8;
+    case CSP_LAB: return kFormatLab8;
+    default: return 0;
+  }
 }
 
 bool FileNameUsable(const char (&name)[QCLR_FILE_NAME_SIZE]) {

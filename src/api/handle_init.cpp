@@ -24,19 +24,7 @@ constexpr uint32_t kMethodBits = METHOD_BUILTIN | METHOD_ICC | METHOD_CUSTOM_ICC
 constexpr int32_t kGammaHundredths = 45;
 constexpr uint32_t kDefaultTemperature = 50;
 
-// The pixel-format word the ICC engine gets for a colour space, or 0.
-uint32_t FormatOf(int32_t space) {
-  switch (space) {
-    case CSP_RGB: return kFormatRgb8;
-    case CSP_BGR: return kFormatBgr8;
-    case CSP_CMYK: return kFormatCmyk8;
-    case CSP_CMY: return kFormatCmy8;
-    case CSP_LAB: return kFormatLab8;
-    default: return 0;
-  }
-}
-
-// A YCCK side converts through CMYK.
+// A YCCK side converts through the CMYK profile.
 int32_t IccSpace(int32_t space) { return space == CSP_YCCK ? CSP_CMYK : space; }
 
 ClrHandle* NewHandle(int32_t srcSpace, int32_t dstSpace) {
@@ -93,14 +81,14 @@ int32_t SelectBuiltinTransform(ClrHandle* h, int32_t src, int32_t dst) {
   const auto rgbWord = [](int32_t space) { return space == CSP_RGB ? kFormatRgb8 : kFormatBgr8; };
   int32_t status = CLR_OK;
   if (src == CSP_CMYK || src == CSP_CMY || src == CSP_LAB) {
-    h->srcFormat = FormatOf(src);
+    h->srcFormat = PixelFormatOfSpace(src);
     h->dstFormat = rgbWord(dst);
     ColorTransform* t = BuildTransform(*h, h->srcFormat, h->dstFormat, 0, &status);
     ReplaceTransform(&h->iccTransform, t);
     if (status != CLR_OK) return status;
   }
   if (dst == CSP_CMYK || dst == CSP_CMY || dst == CSP_LAB) {
-    h->dstFormat = FormatOf(dst);
+    h->dstFormat = PixelFormatOfSpace(dst);
     h->srcFormat = rgbWord(src);
     ColorTransform* t = BuildTransform(*h, h->srcFormat, h->dstFormat, 0, &status);
     ReplaceTransform(&h->iccTransform, t);
@@ -114,8 +102,8 @@ int32_t PrepareCustomTransform(ClrHandle* h, const ConversionParams& p, int32_t 
   }
   std::memcpy(h->srcProfileName, p.srcProfileName, QCLR_FILE_NAME_SIZE);
   std::memcpy(h->dstProfileName, p.dstProfileName, QCLR_FILE_NAME_SIZE);
-  if (FormatOf(src) != 0) h->srcFormat = FormatOf(src);
-  if (FormatOf(dst) != 0) h->dstFormat = FormatOf(dst);
+  if (PixelFormatOfSpace(src) != 0) h->srcFormat = PixelFormatOfSpace(src);
+  if (PixelFormatOfSpace(dst) != 0) h->dstFormat = PixelFormatOfSpace(dst);
   int32_t status = CLR_OK;
   h->customIccTransform = BuildTransform(*h, h->srcFormat, h->dstFormat, 1, &status);
   return status;
@@ -208,7 +196,7 @@ int32_t Prepare(ClrHandle* h, ConversionParams& p, bool* chose) {
       if (int32_t s = SelectBuiltinTransform(h, IccSpace(src), IccSpace(dst)); s != CLR_OK) return s;
     }
     if (prepared & METHOD_CUSTOM_ICC) {
-      if (int32_t s = PrepareCustomTransform(h, p, IccSpace(src), IccSpace(dst)); s != CLR_OK) return s;
+      if (int32_t s = PrepareCustomTransform(h, p, src, dst); s != CLR_OK) return s;
     }
   }
   if (prepared & METHOD_BUILTIN_TABLES) {

@@ -144,29 +144,14 @@ int32_t ChangeLab(ClrHandle* h, const LabOptions* options, Created* created) {
   return CLR_OK;
 }
 
-// The pixel-format word of a side: the handle's, or for a handle prepared without
-// ICC methods the word its colour space has (a YCCK side converts through CMYK).
-uint32_t SideFormat(uint32_t format, int32_t space) {
-  if (format != 0) return format;
-  switch (space) {
-    case CSP_RGB: return kFormatRgb8;
-    case CSP_BGR: return kFormatBgr8;
-    case CSP_CMYK:
-    case CSP_YCCK: return kFormatCmyk8;
-    case CSP_CMY: return kFormatCmy8;
-    case CSP_LAB: return kFormatLab8;
-    default: return 0;
-  }
-}
-
 // Rebuilds one transform from the handle's formats and white point. Two-step
 // handles convert by the formulas and keep no transform.
 int32_t RebuildTransform(ClrHandle* h, ColorTransform** slot, int32_t useFiles) {
   IccDeleteTransform(*slot);
   *slot = nullptr;
   if (h->pathKind == 2) return CLR_OK;
-  const uint32_t srcFormat = SideFormat(h->srcFormat, h->srcSpace);
-  const uint32_t dstFormat = SideFormat(h->dstFormat, h->dstSpace);
+  const uint32_t srcFormat = h->srcFormat != 0 ? h->srcFormat : PixelFormatOfSpace(h->srcSpace);
+  const uint32_t dstFormat = h->dstFormat != 0 ? h->dstFormat : PixelFormatOfSpace(h->dstSpace);
   int32_t status = CLR_OK;
   const WhitePoint* white = h->whitePoint;
   if (white == nullptr || white->kind != 0) {
