@@ -19,9 +19,10 @@ std::vector<std::vector<uint8_t>> BuildAndConvert(int thread, const std::vector<
     uint32_t in, out;
     bool byWhitePoint;
   };
-  // The white point reaches the stage of the first two; the joined stage needs none.
-  const Build builds[] = {{kFormatRgb8, kFormatLab8, false}, {kFormatBgr8, kFormatCmy8, true},
-                          {kFormatRgb8, kFormatBgr8, false}};
+  // The white point reaches the stage of the sampled transforms (half the threads
+  // build by temperature, half by chromaticity); the joined stage needs none.
+  const Build sampled = thread % 2 == 0 ? Build{kFormatRgb8, kFormatLab8, false} : Build{kFormatBgr8, kFormatCmy8, true};
+  const Build builds[] = {sampled, {kFormatRgb8, kFormatBgr8, false}};
   std::vector<std::vector<uint8_t>> results;
   for (const Build& b : builds) {
     int32_t status = 0;
@@ -43,11 +44,11 @@ TEST(ConcurrentTransforms, BuildsAndConversionsOnSeveralThreads) {
   std::vector<std::vector<std::vector<uint8_t>>> expected(kThreads), results(kThreads);
   for (int i = 0; i < kThreads; ++i) {
     expected[i] = BuildAndConvert(i, pixels);
-    ASSERT_EQ(expected[i].size(), 3u) << i;
+    ASSERT_EQ(expected[i].size(), 2u) << i;
   }
   // The threads' white points really give different results.
   EXPECT_NE(test::CountDifferences(expected[0][0], expected[2][0]), 0u);
-  EXPECT_NE(test::CountDifferences(expected[0][1], expected[1][1]), 0u);
+  EXPECT_NE(test::CountDifferences(expected[1][0], expected[3][0]), 0u);
   std::vector<std::thread> threads;
   for (int i = 0; i < kThreads; ++i) {
     threads.emplace_back([&, i] { results[i] = BuildAndConvert(i, pixels); });

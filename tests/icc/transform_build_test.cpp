@@ -124,7 +124,6 @@ TEST(TransformBuild, TargetWhiteReachesTheStage) {
       {kFormatRgb8, kFormatLab8, 65, {64582, 65536, 86410}},
       {kFormatBgr8, kFormatCmy8, 93, {64774, 65536, 112238}},
       {kFormatLab8, kFormatRgb8, 50, {65530, 65536, 65520}},
-      {kFormatCmyk8, kFormatRgb8, 93, {65530, 65536, 65520}},
   };
   for (const Case& c : cases) {
     const TransformPtr t = test::BuildBuiltin(c.in, c.out, c.temperature);
