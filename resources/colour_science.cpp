@@ -98,12 +98,13 @@ Vec3 DisplayWhiteD65() { return {{0.3127 / 0.3290, 1.0, (1.0 - 0.3127 - 0.3290) 
 void DisplayMatrixRaw(int32_t raw[3][3]) {
   const double primaries[3][2] = {{0.64, 0.33}, {0.30, 0.60}, {0.15, 0.06}};
   const Mat3 toXyzD65 = PrimariesMatrix(primaries, DisplayWhiteD65());
-  // Bradford adaptation D65 -> D50: scale the cone responses by the whites' ratio.
+  // Bradford adaptation D65 -> D50: to cone responses, scale them by the whites'
+  // ratio, back to XYZ.
   const Mat3 bradford = {{{0.8951, 0.2664, -0.1614}, {-0.7502, 1.7135, 0.0367}, {0.0389, -0.0685, 1.0296}}};
   const Vec3 coneD65 = bradford * DisplayWhiteD65();
   const Vec3 coneD50 = bradford * kD50;
   Mat3 scale = {{{coneD50[0] / coneD65[0], 0, 0}, {0, coneD50[1] / coneD65[1], 0}, {0, 0, coneD50[2] / coneD65[2]}}};
-  const Mat3 toXyzD50 = Inverse(bradford) * (scale * toXyzD65);
+  const Mat3 toXyzD50 = Inverse(bradford) * (scale * (bradford * toXyzD65));
   const int32_t whiteRaw[3] = {0xF6D6, 0x10000, 0xD32D};
   for (int r = 0; r < 3; ++r) {
     int32_t sum = 0;
