@@ -152,11 +152,18 @@ bool TableFits(const LutTable* table, int32_t inputs, int32_t outputs) {
          table->outputChannels == outputs;
 }
 
+// The device link holds a grid alone, checked when it was sampled, so pixels go
+// straight to the interpolation.
 void ConvertDeviceLink(const ColorTransform& t, const uint8_t* in, uint8_t* out, int32_t count) {
+  const LutTable& link = *t.deviceLink;
   uint16_t a[kMaxLutChannels], b[kMaxLutChannels];
   for (int32_t i = 0; i < count; ++i) {
     in = t.unpack(in, a);
-    IccEvalLut(*t.deviceLink, a, b);
+    if (link.inputChannels == 4) {
+      IccEvalGrid4(link, a, b);
+    } else {
+      IccEvalGrid3(a, b, link.grid, link.gridParams);
+    }
     out = t.pack(b, out);
   }
 }
