@@ -103,7 +103,7 @@ void DisplayMatrixRaw(int32_t raw[3][3]) {
   const Vec3 coneD65 = bradford * DisplayWhiteD65();
   const Vec3 coneD50 = bradford * kD50;
   Mat3 scale = {{{coneD50[0] / coneD65[0], 0, 0}, {0, coneD50[1] / coneD65[1], 0}, {0, 0, coneD50[2] / coneD65[2]}}};
-  const Mat3 toXyzD50 = Inverse(bradford) * (scale * toXyzD65);
+  const Mat3 toXyzD50 = Inverse(bradford) * (scale * (bradford * toXyzD65));
   const int32_t whiteRaw[3] = {0xF6D6, 0x10000, 0xD32D};
   for (int r = 0; r < 3; ++r) {
     int32_t sum = 0;
