@@ -1,0 +1,158 @@
+#include "press_gamut.h"
+
+#include <cmath>
+
+#include "numeric/deterministic_math.h"
+
+namespace qclr::resources {
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+// Chroma beyond every printable colour: the top of each bisection.
+constexpr double kChromaCeiling = 150.0;
+constexpr int kChromaSteps = 16;
+// MayBePrintable's margin in chroma.
+constexpr double kMargin = 2.0;
+
+double Interpolate(double a, double b, double t) { return a + (b - a) * t; }
+
+}  // namespace
+
+void PressGamut::HuePosition(const Vec3& lab, int* hue, double* fraction) {
+  const double chroma = std::sqrt(lab[1] * lab[1] + lab[2] * lab[2]);
+  double angle = 0.0;
+  if (chroma > 0.0) {
+    angle = Acos(std::fmax(-1.0, std::fmin(1.0, lab[1] / chroma)));
+    if (lab[2] < 0.0) angle = 2.0 * kPi - angle;
+  }
+  const double position = angle / (2.0 * kPi) * kHues;
+  int index = static_cast<int>(std::floor(position));
+  double t = position - index;
+  if (index >= kHues) {
+    index = 0;
+    t = 0.0;
+  }
+  *hue = index;
+  *fraction = t;
+}
+
+PressGamut::PressGamut(const PressSeparation& separation) {
+  // The rich black: the darkest printable neutral.
+  double lo = 0.0, hi = 20.0;
+  for (int step = 0; step < 40; ++step) {
+    const double mid = 0.5 * (lo + hi);
+    if (separation.Printable({{mid, 0.0, 0.0}})) {
+      hi = mid;
+    } else {
+      lo = mid;
+    }
+  }
+  blackLightness_ = hi;
+  richBlack_[0] = richBlack_[1] = richBlack_[2] = 0.5;
+  separation.Separate({{hi, 0.0, 0.0}}, 0.0, richBlack_);
+
+  boundary_.resize(static_cast<size_t>(kHues * kLevels));
+  for (int h = 0; h < kHues; ++h) {
+    const double angle = 2.0 * kPi * h / kHues;
+    const double cosine = Cos(angle), sine = Cos(angle - 0.5 * kPi);
+    double ink[4] = {0.5, 0.5, 0.5, 0.0};
+    for (int level = 0; level < kLevels; ++level) {
+      Point& point = boundary_[static_cast<size_t>(h * kLevels + level)];
+      point.lightness = Interpolate(blackLightness_, 100.0, static_cast<double>(level) / (kLevels - 1));
+      point.chroma = 0.0;
+      if (level == 0) {
+        for (int i = 0; i < 4; ++i) point.ink[i] = richBlack_[i];
+        continue;
+      }
+      if (level == kLevels - 1) {
+        for (double& v : point.ink) v = 0.0;
+        continue;
+      }
+      double inside = 0.0, outside = kChromaCeiling;
+      for (int step = 0; step < kChromaSteps; ++step) {
+        const double mid = 0.5 * (inside + outside);
+        if (separation.Printable({{point.lightness, mid * cosine, mid * sine}})) {
+          inside = mid;
+        } else {
+          outside = mid;
+        }
+      }
+      point.chroma = inside;
+      separation.Separate({{point.lightness, inside * cosine, inside * sine}}, 0.0, ink);
+      for (int i = 0; i < 4; ++i) point.ink[i] = ink[i];
+    }
+  }
+}
+
+bool PressGamut::MayBePrintable(const Vec3& lab) const {
+  if (lab[0] < blackLightness_ - kMargin || lab[0] > 100.0 + kMargin) return false;
+  int hue;
+  double t;
+  HuePosition(lab, &hue, &t);
+  const int next = (hue + 1) % kHues;
+  const double position = (lab[0] - blackLightness_) / (100.0 - blackLightness_) * (kLevels - 1);
+  int level = static_cast<int>(std::floor(std::fmax(0.0, std::fmin(position, kLevels - 1.0))));
+  if (level > kLevels - 2) level = kLevels - 2;
+  // The largest chroma of the two levels around the lightness bounds the boundary there.
+  double limit = 0.0;
+  for (int k = level; k <= level + 1; ++k) {
+    limit = std::fmax(limit, Interpolate(At(hue, k).chroma, At(next, k).chroma, t));
+  }
+  return std::sqrt(lab[1] * lab[1] + lab[2] * lab[2]) <= limit + kMargin;
+}
+
+PressGamut::Nearest PressGamut::NearestOnBoundary(const Vec3& lab) const {
+  int hue;
+  double t;
+  HuePosition(lab, &hue, &t);
+  const int next = (hue + 1) % kHues;
+  const double chroma = std::sqrt(lab[1] * lab[1] + lab[2] * lab[2]);
+  // The nearest point of the boundary polyline in coordinates (w L, C), where
+  // plain distances are the weighted differences.
+  const double w = kLightnessWeight;
+  double best = 1e300, bestS = 0.0;
+  int bestLevel = 0;
+  for (int k = 0; k + 1 < kLevels; ++k) {
+    const double x0 = w * Interpolate(At(hue, k).lightness, At(next, k).lightness, t);
+    const double y0 = Interpolate(At(hue, k).chroma, At(next, k).chroma, t);
+    const double x1 = w * Interpolate(At(hue, k + 1).lightness, At(next, k + 1).lightness, t);
+    const double y1 = Interpolate(At(hue, k + 1).chroma, At(next, k + 1).chroma, t);
+    const double dx = x1 - x0, dy = y1 - y0, px = w * lab[0] - x0, py = chroma - y0;
+    const double length2 = dx * dx + dy * dy;
+    double s = length2 > 0.0 ? (px * dx + py * dy) / length2 : 0.0;
+    s = std::fmax(0.0, std::fmin(1.0, s));
+    const double ex = px - s * dx, ey = py - s * dy;
+    const double d2 = ex * ex + ey * ey;
+    if (d2 < best) {
+      best = d2;
+      bestS = s;
+      bestLevel = k;
+    }
+  }
+  return {hue, bestLevel, t, bestS, std::sqrt(best)};
+}
+
+double PressGamut::Depth(const Vec3& lab) const { return NearestOnBoundary(lab).distance; }
+
+PressGamut::Mapped PressGamut::Map(const Vec3& lab) const {
+  const Nearest n = NearestOnBoundary(lab);
+  const int next = (n.hue + 1) % kHues;
+  const double s = n.along, t = n.hueFraction;
+  const Point& a0 = At(n.hue, n.level);
+  const Point& a1 = At(n.hue, n.level + 1);
+  const Point& b0 = At(next, n.level);
+  const Point& b1 = At(next, n.level + 1);
+  Mapped m;
+  for (int i = 0; i < 4; ++i) {
+    m.ink[i] = Interpolate(Interpolate(a0.ink[i], a1.ink[i], s), Interpolate(b0.ink[i], b1.ink[i], s), t);
+  }
+  const double l = Interpolate(Interpolate(a0.lightness, a1.lightness, s), Interpolate(b0.lightness, b1.lightness, s), t);
+  const double c = Interpolate(Interpolate(a0.chroma, a1.chroma, s), Interpolate(b0.chroma, b1.chroma, s), t);
+  const double chroma = std::sqrt(lab[1] * lab[1] + lab[2] * lab[2]);
+  const double scale = chroma > 0.0 ? c / chroma : 0.0;
+  m.lab = {{l, lab[1] * scale, lab[2] * scale}};
+  m.distance = n.distance;
+  return m;
+}
+
+}  // namespace qclr::resources
