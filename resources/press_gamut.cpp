@@ -1,5 +1,6 @@
 #include "press_gamut.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "numeric/deterministic_math.h"
@@ -12,28 +13,29 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kChromaCeiling = 150.0;
 constexpr int kChromaSteps = 16;
 // MayBePrintable's margin in chroma.
-constexpr double kMargin = 2.0;
+constexpr double kMargin = 8.0;
 
 double Interpolate(double a, double b, double t) { return a + (b - a) * t; }
 
+
+double HueAngle(const Vec3& lab) {
+  const double chroma = std::sqrt(lab[1] * lab[1] + lab[2] * lab[2]);
+  if (!(chroma > 0.0)) return 0.0;
+  const double angle = Acos(std::fmax(-1.0, std::fmin(1.0, lab[1] / chroma)));
+  return lab[2] < 0.0 ? 2.0 * kPi - angle : angle;
+}
+
 }  // namespace
 
-void PressGamut::HuePosition(const Vec3& lab, int* hue, double* fraction) {
-  const double chroma = std::sqrt(lab[1] * lab[1] + lab[2] * lab[2]);
-  double angle = 0.0;
-  if (chroma > 0.0) {
-    angle = Acos(std::fmax(-1.0, std::fmin(1.0, lab[1] / chroma)));
-    if (lab[2] < 0.0) angle = 2.0 * kPi - angle;
-  }
-  const double position = angle / (2.0 * kPi) * kHues;
-  int index = static_cast<int>(std::floor(position));
-  double t = position - index;
-  if (index >= kHues) {
-    index = 0;
-    t = 0.0;
-  }
+void PressGamut::HuePosition(const Vec3& lab, int* hue, double* fraction) const {
+  const double angle = HueAngle(lab);
+  // The last sample below the angle (the first hue is 0, so there is one).
+  const auto above = std::upper_bound(hues_.begin(), hues_.end(), angle);
+  const int index = static_cast<int>(above - hues_.begin()) - 1;
+  const double next = index + 1 < HueCount() ? hues_[static_cast<size_t>(index) + 1] : 2.0 * kPi;
+  const double here = hues_[static_cast<size_t>(index)];
   *hue = index;
-  *fraction = t;
+  *fraction = next > here ? (angle - here) / (next - here) : 0.0;
 }
 
 PressGamut::PressGamut(const PressSeparation& separation) {
@@ -51,9 +53,23 @@ PressGamut::PressGamut(const PressSeparation& separation) {
   richBlack_[0] = richBlack_[1] = richBlack_[2] = 0.5;
   separation.Separate({{hi, 0.0, 0.0}}, 0.0, richBlack_);
 
-  boundary_.resize(static_cast<size_t>(kHues * kLevels));
+  // Even hues, and the corners: the solids and their overprints. An even hue
+  // within half a degree of a corner gives way to it.
+  std::vector<double> corners;
+  const double inks[6][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 1, 1, 0}, {1, 0, 1, 0}, {1, 1, 0, 0}};
+  for (const auto& ink : inks) corners.push_back(HueAngle(separation.Model().Lab(ink)));
+  hues_ = corners;
   for (int h = 0; h < kHues; ++h) {
-    const double angle = 2.0 * kPi * h / kHues;
+    const double even = 2.0 * kPi * h / kHues;
+    bool crowded = false;
+    for (double corner : corners) crowded = crowded || std::fabs(corner - even) < kPi / 360.0;
+    if (!crowded || h == 0) hues_.push_back(even);
+  }
+  std::sort(hues_.begin(), hues_.end());
+
+  boundary_.resize(static_cast<size_t>(HueCount() * kLevels));
+  for (int h = 0; h < HueCount(); ++h) {
+    const double angle = hues_[static_cast<size_t>(h)];
     const double cosine = Cos(angle), sine = Cos(angle - 0.5 * kPi);
     double ink[4] = {0.5, 0.5, 0.5, 0.0};
     for (int level = 0; level < kLevels; ++level) {
@@ -89,7 +105,7 @@ bool PressGamut::MayBePrintable(const Vec3& lab) const {
   int hue;
   double t;
   HuePosition(lab, &hue, &t);
-  const int next = (hue + 1) % kHues;
+  const int next = (hue + 1) % HueCount();
   const double position = (lab[0] - blackLightness_) / (100.0 - blackLightness_) * (kLevels - 1);
   int level = static_cast<int>(std::floor(std::fmax(0.0, std::fmin(position, kLevels - 1.0))));
   if (level > kLevels - 2) level = kLevels - 2;
@@ -105,11 +121,12 @@ PressGamut::Nearest PressGamut::NearestOnBoundary(const Vec3& lab) const {
   int hue;
   double t;
   HuePosition(lab, &hue, &t);
-  const int next = (hue + 1) % kHues;
+  const int next = (hue + 1) % HueCount();
   const double chroma = std::sqrt(lab[1] * lab[1] + lab[2] * lab[2]);
   // The nearest point of the boundary polyline in coordinates (w L, C), where
   // plain distances are the weighted differences.
-  const double w = kLightnessWeight;
+  const double dark = std::fmax(0.0, std::fmin(1.0, (kDarkFrom - lab[0]) / (kDarkFrom - blackLightness_)));
+  const double w = kLightnessWeight + dark * (kBlackLightnessWeight - kLightnessWeight);
   double best = 1e300, bestS = 0.0;
   int bestLevel = 0;
   for (int k = 0; k + 1 < kLevels; ++k) {
@@ -136,7 +153,7 @@ double PressGamut::Depth(const Vec3& lab) const { return NearestOnBoundary(lab).
 
 PressGamut::Mapped PressGamut::Map(const Vec3& lab) const {
   const Nearest n = NearestOnBoundary(lab);
-  const int next = (n.hue + 1) % kHues;
+  const int next = (n.hue + 1) % HueCount();
   const double s = n.along, t = n.hueFraction;
   const Point& a0 = At(n.hue, n.level);
   const Point& a1 = At(n.hue, n.level + 1);

@@ -83,31 +83,39 @@ void SeparateNode(const PressSeparation& separation, const PressGamut& gamut, co
 // B2A0's input curves spread the grid nodes where the separation changes
 // fastest, towards black and towards neutral (where a small step of a* or b*
 // asks for a large change of the inks), and thin them out far outside the gamut.
-// Lightness: u = 0.6 (1 - (1 - x)^3) + 0.4 x for x = L* / 100.4 and the grid
-// coordinate u, so cells are some 1.5 L* high near black and 8 at the paper.
+// Lightness: u = 0.6 (1 - (1 - x)^3) + 0.4 x for x = L* / 100 and the grid
+// coordinate u, so cells are some 1.5 L* high near black and 8 at the paper; the
+// last node is the paper itself (every L* from 100 up shares it), so the paper
+// takes no ink at all.
 // a* and b*: u = (1 + v (1.8 - 0.8 |v|)) / 2 for v = 2x - 1 (x the encoded value
 // over 65535), so cells are 4.4 units wide at neutral, 10 at the edge of the
 // gamut and up to 23 at the ends of the scale.
 constexpr double kLightnessWarp = 0.6;
 constexpr double kChromaWarp = 1.8;
+// The encoded lightness of the paper, L* 100.
+constexpr double kPaperLightness = 65280.0;
 
-double WarpLightness(double x) {
+// The input curve's argument is the encoded value over 65535.
+double WarpLightness(double encoded) {
+  const double x = std::fmin(1.0, encoded * 65535.0 / kPaperLightness);
   const double d = 1.0 - x;
   return kLightnessWarp * (1.0 - d * d * d) + (1.0 - kLightnessWarp) * x;
 }
 
+// The encoded lightness of grid coordinate u.
 double UnwarpLightness(double u) {
   // The warp rises steadily: bisection to the last bit.
   double lo = 0.0, hi = 1.0;
   for (int i = 0; i < 60; ++i) {
     const double mid = 0.5 * (lo + hi);
-    if (WarpLightness(mid) < u) {
+    const double d = 1.0 - mid;
+    if (kLightnessWarp * (1.0 - d * d * d) + (1.0 - kLightnessWarp) * mid < u) {
       lo = mid;
     } else {
       hi = mid;
     }
   }
-  return 0.5 * (lo + hi);
+  return 0.5 * (lo + hi) * kPaperLightness;
 }
 
 double WarpChroma(double x) {
@@ -140,7 +148,7 @@ LutData Inverse(const PressModel& press) {
     for (int a = 0; a < kInversePoints; ++a)
       for (int b = 0; b < kInversePoints; ++b) {
         const double last = kInversePoints - 1.0;
-        const double encoded[3] = {UnwarpLightness(l / last) * 65535.0, UnwarpChroma(a / last) * 65535.0,
+        const double encoded[3] = {UnwarpLightness(l / last), UnwarpChroma(a / last) * 65535.0,
                                    UnwarpChroma(b / last) * 65535.0};
         SeparateNode(separation, gamut, DecodeLab16(encoded), coverage);
         for (double v : coverage) lut.grid.push_back(ToUnit16((v + kHeadroom) / (1.0 + 2.0 * kHeadroom)));
