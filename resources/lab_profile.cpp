@@ -22,6 +22,7 @@
 //         threshold).
 // Both fits are dynamic programmes over the 256 curve entries (each at most a
 // few steps above the one before), exact in integer arithmetic.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -37,6 +38,8 @@ constexpr int kPoints = 32;
 constexpr int kEntries = 256;
 // The largest step between neighbouring output-curve entries the fits try.
 constexpr int kMaxStep = 4;
+// Entry k of a fitted curve stays within this of k (the fits land within 4).
+constexpr int kWindow = 8;
 // Connection-space values this close to neutral (0x8000) must give byte 128.
 constexpr int32_t kNeutralSpread = 64;
 
@@ -93,9 +96,9 @@ std::vector<int> FitOutputCurve(const std::vector<Sample>& samples, Cost cost, A
   best[0] = 0;
   for (int k = 0; k + 1 < kEntries; ++k) {
     std::fill(next.begin(), next.end(), kNone);
-    for (int low = 0; low < kEntries; ++low) {
+    for (int low = std::max(0, k - kWindow); low <= std::min(kEntries - 1, k + kWindow); ++low) {
       if (best[static_cast<size_t>(low)] == kNone) continue;
-      for (int high = low; high <= low + kMaxStep && high < kEntries; ++high) {
+      for (int high = low; high <= low + kMaxStep && high < kEntries && high <= k + 1 + kWindow; ++high) {
         int64_t total = best[static_cast<size_t>(low)];
         for (const Sample* s : bySegment[static_cast<size_t>(k)]) total = add(total, cost(*s, low, high, k));
         if (total < next[static_cast<size_t>(high)]) {
@@ -129,7 +132,8 @@ LabTables FitTables() {
   for (int k = 0; k < kPoints; ++k) t.nodes[static_cast<size_t>(k)] = static_cast<int>(std::floor(k * 255.0 / (kPoints - 1) + 0.5));
   auto gridOf = [&](int32_t x) { return GridAt(t.nodes, CurveAt(t.inputCurve, x)); };
 
-  // A2B0: the largest error first, then the sum of errors (both below 2^20).
+  // A2B0: the largest error first, then the sum of errors (packed as worst << 32
+  // | sum; the sum stays below 2^24).
   std::vector<Sample> forward;
   for (int b = 0; b < kEntries; ++b) forward.push_back({gridOf(b * 257), b << 8, 0});
   t.forwardOutput = FitOutputCurve(
