@@ -50,8 +50,8 @@ PressGamut::PressGamut(const PressSeparation& separation) {
     }
   }
   blackLightness_ = hi;
-  richBlack_[0] = richBlack_[1] = richBlack_[2] = 0.5;
-  separation.Separate({{hi, 0.0, 0.0}}, 0.0, richBlack_);
+  double richBlack[4] = {0.5, 0.5, 0.5, 0.0};
+  separation.Separate({{hi, 0.0, 0.0}}, 0.0, richBlack);
 
   // Even hues, and the corners: the solids and their overprints. An even hue
   // within half a degree of a corner gives way to it.
@@ -77,7 +77,7 @@ PressGamut::PressGamut(const PressSeparation& separation) {
       point.lightness = Interpolate(blackLightness_, 100.0, static_cast<double>(level) / (kLevels - 1));
       point.chroma = 0.0;
       if (level == 0) {
-        for (int i = 0; i < 4; ++i) point.ink[i] = richBlack_[i];
+        for (int i = 0; i < 4; ++i) point.ink[i] = richBlack[i];
         continue;
       }
       if (level == kLevels - 1) {
@@ -163,11 +163,6 @@ PressGamut::Mapped PressGamut::Map(const Vec3& lab) const {
   for (int i = 0; i < 4; ++i) {
     m.ink[i] = Interpolate(Interpolate(a0.ink[i], a1.ink[i], s), Interpolate(b0.ink[i], b1.ink[i], s), t);
   }
-  const double l = Interpolate(Interpolate(a0.lightness, a1.lightness, s), Interpolate(b0.lightness, b1.lightness, s), t);
-  const double c = Interpolate(Interpolate(a0.chroma, a1.chroma, s), Interpolate(b0.chroma, b1.chroma, s), t);
-  const double chroma = std::sqrt(lab[1] * lab[1] + lab[2] * lab[2]);
-  const double scale = chroma > 0.0 ? c / chroma : 0.0;
-  m.lab = {{l, lab[1] * scale, lab[2] * scale}};
   m.distance = n.distance;
   return m;
 }

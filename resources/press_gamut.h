@@ -36,9 +36,8 @@ class PressGamut {
   explicit PressGamut(const PressSeparation& separation);
 
   struct Mapped {
-    Vec3 lab;        // the boundary colour the mapping chose
-    double ink[4];   // its separation (effective coverages)
-    double distance; // the weighted difference from the colour mapped
+    double ink[4];    // the separation of the boundary colour chosen (effective coverages)
+    double distance;  // the weighted difference from the colour mapped
   };
   Mapped Map(const Vec3& lab) const;
 
@@ -49,10 +48,6 @@ class PressGamut {
   // False when `lab` is clearly outside the gamut (more chromatic than the
   // measured boundary by a margin); a true answer still needs the exact test.
   bool MayBePrintable(const Vec3& lab) const;
-
-  // Lightness of the rich black and its separation.
-  double BlackLightness() const { return blackLightness_; }
-  const double* RichBlack() const { return richBlack_; }
 
   static constexpr int kHues = 90;
   static constexpr int kLevels = 40;
@@ -78,8 +73,7 @@ class PressGamut {
   Nearest NearestOnBoundary(const Vec3& lab) const;
 
   std::vector<double> hues_;  // angles in 0..2 pi, ascending
-  double blackLightness_;
-  double richBlack_[4];
+  double blackLightness_;  // the rich black's
   std::vector<Point> boundary_;
 };
 

@@ -29,8 +29,6 @@ PressModel::PressModel() {
 
 double PressModel::DotGain(double nominal) { return nominal + kDotGain * nominal * (1.0 - nominal); }
 
-double PressModel::DotGainSlope(double nominal) { return 1.0 + kDotGain - 2.0 * kDotGain * nominal; }
-
 double PressModel::RemoveDotGain(double effective) {
   // The root in 0..1 of g n^2 - (1 + g) n + a = 0.
   const double a = Clamp(effective, 0.0, 1.0);

@@ -44,8 +44,6 @@ class PressModel {
 
   static double DotGain(double nominal);
   static double RemoveDotGain(double effective);
-  // d effective / d nominal at the nominal coverage n.
-  static double DotGainSlope(double nominal);
 
  private:
   double transmittance_[4][3];

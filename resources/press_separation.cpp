@@ -155,11 +155,6 @@ bool PressSeparation::Solve(const Need& need, double black, double cmy[3]) const
   return norm <= 1e-9;
 }
 
-bool PressSeparation::SolveChromatic(const Vec3& lab, double black, double cmy[3]) const {
-  Need need;
-  return NeedOf(lab, &need) && Solve(need, black, cmy);
-}
-
 double PressSeparation::ViolationAt(const Need& need, double black, double low, double high, double cmy[3]) const {
   // An unsolvable system asks for more density than the inks reach: more black helps.
   if (!Solve(need, black, cmy)) return kUnsolved - black;

@@ -54,11 +54,6 @@ class PressSeparation {
   // Whether `lab` can be printed (Separate with 0..1 would succeed).
   bool Printable(const Vec3& lab) const;
 
-  // The chromatic coverages printing `lab` exactly with black `black`, allowed
-  // outside 0..1; cmy holds the start on entry. False when the colour is lighter
-  // than the paper or darker than the flare allows in some band.
-  bool SolveChromatic(const Vec3& lab, double black, double cmy[3]) const;
-
   // How far coverages are from the bounds: the largest of a - high and low - a
   // over the chromatic inks and of the clamped total over the ink limit.
   static double Violation(const double a[4], double low, double high);
@@ -67,7 +62,10 @@ class PressSeparation {
   struct Need {
     double pass[3];  // what the inks must pass in each band, flare removed
   };
+  // False when the colour is darker than the flare allows in some band.
   bool NeedOf(const Vec3& lab, Need* need) const;
+  // The chromatic coverages giving the needed bands exactly with black `black`,
+  // allowed outside 0..1; cmy holds the start on entry.
   bool Solve(const Need& need, double black, double cmy[3]) const;
   // Violation of the separation with black `black` (the chromatic inks solved
   // from cmy, which receives them); large when there is no solution.
