@@ -73,20 +73,6 @@ Vec3 XyzToLab(const Vec3& xyz) {
   return {{116.0 * fy - 16.0, 500.0 * (fx - fy), 200.0 * (fy - fz)}};
 }
 
-Vec3 XyzToLab(const Vec3& xyz, Mat3* jacobian) {
-  double f[3], slope[3];
-  for (int i = 0; i < 3; ++i) {
-    const double t = xyz[i] / kD50[i];
-    f[i] = LabF(t);
-    // d f / d xyz_i: the cube root's f / (3 t), or the linear segment's slope.
-    slope[i] = (t > kDelta * kDelta * kDelta ? f[i] / (3.0 * t) : 1.0 / (3.0 * kDelta * kDelta)) / kD50[i];
-  }
-  *jacobian = {{{0.0, 116.0 * slope[1], 0.0},
-                {500.0 * slope[0], -500.0 * slope[1], 0.0},
-                {0.0, 200.0 * slope[1], -200.0 * slope[2]}}};
-  return {{116.0 * f[1] - 16.0, 500.0 * (f[0] - f[1]), 200.0 * (f[1] - f[2])}};
-}
-
 Vec3 LabToXyz(const Vec3& lab) {
   const double fy = (lab[0] + 16.0) / 116.0;
   return {{kD50[0] * LabFInverse(fy + lab[1] / 500.0), kD50[1] * LabFInverse(fy),

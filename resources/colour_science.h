@@ -34,8 +34,6 @@ Mat3 PrimariesMatrix(const double xy[3][2], const Vec3& white);
 // CIE Lab relative to kD50.
 Vec3 XyzToLab(const Vec3& xyz);
 Vec3 LabToXyz(const Vec3& lab);
-// XyzToLab and its Jacobian d(L, a, b) / d(X, Y, Z).
-Vec3 XyzToLab(const Vec3& xyz, Mat3* jacobian);
 
 // The display RGB model: the common video primaries (red 0.64, 0.33; green 0.30,
 // 0.60; blue 0.15, 0.06) with a D65 white, adapted to the D50 connection space

@@ -3,15 +3,18 @@
 // Model: the press of press_model.h. A2B0 (16 points, 256-entry curves): the input
 // curves apply the dot gain, so the grid samples the model on effective coverage,
 // where it is smooth; the output curves are the identity. B2A0 (33 points,
-// 256-entry curves): identity input curves, a grid of effective coverages from the
-// separation (black generation, ink limit, gamut mapping) with headroom for
+// 256-entry curves): input curves that place the grid nodes, a grid of effective
+// coverages from the separation (black generation and ink limit,
+// press_separation.h; gamut mapping, press_gamut.h) with headroom for
 // extrapolation, and output curves that clamp and take the dot gain back out.
 // The media white point is the paper.
 #include <cmath>
 
 #include "colour_science.h"
 #include "icc/icc_signatures.h"
+#include "press_gamut.h"
 #include "press_model.h"
+#include "press_separation.h"
 #include "profiles.h"
 
 namespace qclr::resources {
@@ -48,53 +51,106 @@ LutData Forward(const PressModel& press) {
 }
 
 // B2A0 grid values hold effective coverages from -1/3 to 4/3 as (3a + 1) / 5.
-// Nodes just outside the gamut keep the model's extrapolated separation there,
-// so that colours inside the gamut next to them still interpolate accurately; the
-// output curves clamp to 0..1 (clipping those colours) and take out the dot gain.
-// The clamp points, 0.2 and 0.8, fall on curve entries 51 and 204.
+// Nodes just outside the gamut keep the separation extended past it (chromatic
+// coverages outside 0..1), so that colours inside the gamut next to them still
+// interpolate accurately; the output curves clamp to 0..1 (clipping those
+// colours) and take out the dot gain. The clamp points, 0.2 and 0.8, fall on
+// curve entries 51 and 204.
 constexpr double kHeadroom = 1.0 / 3.0;
 
 double FromGridValue(double g) { return g * (1.0 + 2.0 * kHeadroom) - kHeadroom; }
 double OutputCurve(double g) { return PressModel::RemoveDotGain(FromGridValue(g)); }
 
-// A fit closer than this is a match.
-constexpr double kMatched = 0.01;
+// Outside nodes closer to the gamut than this (in the mapping's weighted
+// difference) keep the extended separation when it stays within the headroom
+// and the ink limit; farther ones take their gamut-mapped separation.
+constexpr double kExtendWithin = 6.0;
 
-void SeparateNode(const PressModel& press, const Vec3& lab, double a[4]) {
-  // A printable colour: its separation.
-  if (press.Separate(lab, 0.0, 1.0, a) < kMatched) return;
-  // Just outside the gamut: the extrapolated separation, when it is within the
-  // headroom and the ink limit.
-  double extended[4];
-  if (press.Separate(lab, -kHeadroom, 1.0 + kHeadroom, extended) < kMatched &&
-      PressModel::InkTotal(extended) <= PressModel::kInkLimit + 0.001) {
-    for (int i = 0; i < 4; ++i) a[i] = extended[i];
+// The inks of one node; `a` holds the previous node's inks as the start.
+void SeparateNode(const PressSeparation& separation, const PressGamut& gamut, const Vec3& lab, double a[4]) {
+  if (gamut.MayBePrintable(lab) && separation.Separate(lab, gamut.Depth(lab), a)) return;
+  const PressGamut::Mapped mapped = gamut.Map(lab);
+  if (mapped.distance < kExtendWithin) {
+    double extended[4] = {mapped.ink[0], mapped.ink[1], mapped.ink[2], mapped.ink[3]};
+    if (separation.Extend(lab, -kHeadroom, 1.0 + kHeadroom, extended)) {
+      for (int i = 0; i < 4; ++i) a[i] = extended[i];
+      return;
+    }
   }
-  // Otherwise the gamut-mapped fit of the first attempt stays.
+  for (int i = 0; i < 4; ++i) a[i] = mapped.ink[i];
 }
 
-// B2A0's input curve for L* spreads the dark end, where the separation changes
-// fastest, over more grid nodes: u = x (1.5 - 0.5 x) for x = L* / 100.4 and the
-// grid coordinate u, so the darkest cells are a third narrower.
-double WarpLightness(double x) { return x * (1.5 - 0.5 * x); }
-double UnwarpLightness(double u) { return 1.5 - std::sqrt(2.25 - 2.0 * u); }
+// B2A0's input curves spread the grid nodes where the separation changes
+// fastest, towards black and towards neutral (where a small step of a* or b*
+// asks for a large change of the inks), and thin them out far outside the gamut.
+// Lightness: u = 0.6 (1 - (1 - x)^3) + 0.4 x for x = L* / 100 and the grid
+// coordinate u, so cells are some 1.5 L* high near black and 8 at the paper; the
+// last node is the paper itself (every L* from 100 up shares it), so the paper
+// takes no ink at all.
+// a* and b*: u = (1 + v (1.8 - 0.8 |v|)) / 2 for v = 2x - 1 (x the encoded value
+// over 65535), so cells are 4.4 units wide at neutral, 10 at the edge of the
+// gamut and up to 23 at the ends of the scale.
+constexpr double kLightnessWarp = 0.6;
+constexpr double kChromaWarp = 1.8;
+// The encoded lightness of the paper, L* 100.
+constexpr double kPaperLightness = 65280.0;
+
+// The input curve's argument is the encoded value over 65535.
+double WarpLightness(double encoded) {
+  const double x = std::fmin(1.0, encoded * 65535.0 / kPaperLightness);
+  const double d = 1.0 - x;
+  return kLightnessWarp * (1.0 - d * d * d) + (1.0 - kLightnessWarp) * x;
+}
+
+// The encoded lightness of grid coordinate u.
+double UnwarpLightness(double u) {
+  // The warp rises steadily: bisection to the last bit.
+  double lo = 0.0, hi = 1.0;
+  for (int i = 0; i < 60; ++i) {
+    const double mid = 0.5 * (lo + hi);
+    const double d = 1.0 - mid;
+    if (kLightnessWarp * (1.0 - d * d * d) + (1.0 - kLightnessWarp) * mid < u) {
+      lo = mid;
+    } else {
+      hi = mid;
+    }
+  }
+  return 0.5 * (lo + hi) * kPaperLightness;
+}
+
+double WarpChroma(double x) {
+  const double v = 2.0 * x - 1.0;
+  return 0.5 * (1.0 + v * (kChromaWarp - (kChromaWarp - 1.0) * std::fabs(v)));
+}
+
+double UnwarpChroma(double u) {
+  // The root in 0..1 of (k - 1) m^2 - k m + |w| = 0 for w = 2u - 1, m = |v|.
+  const double w = 2.0 * u - 1.0, k = kChromaWarp;
+  const double m = (k - std::sqrt(k * k - 4.0 * (k - 1.0) * std::fabs(w))) / (2.0 * (k - 1.0));
+  return 0.5 * (1.0 + (w < 0.0 ? -m : m));
+}
 
 LutData Inverse(const PressModel& press) {
+  const PressSeparation separation(press);
+  const PressGamut gamut(separation);
   LutData lut;
   lut.inputs = 3;
   lut.outputs = 4;
   lut.gridPoints = kInversePoints;
   lut.inputCurves.assign(3, RampCurve(256));
   lut.inputCurves[0] = SampledCurve(WarpLightness);
+  lut.inputCurves[1] = SampledCurve(WarpChroma);
+  lut.inputCurves[2] = SampledCurve(WarpChroma);
   lut.outputCurves.assign(4, SampledCurve(OutputCurve));
   lut.grid.reserve(kInversePoints * kInversePoints * kInversePoints * 4);
+  double coverage[4] = {0.0, 0.0, 0.0, 0.0};
   for (int l = 0; l < kInversePoints; ++l)
     for (int a = 0; a < kInversePoints; ++a)
       for (int b = 0; b < kInversePoints; ++b) {
-        const double step = 65535.0 / (kInversePoints - 1);
-        const double encoded[3] = {UnwarpLightness(l / (kInversePoints - 1.0)) * 65535.0, a * step, b * step};
-        double coverage[4];
-        SeparateNode(press, DecodeLab16(encoded), coverage);
+        const double last = kInversePoints - 1.0;
+        const double encoded[3] = {UnwarpLightness(l / last), UnwarpChroma(a / last) * 65535.0,
+                                   UnwarpChroma(b / last) * 65535.0};
+        SeparateNode(separation, gamut, DecodeLab16(encoded), coverage);
         for (double v : coverage) lut.grid.push_back(ToUnit16((v + kHeadroom) / (1.0 + 2.0 * kHeadroom)));
       }
   return lut;
