@@ -196,11 +196,4 @@ Bytes ProfileWriter::Finish(const ProfileHeader& header) const {
   return out;
 }
 
-bool WriteBytes(const std::string& path, const Bytes& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
-}
-
 }  // namespace qclr::resources

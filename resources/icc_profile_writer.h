@@ -63,7 +63,5 @@ class ProfileWriter {
   std::vector<Bytes> data_;
 };
 
-// Writes `bytes` to `path`; false on failure.
-bool WriteBytes(const std::string& path, const Bytes& bytes);
 
 }  // namespace qclr::resources

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "profiles.h"
+#include "write_file.h"
 
 int main(int argc, char** argv) {
   using namespace qclr::resources;
@@ -20,10 +21,7 @@ int main(int argc, char** argv) {
   for (const auto& model : models) {
     if (std::strcmp(argv[1], model.name) != 0) continue;
     try {
-      if (!WriteBytes(argv[2], model.make())) {
-        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[2]);
-        return 1;
-      }
+      if (!WriteFile(argv[2], model.make())) return 1;
     } catch (const std::exception& e) {
       std::fprintf(stderr, "%s: %s profile: %s\n", argv[0], model.name, e.what());
       return 1;

@@ -3,24 +3,12 @@
 // (the numbers are the templates' resource ids).
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "settings_dialogs.h"
 #include "template_writer.h"
-
-namespace {
-
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) std::fprintf(stderr, "cannot write %s\n", path.c_str());
-  return static_cast<bool>(out);
-}
-
-}  // namespace
+#include "write_file.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

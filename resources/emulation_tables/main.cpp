@@ -2,24 +2,12 @@
 // line: et111_cmyk_to_rgb.bin, et112_lab_to_rgb.bin and et113_rgb_to_lab.bin (the
 // numbers are the tables' resource ids).
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "cmyk_to_rgb_table.h"
 #include "lab_tables.h"
-
-namespace {
-
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) std::fprintf(stderr, "cannot write %s\n", path.c_str());
-  return static_cast<bool>(out);
-}
-
-}  // namespace
+#include "write_file.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -28,6 +16,7 @@ int main(int argc, char** argv) {
   }
   const std::string folder = std::string(argv[1]) + "/";
   using namespace qclr::tables;
+  using qclr::resources::WriteFile;
   const bool ok = WriteFile(folder + "et111_cmyk_to_rgb.bin", MakeCmykToRgbTable()) &&
                   WriteFile(folder + "et112_lab_to_rgb.bin", MakeLabToRgbTable()) &&
                   WriteFile(folder + "et113_rgb_to_lab.bin", MakeRgbToLabTable());
