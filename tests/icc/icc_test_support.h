@@ -42,7 +42,10 @@ using TransformPtr = std::unique_ptr<ColorTransform, Release>;
 
 using Bytes = std::vector<uint8_t>;
 
-inline void PutU16(Bytes& b, uint32_t v) { b.insert(b.end(), {uint8_t(v >> 8), uint8_t(v)}); }
+inline void PutU16(Bytes& b, uint32_t v) {
+  b.push_back(uint8_t(v >> 8));
+  b.push_back(uint8_t(v));
+}
 inline void PutU32(Bytes& b, uint32_t v) {
   PutU16(b, v >> 16);
   PutU16(b, v & 0xFFFF);
@@ -84,7 +87,7 @@ struct TestLut {
 
 inline Bytes LutTag(const TestLut& lut) {
   Bytes b = TagHead(lut.wide ? kIccTypeLut16 : kIccTypeLut8);
-  b.insert(b.end(), {uint8_t(lut.inputs), uint8_t(lut.outputs), uint8_t(lut.points), 0});
+  for (uint32_t v : {lut.inputs, lut.outputs, lut.points, 0u}) b.push_back(uint8_t(v));
   for (int32_t m : lut.matrix) PutU32(b, uint32_t(m));
   if (lut.wide) {
     PutU16(b, lut.inputEntries);

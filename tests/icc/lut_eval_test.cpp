@@ -102,25 +102,6 @@ TEST(GridInterp, MatchesDoubleReference) {
   }
 }
 
-// Input 0 at 65535 (or 0) interpolates only within the last (or first) 3-D slice:
-// the result is that of a 3-D grid made of the slice alone.
-TEST(GridInterp, Grid4EdgeSlices) {
-  const LutPtr t = NoisyGrid(4, 3, 5, 31, 0, 0xFFFF);
-  for (const int32_t slice : {0, 4}) {
-    const LutPtr alone = MakeGridLut(3, 3, 5, [&](const std::vector<int32_t>& i, int32_t k) {
-      return Node(*t, {slice, i[0], i[1], i[2]}, k);
-    });
-    const std::vector<uint16_t> words = RandomWords(3 * 500, 12 + slice);
-    for (size_t p = 0; p < words.size(); p += 3) {
-      const uint16_t in[4] = {uint16_t(slice == 0 ? 0 : 65535), words[p], words[p + 1], words[p + 2]};
-      uint16_t out4[3], out3[3];
-      IccEvalGrid4(*t, in, out4);
-      IccEvalGrid3(in + 1, out3, alone->grid, alone->gridParams);
-      ASSERT_TRUE(std::equal(out3, out3 + 3, out4)) << slice << " at " << p;
-    }
-  }
-}
-
 LutPtr MatrixOnlyLut(const std::vector<int32_t>& matrix) {
   LutPtr t(static_cast<LutTable*>(MemCalloc(1, sizeof(LutTable))));
   t->flags = LUT_MATRIX;

@@ -11,38 +11,31 @@
 namespace qclr {
 namespace {
 
-TEST(PixelFormat, WidensAndNarrowsEightBitChannels) {
-  uint16_t c[4] = {};
-  const uint8_t rgb[3] = {0xFF, 0x80, 0x00};
-  EXPECT_EQ(SelectUnpacker(kFormatRgb8)(rgb, c), rgb + 3);
-  EXPECT_EQ(c[0], 0xFFFF);
-  EXPECT_EQ(c[1], 0x8080);
-  EXPECT_EQ(c[2], 0);
-  SelectUnpacker(kFormatBgr8)(rgb, c);  // byte 0 goes to channel 2
-  EXPECT_EQ(c[2], 0xFFFF);
-  EXPECT_EQ(c[0], 0);
-
-  const uint16_t wide[4] = {0xFF80, 0x80FF, 0x00FF, 0x1234};
-  uint8_t out[4] = {};
-  EXPECT_EQ(SelectPacker(kFormatRgb8)(wide, out), out + 3);
-  EXPECT_EQ(out[0], 0xFF);
-  EXPECT_EQ(out[1], 0x80);
-  EXPECT_EQ(out[2], 0x00);
-  SelectPacker(kFormatBgr8)(wide, out);  // channel 2 written first
-  EXPECT_EQ(out[0], 0x00);
-  EXPECT_EQ(out[2], 0xFF);
-  EXPECT_EQ(SelectPacker(kFormatCmyk8)(wide, out), out + 4);
-  EXPECT_EQ(out[3], 0x12);
-}
-
-TEST(PixelFormat, SixteenBitFormatsCopyWordsAndOthersHaveNone) {
-  const uint16_t in[4] = {1, 2, 65535, 4};
-  uint16_t c[4] = {};
-  uint8_t bytes[8];
-  EXPECT_EQ(SelectPacker(kFormat4x16)(in, bytes), bytes + 8);
-  EXPECT_EQ(SelectUnpacker(kFormat4x16)(bytes, c), bytes + 8);
-  EXPECT_EQ(c[2], 65535);
-  EXPECT_EQ(SelectUnpacker(kFormat3x16 | 0x400)(bytes, c), bytes + 6);  // swap ignored
+// 8-bit channels widen by 257 and narrow to the high byte; the swap bit reverses
+// three channels on both sides and is ignored by four; 16-bit formats copy words.
+TEST(PixelFormat, UnpackersAndPackers) {
+  using W = std::vector<uint16_t>;
+  using B = std::vector<uint8_t>;
+  auto unpack = [](uint32_t format, const B& bytes) {
+    W c(4, 0x5A5A);
+    EXPECT_EQ(SelectUnpacker(format)(bytes.data(), c.data()), bytes.data() + bytes.size()) << std::hex << format;
+    return c;
+  };
+  auto pack = [](uint32_t format, const W& c, size_t size) {
+    B out(8, 0x5A);
+    EXPECT_EQ(SelectPacker(format)(c.data(), out.data()), out.data() + size) << std::hex << format;
+    return out;
+  };
+  EXPECT_EQ(unpack(kFormatRgb8, {0xFF, 0x80, 0x00}), (W{0xFFFF, 0x8080, 0, 0x5A5A}));
+  EXPECT_EQ(unpack(kFormatBgr8, {0xFF, 0x80, 0x00}), (W{0, 0x8080, 0xFFFF, 0x5A5A}));
+  EXPECT_EQ(unpack(kFormatCmyk8 | 0x400, {1, 2, 3, 4}), (W{0x0101, 0x0202, 0x0303, 0x0404}));
+  const W wide = {0xFF80, 0x80FF, 0x00FF, 0x1234};
+  EXPECT_EQ(pack(kFormatRgb8, wide, 3), (B{0xFF, 0x80, 0x00, 0x5A, 0x5A, 0x5A, 0x5A, 0x5A}));
+  EXPECT_EQ(pack(kFormatBgr8, wide, 3), (B{0x00, 0x80, 0xFF, 0x5A, 0x5A, 0x5A, 0x5A, 0x5A}));
+  EXPECT_EQ(pack(kFormatCmyk8 | 0x400, wide, 4), (B{0xFF, 0x80, 0x00, 0x12, 0x5A, 0x5A, 0x5A, 0x5A}));
+  const B words = pack(kFormat4x16, {1, 2, 65535, 4}, 8);
+  EXPECT_EQ(unpack(kFormat4x16, words), (W{1, 2, 65535, 4}));
+  EXPECT_EQ(unpack(kFormat3x16 | 0x400, B(words.begin(), words.begin() + 6)), (W{1, 2, 65535, 0x5A5A}));
   EXPECT_EQ(SelectUnpacker(0x40011), nullptr);  // two channels
   EXPECT_EQ(SelectPacker(0x4001B), nullptr);    // three bytes a channel
   EXPECT_EQ(RequiredProfileSpace(kFormatBgr8), RequiredProfileSpace(kFormatRgb8));

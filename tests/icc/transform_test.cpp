@@ -26,52 +26,40 @@ TEST(TransformBuild, EntryPointStatuses) {
   const std::string rgb = BuiltinProfileFile(kFormatRgb8, "status_rgb.icc");
   const std::string cmyk = BuiltinProfileFile(kFormatCmyk8, "status_cmyk.icc");
   const std::string lab = BuiltinProfileFile(kFormatLab8, "status_lab.icc");
-  const std::string notProfile = test::WriteTempFile("status_zeros.icc", Bytes(300, 0));
+  const std::string zeros = test::WriteTempFile("status_zeros.icc", Bytes(300, 0));
   const std::string missing = ::testing::TempDir() + "status_no_such_file.icc";
+  const char *r = rgb.c_str(), *k = cmyk.c_str(), *l = lab.c_str(), *z = zeros.c_str(), *m = missing.c_str();
   struct Case {
     const char* what;
     bool byWhitePoint;
     uint32_t in, out;
-    int32_t useFiles;
-    const char* inPath;
-    const char* outPath;
+    const char *inPath, *outPath;  // profile files if either is given, else the built-in profiles
     int32_t status;
   };
   const Case cases[] = {
-      {"equal formats by white point", true, kFormatRgb8, kFormatRgb8, 0, nullptr, nullptr, CLR_ERR_COLORSPACE},
-      // Compared before any file is opened.
-      {"equal formats by white point, files", true, kFormatRgb8, kFormatRgb8, 1, missing.c_str(), missing.c_str(),
-       CLR_ERR_COLORSPACE},
-      {"equal formats by temperature", false, kFormatRgb8, kFormatRgb8, 0, nullptr, nullptr, CLR_OK},
-      {"RGB to BGR by white point", true, kFormatRgb8, kFormatBgr8, 0, nullptr, nullptr, CLR_OK},
-      {"no built-in profile for the input", false, kFormat3x16, kFormatRgb8, 0, nullptr, nullptr,
-       CLR_ERR_COLORSPACE},
-      {"no built-in profile for the output", true, kFormatRgb8, kTwoChannels8, 0, nullptr, nullptr,
-       CLR_ERR_COLORSPACE},
-      {"format without a packer, files", false, kFormatRgb8, kTwoChannels8, 1, rgb.c_str(), rgb.c_str(),
-       CLR_ERR_COLORSPACE},
-      {"missing input file", false, kFormatRgb8, kFormatCmyk8, 1, missing.c_str(), cmyk.c_str(),
-       CLR_ERR_PROFILE_OPEN},
-      {"missing output file", true, kFormatRgb8, kFormatCmyk8, 1, rgb.c_str(), missing.c_str(),
-       CLR_ERR_PROFILE_OPEN},
-      {"no path", false, kFormatRgb8, kFormatCmyk8, 1, nullptr, cmyk.c_str(), CLR_ERR_PROFILE_OPEN},
-      {"not a profile", false, kFormatRgb8, kFormatCmyk8, 1, rgb.c_str(), notProfile.c_str(),
-       CLR_ERR_PROFILE_OPEN},
-      {"CMYK profile for the RGB format", false, kFormatRgb8, kFormatCmyk8, 1, cmyk.c_str(), cmyk.c_str(),
-       CLR_ERR_PROFILE_MISMATCH},
-      {"RGB profile for the CMYK format", false, kFormatRgb8, kFormatCmyk8, 1, rgb.c_str(), rgb.c_str(),
-       CLR_ERR_PROFILE_MISMATCH},
-      {"Lab profile for the BGR format", true, kFormatBgr8, kFormatLab8, 1, lab.c_str(), lab.c_str(),
-       CLR_ERR_PROFILE_MISMATCH},
-      {"BGR format with an RGB profile", false, kFormatBgr8, kFormatCmyk8, 1, rgb.c_str(), cmyk.c_str(), CLR_OK},
-      {"Lab to BGR from files", true, kFormatLab8, kFormatBgr8, 1, lab.c_str(), rgb.c_str(), CLR_OK},
+      {"equal formats by white point", true, kFormatRgb8, kFormatRgb8, nullptr, nullptr, CLR_ERR_COLORSPACE},
+      {"equal formats, compared before the files", true, kFormatRgb8, kFormatRgb8, m, m, CLR_ERR_COLORSPACE},
+      {"equal formats by temperature", false, kFormatRgb8, kFormatRgb8, nullptr, nullptr, CLR_OK},
+      {"RGB to BGR by white point", true, kFormatRgb8, kFormatBgr8, nullptr, nullptr, CLR_OK},
+      {"no built-in profile for the input", false, kFormat3x16, kFormatRgb8, nullptr, nullptr, CLR_ERR_COLORSPACE},
+      {"no built-in profile for the output", true, kFormatRgb8, kTwoChannels8, nullptr, nullptr, CLR_ERR_COLORSPACE},
+      {"format without a packer, files", false, kFormatRgb8, kTwoChannels8, r, r, CLR_ERR_COLORSPACE},
+      {"missing input file", false, kFormatRgb8, kFormatCmyk8, m, k, CLR_ERR_PROFILE_OPEN},
+      {"missing output file", true, kFormatRgb8, kFormatCmyk8, r, m, CLR_ERR_PROFILE_OPEN},
+      {"no path", false, kFormatRgb8, kFormatCmyk8, nullptr, k, CLR_ERR_PROFILE_OPEN},
+      {"not a profile", false, kFormatRgb8, kFormatCmyk8, r, z, CLR_ERR_PROFILE_OPEN},
+      {"CMYK profile for the RGB format", false, kFormatRgb8, kFormatCmyk8, k, k, CLR_ERR_PROFILE_MISMATCH},
+      {"RGB profile for the CMYK format", false, kFormatRgb8, kFormatCmyk8, r, r, CLR_ERR_PROFILE_MISMATCH},
+      {"Lab profile for the BGR format", true, kFormatBgr8, kFormatLab8, l, l, CLR_ERR_PROFILE_MISMATCH},
+      {"BGR format with an RGB profile", false, kFormatBgr8, kFormatCmyk8, r, k, CLR_OK},
+      {"Lab to BGR from files", true, kFormatLab8, kFormatBgr8, l, r, CLR_OK},
   };
   for (const Case& c : cases) {
+    const int32_t files = c.inPath != nullptr || c.outPath != nullptr;
     int32_t status = -12345;
-    TransformPtr t(c.byWhitePoint ? IccCreateTransformByWhitePoint(c.in, c.out, 0.3127, 0.3290, c.useFiles,
-                                                                     c.inPath, c.outPath, &status)
-                                  : IccCreateTransformByTemperature(c.in, c.out, 65, c.useFiles, c.inPath,
-                                                                    c.outPath, &status));
+    TransformPtr t(c.byWhitePoint
+                       ? IccCreateTransformByWhitePoint(c.in, c.out, 0.3127, 0.3290, files, c.inPath, c.outPath, &status)
+                       : IccCreateTransformByTemperature(c.in, c.out, 65, files, c.inPath, c.outPath, &status));
     EXPECT_EQ(status, c.status) << c.what;
     EXPECT_EQ(t != nullptr, c.status == CLR_OK) << c.what;
   }
