@@ -70,7 +70,8 @@ TEST(Concurrent, BuildsAndConversions) {
                                               &status)
             : IccCreateTransformByWhitePoint(kFormatBgr8, kFormatCmy8, 0.30 + 0.01 * thread, 0.32 + 0.005 * thread,
                                              0, nullptr, nullptr, &status));
-    test::TransformPtr joined(IccCreateTransformByTemperature(kFormatRgb8, kFormatBgr8, 50, 0, nullptr, nullptr, &status));
+    test::TransformPtr joined(
+        IccCreateTransformByTemperature(kFormatRgb8, kFormatBgr8, 50, 0, nullptr, nullptr, &status));
     for (const test::TransformPtr* t : {&sampled, &joined}) {
       if (*t != nullptr) results.push_back(test::Convert(**t, pixels));
     }

@@ -99,7 +99,8 @@ inline Bytes LutTag(const TestLut& lut) {
 
 // A 16-bit table of two-entry identity curves and two grid points per side whose
 // node values are node(indices as a bit mask, the first input highest, output).
-inline Bytes TwoPointLutTag(uint32_t inputs, uint32_t outputs, const std::function<uint16_t(uint32_t, uint32_t)>& node) {
+inline Bytes TwoPointLutTag(uint32_t inputs, uint32_t outputs,
+                            const std::function<uint16_t(uint32_t, uint32_t)>& node) {
   TestLut lut;
   lut.inputs = inputs;
   lut.outputs = outputs;
@@ -198,7 +199,8 @@ constexpr int32_t kWideColorants[3][3] = {{39960, 20389, 1276}, {13453, 41004, 3
 
 inline std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
   const std::string path = ::testing::TempDir() + name;
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path;
 }
 
@@ -219,7 +221,7 @@ inline CurvePtr MakeCurve(const std::vector<uint16_t>& entries) {
 // entry i = round(65535 x (i / (count - 1))^gamma)
 inline std::vector<uint16_t> GammaEntries(int32_t count, double gamma) {
   std::vector<uint16_t> e(count);
-  for (int32_t i = 0; i < count; ++i) e[i] = uint16_t(std::floor(std::pow(double(i) / (count - 1), gamma) * 65535 + 0.5));
+  for (int32_t i = 0; i < count; ++i) e[i] = uint16_t(std::pow(double(i) / (count - 1), gamma) * 65535 + 0.5);
   return e;
 }
 

@@ -24,38 +24,31 @@ V ToXyz(V lab) {
 const int32_t kUnitScale[3] = {65536, 65536, 65536};
 const int32_t kNoOffset[3] = {0, 0, 0};
 
-TEST(PcsConvert, XyzToLab) {
+TEST(PcsConvert, XyzToLabAndBack) {
   struct Case {
-    V xyz, lab;
+    bool toLab;
+    V in, out;
   };
   const Case cases[] = {
-      {{0, 0, 0}, {0, 0x8000, 0x8000}},  // neutral black, not a tinted one
-      {{31598, 32768, 27037}, {0xFF00, 0x8000, 0x8000}},  // D50 white
-      {{100, 100, 100}, {1800, 32881, 32510}},  // below 0.008856: the linear segment
-      {{1, 0, 0}, {0, 32800, 32768}},
-      {{14289, 7291, 456}, {35442, 53453, 50663}},  // display red
-      {{0, 32768, 0}, {0xFF00, 0, 65535}},  // a and b clamp
-      {{65535, 65535, 65535}, {0xFF00, 34734, 28499}},  // L stops at 100
+      // XYZ 0 is neutral black (0, 0x8000, 0x8000), not the tinted (0, 0x7E00, 0x7E00).
+      {true, {0, 0, 0}, {0, 0x8000, 0x8000}},
+      {true, {31598, 32768, 27037}, {0xFF00, 0x8000, 0x8000}},  // D50 white
+      {true, {100, 100, 100}, {1800, 32881, 32510}},            // below 0.008856: the linear segment
+      {true, {1, 0, 0}, {0, 32800, 32768}},
+      {true, {14289, 7291, 456}, {35442, 53453, 50663}},      // display red
+      {true, {0, 32768, 0}, {0xFF00, 0, 65535}},              // a and b clamp
+      {true, {65535, 65535, 65535}, {0xFF00, 34734, 28499}},  // L stops at 100
+      {false, {0xFF00, 0x8000, 0x8000}, {31598, 32768, 27037}},
+      {false, {0x8000, 0x8000, 0x8000}, {5872, 6089, 5024}},
+      {false, {0x8000, 0xFF00, 0}, {17720, 6089, 47975}},
+      {false, {100, 0x8000, 0x8000}, {85, 88, 73}},  // plain cubes, no linear segment near black
+      {false, {0, 0x8000, 0x8000}, {0, 0, 0}},       // L = 0 is black whatever a and b say
+      {false, {0, 0, 65535}, {0, 0, 0}},
+      {false, {0, 65535, 0}, {0, 0, 0}},
   };
-  for (const Case& c : cases) EXPECT_EQ(ToLab(c.xyz), c.lab) << c.xyz[0] << " " << c.xyz[1];
-}
-
-TEST(PcsConvert, LabToXyz) {
-  struct Case {
-    V lab, xyz;
-  };
-  const Case cases[] = {
-      {{0xFF00, 0x8000, 0x8000}, {31598, 32768, 27037}},  // D50 white
-      {{0x8000, 0x8000, 0x8000}, {5872, 6089, 5024}},
-      {{0x8000, 0xFF00, 0}, {17720, 6089, 47975}},
-      // Plain cubes, no linear segment near black.
-      {{100, 0x8000, 0x8000}, {85, 88, 73}},
-      // L = 0 is black whatever a and b say.
-      {{0, 0x8000, 0x8000}, {0, 0, 0}},
-      {{0, 0, 65535}, {0, 0, 0}},
-      {{0, 65535, 0}, {0, 0, 0}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ToXyz(c.lab), c.xyz) << c.lab[0] << " " << c.lab[1];
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.toLab ? ToLab(c.in) : ToXyz(c.in), c.out) << c.toLab << " " << c.in[0] << " " << c.in[1];
+  }
 }
 
 // Where X, Y and Z all stay above 0.008856 (below it only the way to Lab has a

@@ -42,10 +42,8 @@ TEST(PixelFormat, UnpackersAndPackers) {
   EXPECT_EQ(RequiredProfileSpace(kFormat3x16), 0u);
 }
 
-TEST(TargetWhite, PresetsAndChromaticity) {
-  EXPECT_EQ(IccSetWhiteByTemperature(65).z, 1.08765);
-  EXPECT_EQ(IccSetWhiteByTemperature(93).x, 0.952988);
-  for (unsigned other : {0u, 50u, 60u, 100u}) EXPECT_EQ(IccSetWhiteByTemperature(other).z, 0.825104);
+// The presets reach the stage scales of the transform builds.
+TEST(TargetWhite, ByChromaticity) {
   const XyzTriple w = IccSetWhiteByChromaticity(0.3127, 0.3290);
   EXPECT_NEAR(w.x, 0.95046, 1e-5);
   EXPECT_EQ(w.y, 1.0);
