@@ -70,7 +70,7 @@ TEST(GridInterp, CornersAreExact) {
 // With 33 points, 2048 lies just past node 1: p = 2048 x 32 x 65536 / 65535 = 65537,
 // index 1 and fraction 1. Nodes 0 and 1 hold 0 and node 2 holds 65535, so the
 // fraction shows: 65535 x 1 / 65536 rounds to 1. 2047 still lies below node 1.
-TEST(GridInterp, IndexAndFractionOf33Points) {
+TEST(GridInterp, IndexAndFraction) {
   const uint16_t inputs[] = {2047, 2048, 2049, 4095, 4096};
   const uint16_t expected[] = {0, 1, 33, 65504, 65535};
   for (int axis = 0; axis < 3; ++axis) {
@@ -84,6 +84,14 @@ TEST(GridInterp, IndexAndFractionOf33Points) {
       EXPECT_EQ(out, expected[i]) << "axis " << axis << " x " << inputs[i];
     }
   }
+  // 4-D: the first input's 16.16 position is rounded, the blend of the slices
+  // truncated. On two points 32768 is f = 32769 (32768.5 + 0.5), and slices 0 and
+  // 65535 blend to 65535 x 32769 / 65536 = 32768.49.
+  const LutPtr t4 = MakeGridLut(4, 1, 2, [](const std::vector<int32_t>& i, int32_t) { return uint16_t(i[0] * 65535); });
+  const uint16_t in4[4] = {32768, 0, 0, 0};
+  uint16_t out4;
+  IccEvalGrid4(*t4, in4, &out4);
+  EXPECT_EQ(out4, 32768);
 }
 
 // On smooth random grids (neighbouring nodes a few thousand apart, so truncating
