@@ -24,38 +24,31 @@ V ToXyz(V lab) {
 const int32_t kUnitScale[3] = {65536, 65536, 65536};
 const int32_t kNoOffset[3] = {0, 0, 0};
 
-TEST(PcsConvert, XyzToLab) {
+TEST(PcsConvert, XyzToLabAndBack) {
   struct Case {
-    V xyz, lab;
+    bool toLab;
+    V in, out;
   };
   const Case cases[] = {
-      {{0, 0, 0}, {0, 0x8000, 0x8000}},  // neutral black, not a tinted one
-      {{31598, 32768, 27037}, {0xFF00, 0x8000, 0x8000}},  // D50 white
-      {{100, 100, 100}, {1800, 32881, 32510}},  // below 0.008856: the linear segment
-      {{1, 0, 0}, {0, 32800, 32768}},
-      {{14289, 7291, 456}, {35442, 53453, 50663}},  // display red
-      {{0, 32768, 0}, {0xFF00, 0, 65535}},  // a and b clamp
-      {{65535, 65535, 65535}, {0xFF00, 34734, 28499}},  // L stops at 100
+      // XYZ 0 is neutral black (0, 0x8000, 0x8000), not the tinted (0, 0x7E00, 0x7E00).
+      {true, {0, 0, 0}, {0, 0x8000, 0x8000}},
+      {true, {31598, 32768, 27037}, {0xFF00, 0x8000, 0x8000}},  // D50 white
+      {true, {100, 100, 100}, {1800, 32881, 32510}},            // below 0.008856: the linear segment
+      {true, {1, 0, 0}, {0, 32800, 32768}},
+      {true, {14289, 7291, 456}, {35442, 53453, 50663}},      // display red
+      {true, {0, 32768, 0}, {0xFF00, 0, 65535}},              // a and b clamp
+      {true, {65535, 65535, 65535}, {0xFF00, 34734, 28499}},  // L stops at 100
+      {false, {0xFF00, 0x8000, 0x8000}, {31598, 32768, 27037}},
+      {false, {0x8000, 0x8000, 0x8000}, {5872, 6089, 5024}},
+      {false, {0x8000, 0xFF00, 0}, {17720, 6089, 47975}},
+      {false, {100, 0x8000, 0x8000}, {85, 88, 73}},  // plain cubes, no linear segment near black
+      {false, {0, 0x8000, 0x8000}, {0, 0, 0}},       // L = 0 is black whatever a and b say
+      {false, {0, 0, 65535}, {0, 0, 0}},
+      {false, {0, 65535, 0}, {0, 0, 0}},
   };
-  for (const Case& c : cases) EXPECT_EQ(ToLab(c.xyz), c.lab) << c.xyz[0] << " " << c.xyz[1];
-}
-
-TEST(PcsConvert, LabToXyz) {
-  struct Case {
-    V lab, xyz;
-  };
-  const Case cases[] = {
-      {{0xFF00, 0x8000, 0x8000}, {31598, 32768, 27037}},  // D50 white
-      {{0x8000, 0x8000, 0x8000}, {5872, 6089, 5024}},
-      {{0x8000, 0xFF00, 0}, {17720, 6089, 47975}},
-      // Plain cubes, no linear segment near black.
-      {{100, 0x8000, 0x8000}, {85, 88, 73}},
-      // L = 0 is black whatever a and b say.
-      {{0, 0x8000, 0x8000}, {0, 0, 0}},
-      {{0, 0, 65535}, {0, 0, 0}},
-      {{0, 65535, 0}, {0, 0, 0}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ToXyz(c.lab), c.xyz) << c.lab[0] << " " << c.lab[1];
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.toLab ? ToLab(c.in) : ToXyz(c.in), c.out) << c.toLab << " " << c.in[0] << " " << c.in[1];
+  }
 }
 
 // Where X, Y and Z all stay above 0.008856 (below it only the way to Lab has a
@@ -83,7 +76,6 @@ TEST(PcsConvert, XyzScale) {
     uint16_t out;
   };
   const Case cases[] = {
-      {12345, 65536, 0, 12345},      // identity
       {30000, 32768, 0, 15000},      // x 0.5
       {12345, 65536, 1000, 12845},   // offset in 16.16 units, halved with the sum
       {40000, 131072, 0, 65535},     // x 2 overflows: clamped high
@@ -91,12 +83,11 @@ TEST(PcsConvert, XyzScale) {
       {65535, -65536, 0, 0},         // a negative scale too
   };
   for (const Case& c : cases) {
-    const uint16_t in[3] = {c.in, c.in, c.in};
-    const int32_t scale[3] = {c.scale, c.scale, c.scale};
-    const int32_t offset[3] = {c.offset, c.offset, c.offset};
+    const uint16_t in[3] = {c.in, 0, 1};
+    const int32_t scale[3] = {c.scale, 65536, 65536}, offset[3] = {c.offset, 0, 0};
     uint16_t out[3];
     StageXYZScale(in, out, scale, offset);
-    for (uint16_t v : out) EXPECT_EQ(v, c.out) << c.in << " " << c.scale << " " << c.offset;
+    EXPECT_EQ(V(out, out + 3), (V{c.out, 0, 1})) << c.in << " " << c.scale << " " << c.offset;
   }
 }
 

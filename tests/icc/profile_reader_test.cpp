@@ -1,0 +1,364 @@
+// Opening profiles and reading their tags.
+#include <cmath>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "icc_test_support.h"
+
+namespace qclr {
+namespace {
+
+using test::Bytes;
+using test::CurvePtr;
+using test::LutPtr;
+using test::ProfilePtr;
+using test::TestLut;
+using test::TestProfile;
+
+ProfilePtr Open(const Bytes& b) { return ProfilePtr(IccOpenProfileFromMem(b.data(), b.size())); }
+
+// Runs `open` with each allocation failing in turn; returns how many failed.
+template <typename Open>
+int FailuresUntilSuccess(Open open) {
+  for (long n = 0;; ++n) {
+    SetAllocationFailure(n);
+    const bool opened = open();
+    SetAllocationFailure(-1);
+    if (opened) return int(n);
+  }
+}
+
+TEST(IccOpen, RefusesWhatCannotBeAProfile) {
+  const Bytes valid = TestProfile().Tag(kIccTagMediaWhite, test::XyzTag(1, 2, 3)).Build();
+  Bytes wrongMagic = valid, hugeCount = valid, oneTooMany = valid;
+  wrongMagic[36] = 'b';
+  test::SetU32(hugeCount, 128, 0xFFFFFFFF);
+  test::SetU32(oneTooMany, 128, uint32_t((valid.size() - 132) / 12 + 1));
+  const std::pair<const char*, Bytes> cases[] = {
+      {"empty", {}},
+      {"shorter than the header", Bytes(valid.begin(), valid.begin() + 127)},
+      {"no tag count", Bytes(valid.begin(), valid.begin() + 131)},
+      {"directory cut short", Bytes(valid.begin(), valid.begin() + 140)},
+      {"signature not acsp", wrongMagic},
+      {"tag count 2^32 - 1", hugeCount},
+      {"directory one entry past the end", oneTooMany},
+  };
+  for (const auto& [what, bytes] : cases) {
+    EXPECT_EQ(Open(bytes), nullptr) << what;
+    const std::string path = test::WriteTempFile("refused.icc", bytes);
+    EXPECT_EQ(ProfilePtr(IccOpenProfileFromFile(path.c_str())), nullptr) << what << " (file)";
+  }
+  EXPECT_NE(Open(valid), nullptr);
+  EXPECT_EQ(IccOpenProfileFromMem(nullptr, 500), nullptr);
+  EXPECT_EQ(IccCloseProfile(nullptr), 0);
+  const std::string dir = ::testing::TempDir();
+  for (const std::string& path : {dir + "no-such-profile.icc", dir + "no-such-folder/p.icc", dir, std::string()}) {
+    EXPECT_EQ(IccOpenProfileFromFile(path.c_str()), nullptr) << path;
+  }
+  EXPECT_EQ(IccOpenProfileFromFile(nullptr), nullptr);
+}
+
+TEST(IccOpen, KeepsTheHeaderFields) {
+  TestProfile t;
+  t.deviceClass = kIccClassOutput;
+  t.colorSpace = kIccSpaceCmyk;
+  t.connectionSpace = kIccSpaceLab;
+  t.renderingIntent = 3;
+  t.illuminant[0] = int32_t(0x80000000);  // -32768
+  t.illuminant[1] = -65536 - 32768;       // -1.5
+  t.illuminant[2] = 0x7FFFFFFF;           // 32767.99998...
+  const ProfilePtr p = t.Open();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(std::vector<uint32_t>({IccGetDeviceClass(p.get()), IccGetColorSpace(p.get()),
+                                   IccGetConnectionSpace(p.get()), IccGetRenderingIntent(p.get())}),
+            std::vector<uint32_t>({kIccClassOutput, kIccSpaceCmyk, kIccSpaceLab, 3}));
+  double xyz[3];
+  IccGetIlluminant(p.get(), xyz);
+  EXPECT_EQ(std::vector<double>(xyz, xyz + 3), std::vector<double>({-32768.0, -1.5, 2147483647.0 / 65536.0}));
+}
+
+// The profile keeps its own copy of the block; the first directory entry of a
+// signature wins.
+TEST(IccOpen, CopiesTheBlockAndSearchesTheDirectoryInOrder) {
+  Bytes b = TestProfile()
+                .Tag(kIccTagRedColorant, test::XyzTag(65536, 0, 0))
+                .Tag(kIccTagMediaWhite, test::XyzTag(1 << 16, 2 << 16, 3 << 16))
+                .Tag(kIccTagMediaWhite, test::XyzTag(5 << 16, 5 << 16, 5 << 16))
+                .Build();
+  const ProfilePtr p = Open(b);
+  ASSERT_NE(p, nullptr);
+  std::fill(b.begin(), b.end(), 0);
+  b = Bytes();
+  EXPECT_TRUE(IccIsTag(p.get(), kIccTagRedColorant));
+  EXPECT_FALSE(IccIsTag(p.get(), kIccTagMediaBlack));
+  double xyz[3];
+  ASSERT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), 1);
+  EXPECT_EQ(xyz[0], 1.0);
+  EXPECT_EQ(xyz[2], 3.0);
+}
+
+TEST(IccOpen, RefusesTagsOutsideTheProfile) {
+  const Bytes valid = TestProfile().Tag(kIccTagMediaWhite, test::XyzTag(1, 2, 3)).Build();
+  const uint32_t end = uint32_t(valid.size());
+  struct Case {
+    const char* what;
+    uint32_t offset, size;
+    size_t keep;  // bytes of the profile kept
+  };
+  const Case cases[] = {
+      {"offset past the end", end + 4, 20, valid.size()},
+      {"size past the end", end - 20, 24, valid.size()},
+      {"offset plus size wraps around", 0xFFFFFFF0u, 0x20, valid.size()},
+      {"huge size", end - 20, 0xFFFFFFFFu, valid.size()},
+      {"data cut short", end - 20, 8, valid.size() - 4},
+      {"head cut short", end - 4, 4, valid.size()},
+  };
+  for (const Case& c : cases) {
+    Bytes b(valid.begin(), valid.begin() + ptrdiff_t(c.keep));
+    test::SetU32(b, TestProfile::EntryAt(0) + 4, c.offset);
+    test::SetU32(b, TestProfile::EntryAt(0) + 8, c.size);
+    const ProfilePtr p = Open(b);
+    ASSERT_NE(p, nullptr) << c.what;
+    double xyz[3] = {9, 9, 9};
+    EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), -1) << c.what;
+    EXPECT_EQ(xyz[0], 9.0) << c.what;
+    EXPECT_EQ(IccReadCurve(p.get(), kIccTagMediaWhite), nullptr) << c.what;
+    EXPECT_EQ(IccReadLut(p.get(), kIccTagMediaWhite), nullptr) << c.what;
+  }
+}
+
+// A file profile keeps its name (cut to 259 characters). Each open allocates the
+// record, the directory and the copy of the profile; a failure of any releases
+// the others (the sanitizer build checks for leaks).
+TEST(IccOpen, FilesKeepTheirNameAndFailuresReleaseEverything) {
+  const Bytes b = TestProfile().Tag(kIccTagMediaWhite, test::XyzTag(65536, 65536, 65536)).Build();
+  const std::string path = test::WriteTempFile("profile.icc", b);
+  ProfilePtr p(IccOpenProfileFromFile(path.c_str()));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->fromMemory, 0);
+  EXPECT_EQ(std::string(p->fileName), path);
+  double xyz[3];
+  EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), 1);
+  std::string longPath = ::testing::TempDir();
+  while (longPath.size() < 300) longPath += "./";
+  longPath += "profile.icc";
+  p.reset(IccOpenProfileFromFile(longPath.c_str()));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(std::string(p->fileName), longPath.substr(0, 259));
+
+  EXPECT_EQ(FailuresUntilSuccess([&] { return ProfilePtr(IccOpenProfileFromFile(path.c_str())) != nullptr; }), 3);
+  EXPECT_EQ(FailuresUntilSuccess([&] { return Open(b) != nullptr; }), 3);
+}
+
+TEST(IccReadXYZ, TypesAndMediaPointFallbacks) {
+  const std::pair<uint32_t, int32_t> types[] = {
+      {kIccTypeXyz, 1}, {kIccTypeXyzLegacy, 1}, {kIccTypeCurve, -1}, {0x58595A21, -1}};
+  for (const auto& [type, expected] : types) {
+    const ProfilePtr p = TestProfile().Tag(kIccTagMediaWhite, test::XyzTag(0xF6D6, 0x10000, -0x8000, type)).Open();
+    double xyz[3] = {7, 7, 7};
+    EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), expected) << std::hex << type;
+    EXPECT_EQ(xyz[0], expected == 1 ? 0.964202880859375 : 7.0);
+    EXPECT_EQ(xyz[2], expected == 1 ? -0.5 : 7.0);
+    EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaBlack, xyz), -1);
+  }
+  // Absent or of the wrong type: D50 and black.
+  const ProfilePtr none = TestProfile().Open();
+  const ProfilePtr wrongType =
+      TestProfile().Tag(kIccTagMediaWhite, test::CurveTag({})).Tag(kIccTagMediaBlack, test::CurveTag({})).Open();
+  for (const ProfilePtr* p : {&none, &wrongType}) {
+    double white[3], black[3] = {5, 5, 5};
+    EXPECT_EQ(IccReadMediaWhitePoint(p->get(), white), 0);
+    EXPECT_EQ(std::vector<double>(white, white + 3), std::vector<double>({0.964294, 1.0, 0.825104}));
+    EXPECT_EQ(IccReadMediaBlackPoint(p->get(), black), 0);
+    EXPECT_EQ(std::vector<double>(black, black + 3), std::vector<double>(3, 0.0));
+  }
+  const ProfilePtr both = TestProfile()
+                              .Tag(kIccTagMediaWhite, test::XyzTag(0x10000, 0x10000, 0x10000))
+                              .Tag(kIccTagMediaBlack, test::XyzTag(0x100, 0x200, 0x300))
+                              .Open();
+  double white[3], black[3];
+  EXPECT_EQ(IccReadMediaWhitePoint(both.get(), white), 1);
+  EXPECT_EQ(white[2], 1.0);
+  EXPECT_EQ(IccReadMediaBlackPoint(both.get(), black), 1);
+  EXPECT_EQ(black[2], 0x300 / 65536.0);
+}
+
+TEST(IccReadColorants, ColumnsAreRedGreenBlue) {
+  TestProfile t;
+  t.Tag(kIccTagRedColorant, test::XyzTag(1 << 16, 2 << 16, 3 << 16))
+      .Tag(kIccTagGreenColorant, test::XyzTag(4 << 16, 5 << 16, 6 << 16));
+  double m[3][3];
+  EXPECT_EQ(IccReadColorants(t.Open().get(), m), 0);  // blue missing
+  t.Tag(kIccTagBlueColorant, test::XyzTag(7 << 16, 8 << 16, 9 << 16));
+  ASSERT_EQ(IccReadColorants(t.Open().get(), m), 1);
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(m[r][c], 1 + r + 3 * c) << r << c;
+}
+
+TEST(IccReadCurve, CountsZeroOneAndMany) {
+  // The entries read, or {} for none.
+  auto read = [](const Bytes& tag) {
+    const CurvePtr c(IccReadCurve(TestProfile().Tag(kIccTagRedCurve, tag).Open().get(), kIccTagRedCurve));
+    return c == nullptr ? std::vector<uint16_t>() : std::vector<uint16_t>(c->entries, c->entries + c->count);
+  };
+  // Count 0: the identity; stored entries big-endian; gamma exactly 0: 256 zeros.
+  EXPECT_EQ(read(test::CurveTag({})), (std::vector<uint16_t>{0, 65535}));
+  EXPECT_EQ(read(test::CurveTag({0x0102, 0x8000, 0xFFFE})), (std::vector<uint16_t>{0x0102, 0x8000, 0xFFFE}));
+  EXPECT_EQ(read(test::CurveTag({0x0000})), std::vector<uint16_t>(256, 0));
+  // Count 1: a u8Fixed8 gamma, 0x02 0x33 = 2.19921875, sampled at 256 entries.
+  const std::vector<uint16_t> gamma = read(test::CurveTag({0x0233}));
+  ASSERT_EQ(gamma.size(), 256u);
+  EXPECT_EQ(gamma[0], 0);
+  EXPECT_EQ(gamma[255], 65535);
+  EXPECT_NEAR(gamma[128], std::pow(128.0 / 255.0, 2.19921875) * 65535.0, 1.0);
+
+  // Wrong type, a count past the tag (which is last, so past the profile), none.
+  Bytes cut = test::CurveTag({1, 2, 3, 4}), huge = test::CurveTag({1, 2}), noGamma = test::CurveTag({});
+  test::SetU32(cut, 8, 5);
+  test::SetU32(huge, 8, 0xFFFFFFFF);
+  test::SetU32(noGamma, 8, 1);
+  for (const Bytes& tag : {test::XyzTag(1, 2, 3), cut, huge, noGamma, test::TagHead(kIccTypeCurve)}) {
+    EXPECT_TRUE(read(tag).empty());
+  }
+  EXPECT_EQ(IccReadCurve(TestProfile().Open().get(), kIccTagRedCurve), nullptr);
+}
+
+TEST(IccBuildGamma, SamplesThePowerCurve) {
+  CurvePtr c(IccBuildGamma(1024, 1.0));
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(std::vector<uint16_t>(c->entries, c->entries + 1024), test::Ramp(1024));
+  c.reset(IccBuildGamma(70000, 2.2));
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->count, 65530);
+  EXPECT_EQ(c->entries[65529], 65535);
+  for (int32_t n : {1, 0, -5}) EXPECT_EQ(IccBuildGamma(n, 2.2), nullptr) << n;
+}
+
+// Fills the values of `lut`: input curves `in`, grid values counting up from 1,
+// output curves `out`.
+void Fill(TestLut* lut, const std::vector<uint16_t>& in, const std::vector<uint16_t>& out) {
+  lut->values.clear();
+  for (uint32_t c = 0; c < lut->inputs; ++c) lut->values.insert(lut->values.end(), in.begin(), in.end());
+  size_t grid = lut->outputs;
+  for (uint32_t i = 0; i < lut->inputs; ++i) grid *= lut->points;
+  for (size_t i = 0; i < grid; ++i) lut->values.push_back(uint16_t((i + 1) % (lut->wide ? 65536 : 256)));
+  for (uint32_t c = 0; c < lut->outputs; ++c) lut->values.insert(lut->values.end(), out.begin(), out.end());
+}
+
+TestLut Filled(const std::vector<uint16_t>& in = test::Ramp(2), const std::vector<uint16_t>& out = test::Ramp(2)) {
+  TestLut lut;
+  Fill(&lut, in, out);
+  return lut;
+}
+
+LutPtr Read(const TestLut& lut) {
+  return LutPtr(IccReadLut(TestProfile().Tag(kIccTagAToB0, test::LutTag(lut)).Open().get(), kIccTagAToB0));
+}
+
+TEST(IccReadLut, EightBitValuesAreWidenedByAShift) {
+  TestLut lut;
+  lut.wide = false;
+  std::vector<uint16_t> identity(256);
+  for (int i = 0; i < 256; ++i) identity[size_t(i)] = uint16_t(i);
+  Fill(&lut, identity, identity);
+  lut.values[256 * 3] = 0xFF;  // first grid value
+  const LutPtr t = Read(lut);
+  ASSERT_NE(t, nullptr);
+  // i << 8 is never the evenly spaced i * 257, so both curve flags stay.
+  EXPECT_EQ(t->flags, LUT_GRID | LUT_PRE_CURVES | LUT_POST_CURVES);
+  EXPECT_EQ(t->inputEntries, 256);
+  EXPECT_EQ(t->outputEntries, 256);
+  EXPECT_EQ(t->inputCurves[2][255], 0xFF00);
+  EXPECT_EQ(t->outputCurves[0][1], 0x0100);
+  EXPECT_EQ(t->grid[0], 0xFF00);
+  EXPECT_EQ(t->grid[23], 24 << 8);
+}
+
+TEST(IccReadLut, FlagsOfCurvesAndMatrix) {
+  TestLut lut = Filled(test::Ramp(256), test::Ramp(4096));
+  lut.inputEntries = 256;
+  lut.outputEntries = 4096;
+  auto flags = [](const TestLut& l) {
+    const LutPtr t = Read(l);
+    return t != nullptr ? t->flags : ~0u;
+  };
+  EXPECT_EQ(flags(lut), LUT_GRID);
+  lut.values[lut.values.size() - 2] ^= 1;  // one entry off in one output curve
+  EXPECT_EQ(flags(lut), LUT_GRID | LUT_POST_CURVES);
+
+  // The matrix differs from the identity beyond 0.0001.
+  const std::tuple<int, int32_t, bool> elements[] = {
+      {0, 65542, false}, {0, 65549, true}, {8, 65529, true}, {1, 6, false},
+      {1, 7, true},      {5, -7, true},    {3, -6, false},   {2, int32_t(0x80000000), true}};
+  for (const auto& [element, raw, matrixFlag] : elements) {
+    TestLut m = Filled();
+    m.matrix[element] = raw;
+    const LutPtr t = Read(m);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ((t->flags & LUT_MATRIX) != 0, matrixFlag) << element << " " << raw;
+    EXPECT_EQ(t->matrix[element], raw);
+  }
+}
+
+TEST(IccReadLut, KeepsTheGridOrderAndFillsTheInterpolationParameters) {
+  TestLut lut;
+  lut.inputs = 4;
+  lut.points = 5;
+  lut.inputEntries = 3;
+  lut.outputEntries = 7;
+  Fill(&lut, {0, 100, 65535}, test::Ramp(7));
+  const LutPtr t = Read(lut);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->flags, LUT_GRID | LUT_PRE_CURVES);
+  EXPECT_EQ(t->inputCurves[3][1], 100);
+  for (int i = 0; i < 5 * 5 * 5 * 5 * 3; ++i) ASSERT_EQ(t->grid[i], i + 1) << i;
+  const InterpParams& g = t->gridParams;
+  EXPECT_EQ(std::vector<int32_t>({g.samples, g.inputs, g.outputs, g.domain}), std::vector<int32_t>({5, 4, 3, 4}));
+  EXPECT_EQ(std::vector<int32_t>(g.stride, g.stride + 4), std::vector<int32_t>({3, 15, 75, 375}));
+  const InterpParams &in = t->inputParams, &out = t->outputParams;
+  EXPECT_EQ(std::vector<int32_t>({in.samples, in.inputs, in.outputs, in.domain}), std::vector<int32_t>({3, 1, 1, 2}));
+  EXPECT_EQ(std::vector<int32_t>({out.samples, out.domain}), std::vector<int32_t>({7, 6}));
+
+  // Sixteen channels are the most.
+  lut = Filled();
+  lut.inputs = lut.outputs = 16;
+  Fill(&lut, test::Ramp(2), test::Ramp(2));
+  const LutPtr wide = Read(lut);
+  ASSERT_NE(wide, nullptr);
+  EXPECT_EQ(wide->grid[(1 << 16) * 16 - 1], uint16_t((1 << 16) * 16));
+}
+
+TEST(IccReadLut, RefusesTablesThatCannotBeRead) {
+  const std::pair<const char*, void (*)(TestLut*)> cases[] = {
+      {"17 inputs", [](TestLut* l) { l->inputs = 17; }},
+      {"17 outputs", [](TestLut* l) { l->outputs = 17; }},
+      {"no inputs", [](TestLut* l) { l->inputs = 0; }},
+      {"no outputs", [](TestLut* l) { l->outputs = 0; }},
+      {"one grid point", [](TestLut* l) { l->points = 1; }},
+      {"one input entry", [](TestLut* l) { l->inputEntries = 1; }},
+      {"no output entries", [](TestLut* l) { l->outputEntries = 0; }},
+      {"grid cut short", [](TestLut* l) { l->values.resize(3 * 2 + 8 * 3 - 1); }},
+      {"output curve cut short", [](TestLut* l) { l->values.pop_back(); }},
+      {"16 inputs of 255 points (overflows 64 bits)", [](TestLut* l) { l->inputs = 16, l->points = 255; }},
+      {"65535-entry curves", [](TestLut* l) { l->inputEntries = l->outputEntries = 65535; }},
+      {"8-bit table cut short", [](TestLut* l) { l->wide = false, l->values.resize(3 * 256 + 24 + 3 * 255); }},
+  };
+  for (const auto& [what, change] : cases) {
+    TestLut lut = Filled();
+    change(&lut);
+    EXPECT_EQ(Read(lut), nullptr) << what;
+  }
+  const ProfilePtr p = TestProfile().Tag(kIccTagAToB0, test::CurveTag({})).Open();
+  EXPECT_EQ(IccReadLut(p.get(), kIccTagAToB0), nullptr);
+  EXPECT_EQ(IccReadLut(p.get(), kIccTagBToA0), nullptr);
+}
+
+TEST(IccReadLut, ReleasesEverythingWhenAnAllocationFails) {
+  const ProfilePtr p = TestProfile().Tag(kIccTagAToB0, test::LutTag(Filled())).Open();
+  const int failures = FailuresUntilSuccess([&] { return LutPtr(IccReadLut(p.get(), kIccTagAToB0)) != nullptr; });
+  EXPECT_EQ(failures, 1 + 3 + 1 + 3) << "table, input curves, grid, output curves";
+}
+
+}  // namespace
+}  // namespace qclr

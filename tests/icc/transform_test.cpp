@@ -1,0 +1,343 @@
+// Building transforms (statuses, shapes, stages, failures) and applying them.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "icc/matrix3.h"
+#include "icc_test_support.h"
+
+namespace qclr {
+namespace {
+
+using test::Bytes;
+using test::TransformPtr;
+
+constexpr uint32_t kTwoChannels8 = 0x40011;  // no unpacker or packer
+
+std::string BuiltinProfileFile(uint32_t format, const std::string& name) {
+  return test::WriteTempFile(name, test::BuiltinProfileBytes(format));
+}
+
+TEST(TransformBuild, EntryPointStatuses) {
+  const std::string rgb = BuiltinProfileFile(kFormatRgb8, "status_rgb.icc");
+  const std::string cmyk = BuiltinProfileFile(kFormatCmyk8, "status_cmyk.icc");
+  const std::string lab = BuiltinProfileFile(kFormatLab8, "status_lab.icc");
+  const std::string zeros = test::WriteTempFile("status_zeros.icc", Bytes(300, 0));
+  const std::string missing = ::testing::TempDir() + "status_no_such_file.icc";
+  const char *r = rgb.c_str(), *k = cmyk.c_str(), *l = lab.c_str(), *z = zeros.c_str(), *m = missing.c_str();
+  struct Case {
+    const char* what;
+    bool byWhitePoint;
+    uint32_t in, out;
+    const char *inPath, *outPath;  // profile files if either is given, else the built-in profiles
+    int32_t status;
+  };
+  const Case cases[] = {
+      {"equal formats by white point", true, kFormatRgb8, kFormatRgb8, nullptr, nullptr, CLR_ERR_COLORSPACE},
+      {"equal formats, compared before the files", true, kFormatRgb8, kFormatRgb8, m, m, CLR_ERR_COLORSPACE},
+      {"equal formats by temperature", false, kFormatRgb8, kFormatRgb8, nullptr, nullptr, CLR_OK},
+      {"RGB to BGR by white point", true, kFormatRgb8, kFormatBgr8, nullptr, nullptr, CLR_OK},
+      {"no built-in profile for the input", false, kFormat3x16, kFormatRgb8, nullptr, nullptr, CLR_ERR_COLORSPACE},
+      {"no built-in profile for the output", true, kFormatRgb8, kTwoChannels8, nullptr, nullptr, CLR_ERR_COLORSPACE},
+      {"format without a packer, files", false, kFormatRgb8, kTwoChannels8, r, r, CLR_ERR_COLORSPACE},
+      {"missing input file", false, kFormatRgb8, kFormatCmyk8, m, k, CLR_ERR_PROFILE_OPEN},
+      {"missing output file", true, kFormatRgb8, kFormatCmyk8, r, m, CLR_ERR_PROFILE_OPEN},
+      {"no path", false, kFormatRgb8, kFormatCmyk8, nullptr, k, CLR_ERR_PROFILE_OPEN},
+      {"not a profile", false, kFormatRgb8, kFormatCmyk8, r, z, CLR_ERR_PROFILE_OPEN},
+      {"CMYK profile for the RGB format", false, kFormatRgb8, kFormatCmyk8, k, k, CLR_ERR_PROFILE_MISMATCH},
+      {"RGB profile for the CMYK format", false, kFormatRgb8, kFormatCmyk8, r, r, CLR_ERR_PROFILE_MISMATCH},
+      {"Lab profile for the BGR format", true, kFormatBgr8, kFormatLab8, l, l, CLR_ERR_PROFILE_MISMATCH},
+      {"BGR format with an RGB profile", false, kFormatBgr8, kFormatCmyk8, r, k, CLR_OK},
+      {"Lab to BGR from files", true, kFormatLab8, kFormatBgr8, l, r, CLR_OK},
+  };
+  for (const Case& c : cases) {
+    const int32_t files = c.inPath != nullptr || c.outPath != nullptr;
+    int32_t status = -12345;
+    const char *in = c.inPath, *out = c.outPath;
+    TransformPtr t(c.byWhitePoint ? IccCreateTransformByWhitePoint(c.in, c.out, 0.3127, 0.3290, files, in, out, &status)
+                                  : IccCreateTransformByTemperature(c.in, c.out, 65, files, in, out, &status));
+    EXPECT_EQ(status, c.status) << c.what;
+    EXPECT_EQ(t != nullptr, c.status == CLR_OK) << c.what;
+  }
+}
+
+// Which conversion each pair of built-in profiles gets: the joined stage for RGB to
+// RGB, else a device link sampled on 33 points (3 inputs) or 16 (4 inputs), with
+// the stage the two connection spaces call for. The target white reaches the
+// stage's scale only from the display's relative XYZ to a Lab connection space
+// (display illuminant 0.964202880859375, 1.0, 0.8249053955078125).
+TEST(TransformBuild, ShapeAndStageOfTheBuiltInTransforms) {
+  struct Case {
+    uint32_t in, out;
+    unsigned temperature;
+    int32_t points, inputs, outputs;  // points 0: joined
+    StageKind stage;
+    int32_t scale[3];
+  };
+  const Case cases[] = {
+      {kFormatRgb8, kFormatBgr8, 50, 0, 0, 0, StageKind::kNone, {}},
+      {kFormatBgr8, kFormatBgr8, 50, 0, 0, 0, StageKind::kNone, {}},
+      {kFormatRgb8, kFormatCmyk8, 50, 33, 3, 4, StageKind::kXyzToLab, {65542, 65536, 65552}},
+      {kFormatRgb8, kFormatCmyk8, 60, 33, 3, 4, StageKind::kXyzToLab, {65542, 65536, 65552}},  // D50
+      {kFormatRgb8, kFormatCmyk8, 0, 33, 3, 4, StageKind::kXyzToLab, {65542, 65536, 65552}},
+      {kFormatBgr8, kFormatCmy8, 55, 33, 3, 3, StageKind::kXyzToLab, {65015, 65536, 73112}},
+      {kFormatRgb8, kFormatLab8, 65, 33, 3, 3, StageKind::kXyzToLab, {64582, 65536, 86410}},
+      {kFormatRgb8, kFormatCmy8, 75, 33, 3, 3, StageKind::kXyzToLab, {64531, 65536, 97317}},
+      {kFormatBgr8, kFormatCmyk8, 93, 33, 3, 4, StageKind::kXyzToLab, {64774, 65536, 112238}},
+      {kFormatCmyk8, kFormatBgr8, 93, 16, 4, 3, StageKind::kLabToXyz, {65530, 65536, 65520}},
+      {kFormatLab8, kFormatRgb8, 65, 33, 3, 3, StageKind::kLabToXyz, {65530, 65536, 65520}},
+      {kFormatCmyk8, kFormatCmyk8, 50, 16, 4, 4, StageKind::kNone, {}},
+      {kFormatCmy8, kFormatLab8, 50, 33, 3, 3, StageKind::kNone, {}},
+  };
+  for (const Case& c : cases) {
+    const TransformPtr t = test::BuildBuiltin(c.in, c.out, c.temperature);
+    ASSERT_NE(t, nullptr);
+    SCOPED_TRACE(testing::Message() << std::hex << c.in << " -> " << c.out);
+    EXPECT_EQ(t->joinedShaper != nullptr, c.points == 0);
+    EXPECT_EQ(t->deviceLink == nullptr, c.points == 0);
+    if (c.points == 0) continue;
+    EXPECT_EQ(t->deviceLink->flags, LUT_GRID);
+    EXPECT_EQ(t->deviceLink->gridPoints, c.points);
+    EXPECT_EQ(t->deviceLink->inputChannels, c.inputs);
+    EXPECT_EQ(t->deviceLink->outputChannels, c.outputs);
+    EXPECT_EQ(t->stage, c.stage);
+    if (c.stage == StageKind::kNone) continue;
+    EXPECT_EQ(std::vector<int32_t>(t->stageScale, t->stageScale + 3), std::vector<int32_t>(c.scale, c.scale + 3));
+  }
+}
+
+const auto kIdentityNodes = [](uint32_t n, uint32_t k) -> uint16_t { return (n >> (2 - k)) & 1 ? 65535 : 0; };
+
+// Profiles that open but do not make a transform, built through IccCreateTransform.
+TEST(TransformBuild, ProfilesThatDoNotMakeATransform) {
+  const Bytes lab3to3 = test::TwoPointLutTag(3, 3, kIdentityNodes);
+  const Bytes lab4to3 = test::TwoPointLutTag(4, 3, [](uint32_t, uint32_t) -> uint16_t { return 0x8000; });
+  const Bytes lab3to4 = test::TwoPointLutTag(3, 4, [](uint32_t, uint32_t) -> uint16_t { return 0x8000; });
+  const Bytes labProfile = test::TableProfile(kIccSpaceLab, kIccSpaceLab, lab3to3, lab3to3);
+  auto labWith = [](const Bytes& a2b0, const Bytes& b2a0) {
+    return test::TableProfile(kIccSpaceLab, kIccSpaceLab, a2b0, b2a0);
+  };
+  const int32_t singular[3][3] = {{28574, 14581, 912}, {28574, 14581, 912}, {9377, 3972, 46787}};
+  const Bytes gamma = test::CurveTag({0x0233});
+  const Bytes video = test::MatrixCurveProfile(test::kVideoColorants, gamma);
+  struct Case {
+    const char* what;
+    Bytes in;
+    uint32_t inFormat;
+    Bytes out;
+    uint32_t outFormat;
+  };
+  const Case cases[] = {
+      {"A2B0 of four inputs for three channels", labWith(lab4to3, {}), kFormatLab8, labProfile, kFormatLab8},
+      {"A2B0 of four outputs", labWith(lab3to4, {}), kFormatLab8, labProfile, kFormatLab8},
+      {"B2A0 of four outputs for three channels", labProfile, kFormatLab8, labWith({}, lab3to4), kFormatLab8},
+      {"A2B0 cut short", labWith(Bytes(lab3to3.begin(), lab3to3.begin() + 60), {}), kFormatLab8, labProfile,
+       kFormatLab8},
+      {"output colorant missing", labProfile, kFormatLab8,
+       test::MatrixCurveProfile(test::kVideoColorants, gamma, kIccTagBlueColorant), kFormatRgb8},
+      {"input curve missing", test::MatrixCurveProfile(test::kVideoColorants, gamma, kIccTagGreenCurve),
+       kFormatRgb8, labProfile, kFormatLab8},
+      {"singular output colorants", labProfile, kFormatLab8, test::MatrixCurveProfile(singular, gamma), kFormatRgb8},
+      {"joined stage, singular output colorants", video, kFormatRgb8, test::MatrixCurveProfile(singular, gamma),
+       kFormatBgr8},
+      {"matrix/curve input for four channels", video, kFormat4x16, labProfile, kFormatLab8},
+  };
+  for (const Case& c : cases) {
+    int32_t status = 0;
+    EXPECT_EQ(test::BuildFromBytes(c.in, c.inFormat, c.out, c.outFormat, &status), nullptr) << c.what;
+    EXPECT_EQ(status, CLR_ERR_PROFILE_MISMATCH) << c.what;
+  }
+  // The same profiles in working pairs do build.
+  int32_t status = 0;
+  EXPECT_NE(test::BuildFromBytes(labProfile, kFormatLab8, labProfile, kFormat3x16, &status), nullptr);
+  EXPECT_NE(test::BuildFromBytes(video, kFormatRgb8, labProfile, kFormatLab8, &status), nullptr);
+}
+
+// Every allocation of a build may fail: the build reports it and releases what it
+// had, both profiles included (the sanitizer build checks for leaks).
+TEST(TransformBuild, FailsCleanlyAtEveryAllocation) {
+  const std::string rgb = BuiltinProfileFile(kFormatRgb8, "alloc_rgb.icc");
+  const std::string cmy = BuiltinProfileFile(kFormatCmy8, "alloc_cmy.icc");
+  for (const auto& [in, out, useFiles] : {std::tuple{kFormatRgb8, kFormatBgr8, 0}, {kFormatRgb8, kFormatCmy8, 1}}) {
+    std::multiset<int32_t> statuses;
+    for (long n = 0;; ++n) {
+      int32_t status = 0;
+      SetAllocationFailure(n);
+      TransformPtr t(IccCreateTransformByTemperature(in, out, 50, useFiles, rgb.c_str(), cmy.c_str(), &status));
+      SetAllocationFailure(-1);
+      EXPECT_EQ(t != nullptr, status == CLR_OK);
+      if (status == CLR_OK) break;
+      statuses.insert(status);
+      ASSERT_LT(n, 200) << "the build never succeeds";
+    }
+    // Each profile opens with three allocations; then the record, then the rest.
+    EXPECT_EQ(statuses.count(CLR_ERR_PROFILE_OPEN), 6u) << out;
+    EXPECT_EQ(statuses.count(CLR_ERR_NOMEM), 1u) << out;
+    EXPECT_GT(statuses.count(CLR_ERR_PROFILE_MISMATCH), 0u) << out;
+    EXPECT_EQ(statuses.size(), 7 + statuses.count(CLR_ERR_PROFILE_MISMATCH)) << out;
+  }
+}
+
+std::vector<uint8_t> Reversed3(std::vector<uint8_t> v) {
+  for (size_t i = 0; i + 2 < v.size(); i += 3) std::swap(v[i], v[i + 2]);
+  return v;
+}
+
+// RGB to BGR through the built-in display profile joins each input curve with
+// the same curve reversed into one lookup, which gives every level back exactly.
+// The product of the matrices is the identity, so the channels are independent
+// and the 256 levels of each cover all 2^24 colours; a random sample checks that.
+TEST(JoinedTransform, SameProfileGivesTheInputBytesBack) {
+  const TransformPtr toBgr = test::BuildBuiltin(kFormatRgb8, kFormatBgr8);
+  const TransformPtr toRgb = test::BuildBuiltin(kFormatRgb8, kFormatRgb8);
+  const TransformPtr bgrToRgb = test::BuildBuiltin(kFormatBgr8, kFormatRgb8);
+  ASSERT_TRUE(toBgr && toRgb && bgrToRgb);
+  EXPECT_EQ(toBgr->joinedShaper->flags & MATSHAPER_MATRIX, 0u);
+  std::vector<uint8_t> rgb = test::RandomBytes(3 * 65536, 11);
+  for (int v = 0; v < 256; ++v) rgb.insert(rgb.end(), {uint8_t(v), 0, 255, 255, uint8_t(v), 0, 0, 255, uint8_t(v)});
+  EXPECT_EQ(test::Convert(*toBgr, rgb), Reversed3(rgb));
+  EXPECT_EQ(test::Convert(*toRgb, rgb), rgb);
+  EXPECT_EQ(test::Convert(*bgrToRgb, Reversed3(rgb)), rgb);
+}
+
+// Between two profiles of the same gamma curve and different primaries the joined
+// stage follows the two profiles in doubles (curve, the matrix product, inverse
+// curve) within two levels, and keeps greys within one.
+TEST(JoinedTransform, DifferentPrimariesFollowTheColorants) {
+  const double gamma = 2.19921875;
+  const Bytes tag = test::CurveTag({0x0233});
+  auto matrix = [](const int32_t colorants[3][3]) {
+    Matrix3 m{};
+    for (int r = 0; r < 3; ++r)
+      for (int c = 0; c < 3; ++c) m.m[r][c] = colorants[c][r] / 65536.0;
+    return m;
+  };
+  const Bytes video = test::MatrixCurveProfile(test::kVideoColorants, tag);
+  const Bytes wide = test::MatrixCurveProfile(test::kWideColorants, tag);
+  const std::vector<uint8_t> cube = test::RgbGrid(0, 255, 15);
+  for (const bool toWide : {true, false}) {
+    int32_t status = 0;
+    const TransformPtr t = test::BuildFromBytes(toWide ? video : wide, kFormatRgb8, toWide ? wide : video,
+                                                kFormatRgb8, &status);
+    ASSERT_NE(t, nullptr);
+    ASSERT_NE(t->joinedShaper, nullptr);
+    Matrix3 inverse{};
+    ASSERT_TRUE(InvertMatrix3(matrix(toWide ? test::kWideColorants : test::kVideoColorants), &inverse));
+    const Matrix3 product = MultiplyMatrix3(inverse, matrix(toWide ? test::kVideoColorants : test::kWideColorants));
+    const std::vector<uint8_t> out = test::Convert(*t, cube);
+    double worst = 0, worstGrey = 0;
+    for (size_t i = 0; i < cube.size(); i += 3) {
+      double linear[3];
+      for (int c = 0; c < 3; ++c) linear[c] = std::pow(cube[i + c] / 255.0, gamma);
+      for (int r = 0; r < 3; ++r) {
+        const double v = product.m[r][0] * linear[0] + product.m[r][1] * linear[1] + product.m[r][2] * linear[2];
+        const double error = std::fabs(out[i + r] - std::pow(std::clamp(v, 0.0, 1.0), 1 / gamma) * 255.0);
+        worst = std::max(worst, error);
+        if (cube[i] == cube[i + 1] && cube[i] == cube[i + 2]) worstGrey = std::max(worstGrey, error);
+      }
+    }
+    EXPECT_LT(worst, 2.0) << toWide;
+    EXPECT_LE(worstGrey, 1.0) << toWide;
+  }
+}
+
+// A sampled transform holds the general pipeline evaluated at the node inputs
+// floor(i x 65535 / (n - 1)), the first input varying slowest. The Lab tables
+// below pass values through nearly unchanged, so the pipeline tells neighbouring
+// inputs apart and a node sampled at 2048 instead of 2047 would show.
+TEST(DeviceLink, NodesHoldThePipelineAtTheNodeInputs) {
+  const Bytes lab = test::TableProfile(kIccSpaceLab, kIccSpaceLab, test::TwoPointLutTag(3, 3, kIdentityNodes),
+                                       test::TwoPointLutTag(3, 3, kIdentityNodes));
+  int32_t status = 0;
+  const TransformPtr passThrough = test::BuildFromBytes(lab, kFormatLab8, lab, kFormatLab8, &status);
+  ASSERT_NE(passThrough, nullptr);
+  const LutTable& grid = *passThrough->deviceLink;
+  ASSERT_EQ(grid.gridPoints, 33);
+  for (const auto& [node, input] : {std::pair{1, 2047}, {2, 4095}, {16, 32767}, {31, 63487}, {32, 65535}}) {
+    uint16_t in[3] = {uint16_t(input), 0, 0}, out[4], below[4];
+    RunGeneralPipeline(*passThrough, in, out);
+    in[0] = uint16_t(input - 1);
+    RunGeneralPipeline(*passThrough, in, below);
+    EXPECT_NE(out[0], below[0]) << node;
+    EXPECT_EQ(grid.grid[node * 3 * 33 * 33], out[0]) << node;  // the first input at the node
+    EXPECT_EQ(grid.grid[node * 3 + 2], out[0]) << node;        // the last input at the same node
+  }
+  const TransformPtr rgbToCmyk = test::BuildBuiltin(kFormatRgb8, kFormatCmyk8);
+  const TransformPtr cmykToRgb = test::BuildBuiltin(kFormatCmyk8, kFormatRgb8);
+  for (const ColorTransform* t : {passThrough.get(), rgbToCmyk.get(), cmykToRgb.get()}) {
+    ASSERT_NE(t, nullptr);
+    const LutTable& link = *t->deviceLink;
+    const int32_t n = link.gridPoints, inputs = link.inputChannels, outputs = link.outputChannels;
+    const int32_t nodes = int32_t(std::pow(n, inputs));
+    int32_t mismatches = 0;
+    for (int32_t node = 0; node < nodes; ++node) {
+      uint16_t in[4] = {}, out[kMaxLutChannels];
+      for (int32_t k = inputs - 1, rest = node; k >= 0; --k, rest /= n) in[k] = uint16_t(rest % n * 65535 / (n - 1));
+      RunGeneralPipeline(*t, in, out);
+      mismatches += !std::equal(out, out + outputs, link.grid + int64_t{node} * outputs);
+    }
+    EXPECT_EQ(mismatches, 0) << std::hex << t->inputFormat << " -> " << t->outputFormat;
+  }
+}
+
+TEST(Transform, RunOfZeroPixelsTouchesNothing) {
+  for (const auto& [in, out] :
+       {std::pair{kFormatRgb8, kFormatBgr8}, {kFormatLab8, kFormatCmyk8}, {kFormatCmyk8, kFormatRgb8}}) {
+    const TransformPtr t = test::BuildBuiltin(in, out);
+    ASSERT_NE(t, nullptr);
+    const std::vector<uint8_t> source(8, test::kSentinel);
+    std::vector<uint8_t> destination(8, test::kSentinel);
+    EXPECT_EQ(IccApplyTransform(t.get(), source.data(), destination.data(), 0), CLR_OK);
+    EXPECT_EQ(destination, source);
+    EXPECT_EQ(IccApplyTransform(t.get(), nullptr, nullptr, 0), CLR_OK);
+  }
+}
+
+// When the stage saturates (all three results 65535) the pixel is the white of
+// the output colour space, whatever the output table holds. The input table gives
+// XYZ 2.0 for every colour and its profile's illuminant is a quarter of the
+// output's, so the XYZ scaling overflows; with the output's own illuminant on
+// both sides (the last case) it does not, and the output table's value shows.
+TEST(Transform, SaturatedStagePacksTheWhiteOfTheOutputSpace) {
+  const auto constant = [](uint16_t v) { return [v](uint32_t, uint32_t) { return v; }; };
+  const int32_t quarter[3] = {0x4000, 0x4000, 0x4000};
+  const Bytes bright =
+      test::TableProfile(kIccSpaceRgb, kIccSpaceXyz, test::TwoPointLutTag(3, 3, constant(65535)), {}, quarter);
+  const Bytes plain = test::TableProfile(kIccSpaceRgb, kIccSpaceXyz, test::TwoPointLutTag(3, 3, constant(0x4000)), {});
+  const Bytes to3 = test::TwoPointLutTag(3, 3, constant(0x1234)), to4 = test::TwoPointLutTag(3, 4, constant(0x1234));
+  struct Case {
+    const char* what;
+    const Bytes& in;
+    uint32_t space;
+    const Bytes& table;
+    uint32_t format;
+    std::vector<uint8_t> pixel;
+  };
+  const Case cases[] = {
+      {"RGB", bright, kIccSpaceRgb, to3, kFormatRgb8, {255, 255, 255}},
+      {"BGR", bright, kIccSpaceRgb, to3, kFormatBgr8, {255, 255, 255}},
+      {"Lab", bright, kIccSpaceLab, to3, kFormatLab8, {255, 128, 128}},
+      {"CMYK", bright, kIccSpaceCmyk, to4, kFormatCmyk8, {0, 0, 0, 0}},
+      {"CMY", bright, kIccSpaceCmy, to3, kFormatCmy8, {0, 0, 0}},
+      {"other space", bright, kIccSpaceXyz, to3, kFormat3x16, {0, 0, 0, 0, 0, 0}},
+      {"no saturation", plain, kIccSpaceCmyk, to4, kFormatCmyk8, {0x12, 0x12, 0x12, 0x12}},
+  };
+  for (const Case& c : cases) {
+    int32_t status = 0;
+    const Bytes profile = test::TableProfile(c.space, kIccSpaceXyz, {}, c.table);
+    const TransformPtr t = test::BuildFromBytes(c.in, kFormatRgb8, profile, c.format, &status);
+    ASSERT_NE(t, nullptr) << c.what;
+    EXPECT_EQ(t->stage, StageKind::kXyzScale) << c.what;
+    const std::vector<uint8_t> out = test::Convert(*t, test::RandomBytes(3 * 4, 9));
+    for (size_t i = 0; i < out.size(); i += c.pixel.size()) {
+      EXPECT_TRUE(std::equal(c.pixel.begin(), c.pixel.end(), out.begin() + ptrdiff_t(i))) << c.what << " pixel " << i;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qclr
