@@ -231,66 +231,53 @@ void ExpectEnabled(const DialogUser& user, int32_t kind, const std::set<int32_t>
   }
 }
 
-TEST(SettingsDialog, EnablesTheControlsOfTheChosenMethod) {
-  struct Case {
-    const char* method;
-    std::set<int32_t> cmyk, lab;
+// The governed controls follow the method, the white point and, for the Lab
+// dialog's tables, the radio buttons. Every method is chosen from every other, so
+// nothing enabled earlier is left behind; then x and y come and go with the
+// method, and the active table box follows the radio buttons across methods.
+TEST(SettingsDialog, ControlsFollowTheChoice) {
+  struct Step {
+    int32_t control;  // the list to choose from, or the radio button to click
+    const char* entry;
+    std::set<int32_t> cmyk, lab;  // the governed controls enabled afterwards
   };
-  const Case cases[] = {
-      {"Built-in conversion", {126, 127}, {}},
-      {"ICC profiling", {123}, {123}},
-      {"Custom ICC Profiling", {117, 118, 119, 120, 123}, {117, 118, 119, 120, 123}},
-      {"Built-in emulation tables", {}, {}},
-      {"Custom emulation tables", {121, 122}, {130, 131, 134, 135}},
+  const std::set<int32_t> profiles = {117, 118, 119, 120, 123}, customWhite = {117, 118, 119, 120, 123, 124, 125};
+  const Step methods[] = {
+      {kIdMethod, "Built-in conversion", {126, 127}, {}},
+      {kIdMethod, "ICC profiling", {123}, {123}},
+      {kIdMethod, "Custom ICC Profiling", profiles, profiles},
+      {kIdMethod, "Built-in emulation tables", {}, {}},
+      {kIdMethod, "Custom emulation tables", {121, 122}, {130, 131, 134, 135}},
+  };
+  const Step sequence[] = {
+      {kIdMethod, "ICC profiling", {123}, {123}},
+      {kIdWhitePoint, "Custom (xyY) point", {123, 124, 125}, {123, 124, 125}},
+      {kIdMethod, "Built-in conversion", {126, 127}, {}},
+      {kIdMethod, "Custom ICC Profiling", customWhite, customWhite},
+      {kIdWhitePoint, "D65", profiles, profiles},
+      {kIdMethod, "Custom emulation tables", {121, 122}, {130, 131, 134, 135}},
+      {kIdLabToRgbRadio, nullptr, {121, 122}, {132, 133, 134, 135}},
+      {kIdMethod, "ICC profiling", {123}, {123}},
+      {kIdMethod, "Custom emulation tables", {121, 122}, {132, 133, 134, 135}},
+      {kIdRgbToLabRadio, nullptr, {121, 122}, {130, 131, 134, 135}},
   };
   for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
     Play(kind, [&](DialogUser& user) {
-      ExpectEnabled(user, kind, kind == kCmykDialogKind ? cases[0].cmyk : cases[0].lab);
-      // Every method from every other, so nothing enabled earlier is left behind.
-      for (const Case& from : cases) {
-        for (const Case& to : cases) {
-          SCOPED_TRACE(std::string(from.method) + " -> " + to.method);
-          ASSERT_TRUE(user.Choose(kIdMethod, from.method) && user.Choose(kIdMethod, to.method));
-          ExpectEnabled(user, kind, kind == kCmykDialogKind ? to.cmyk : to.lab);
-        }
+      const auto play = [&](const Step& step) {
+        SCOPED_TRACE(step.entry != nullptr ? step.entry : "radio button");
+        // The CMYK dialog has no radio buttons.
+        ASSERT_TRUE(step.entry != nullptr ? user.Choose(step.control, step.entry)
+                                          : kind == kCmykDialogKind || user.Click(step.control));
+        ExpectEnabled(user, kind, kind == kCmykDialogKind ? step.cmyk : step.lab);
+      };
+      ExpectEnabled(user, kind, kind == kCmykDialogKind ? methods[0].cmyk : methods[0].lab);
+      for (const Step& from : methods) {
+        for (const Step& to : methods) play(from), play(to);
       }
-    });
-  }
-}
-
-TEST(SettingsDialog, RadioButtonsSwapTheActiveTableBox) {
-  Play(kLabDialogKind, [](DialogUser& user) {
-    ASSERT_FALSE(user.Click(kIdLabToRgbRadio));  // disabled outside custom tables
-    ASSERT_TRUE(user.Choose(kIdMethod, "Custom emulation tables"));
-    ASSERT_TRUE(user.Click(kIdLabToRgbRadio));
-    EXPECT_FALSE(user.IsChecked(kIdRgbToLabRadio));
-    ExpectEnabled(user, kLabDialogKind, {132, 133, 134, 135});
-    // Another method and back: the choice of table box is kept.
-    ASSERT_TRUE(user.Choose(kIdMethod, "ICC profiling") && user.Choose(kIdMethod, "Custom emulation tables"));
-    ExpectEnabled(user, kLabDialogKind, {132, 133, 134, 135});
-    ASSERT_TRUE(user.Click(kIdRgbToLabRadio));
-    EXPECT_FALSE(user.IsChecked(kIdLabToRgbRadio));
-    ExpectEnabled(user, kLabDialogKind, {130, 131, 134, 135});
-  });
-}
-
-TEST(SettingsDialog, CustomWhitePointEnablesTheChromaticityBoxes) {
-  for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
-    Play(kind, [](DialogUser& user) {
-      ASSERT_FALSE(user.Choose(kIdWhitePoint, "Custom (xyY) point"));  // disabled
-      for (const char* method : {"ICC profiling", "Custom ICC Profiling"}) {
-        ASSERT_TRUE(user.Choose(kIdMethod, method) && user.Choose(kIdWhitePoint, "Custom (xyY) point"));
-        EXPECT_TRUE(user.IsEnabled(kIdWhiteX) && user.IsEnabled(kIdWhiteY));
-        // A method without a white point disables them; coming back restores them.
-        ASSERT_TRUE(user.Choose(kIdMethod, "Built-in conversion"));
-        EXPECT_FALSE(user.IsEnabled(kIdWhiteX));
-        ASSERT_TRUE(user.Choose(kIdMethod, method));
-        EXPECT_TRUE(user.IsEnabled(kIdWhiteY));
-        ASSERT_TRUE(user.Choose(kIdWhitePoint, "D65"));
-        EXPECT_FALSE(user.IsEnabled(kIdWhiteX) || user.IsEnabled(kIdWhiteY));
-      }
-      // The boxes take 8 characters.
-      ASSERT_TRUE(user.Choose(kIdWhitePoint, "Custom (xyY) point") && user.Type(kIdWhiteX, "0.3127000001"));
+      for (const Step& step : sequence) play(step);
+      // The chromaticity boxes take 8 characters.
+      ASSERT_TRUE(user.Choose(kIdMethod, "ICC profiling") && user.Choose(kIdWhitePoint, "Custom (xyY) point"));
+      ASSERT_TRUE(user.Type(kIdWhiteX, "0.3127000001"));
       EXPECT_EQ(user.Text(kIdWhiteX), "0.312700");
     });
   }
@@ -363,96 +350,77 @@ TEST(SettingsDialog, BrowseButtonsAskForTheirFiles) {
 TEST(QClrDlg, OkAtOnceTakesTheBuiltInConversion) {
   int owner = 0;
   for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
-    // Without a user interface no dialog can be created: handled like OK.
-    for (const bool userInterface : {true, false}) {
-      SCOPED_TRACE(::testing::Message() << "dialog " << kind << " interface " << userInterface);
-      CallerRecords caller;
-      ClrHandle* handle = kUnwritten;
-      const Script script = [&](DialogUser& user) {
-        EXPECT_EQ(user.OwnerWindow(), &owner);
-        EXPECT_EQ(user.TemplateId(), kind == kCmykDialogKind ? 114 : 128);
-      };
-      ASSERT_EQ(RunDialog(kind, userInterface ? script : Script{}, kIdOk, &handle, &caller.params, nullptr, &owner),
-                CLR_OK);
-      ASSERT_EQ(Q_ClrIsValid(handle), CLR_OK);
-      HandleGuard guard;
-      guard.h = handle;
-      EXPECT_EQ(handle->srcSpace, kind == kCmykDialogKind ? CSP_CMYK : CSP_LAB);
-      EXPECT_EQ(handle->dstSpace, CSP_RGB);
-      EXPECT_EQ(handle->method, METHOD_BUILTIN);
-      EXPECT_EQ(handle->methodMask, uint32_t{METHOD_BUILTIN});
-      // Exactly these fields are written; the pointers to sub-records stay the caller's.
-      const CallerRecords fresh;
-      ConversionParams expected = caller.params;
-      std::memcpy(&expected, &fresh.params, sizeof expected);
-      expected.whitePoint = &caller.white, expected.cmykOptions = &caller.cmyk;
-      expected.labOptions = &caller.lab, expected.yuvLayout = &caller.yuv;
-      expected.structSize = QCLR_CONVERSION_PARAMS_SIZE, expected.tableBits = 8;
-      expected.method = METHOD_BUILTIN, expected.flags = METHOD_BUILTIN;
-      for (char* name : {expected.srcProfileName, expected.dstProfileName, expected.tableFileName}) {
-        std::memset(name, 0, QCLR_FILE_NAME_SIZE);
-      }
-      EXPECT_EQ(std::memcmp(&expected, &caller.params, sizeof expected), 0);
-      const WhitePoint white{50, 0xDEADBEEF, 0.0, 0.0};  // the reserved field left alone
-      EXPECT_EQ(std::memcmp(&caller.white, &white, sizeof white), 0);
-      // The Lab dialog has no CMYK options and leaves the caller's alone.
-      const CmykOptions cmyk = kind == kCmykDialogKind ? CmykOptions{QCLR_CMYK_OPTIONS_SIZE, 250, 1}
-                                                       : CmykOptions{99, 98, 97};
-      EXPECT_EQ(std::memcmp(&caller.cmyk, &cmyk, sizeof cmyk), 0);
-      ExpectConvertsLike(handle, caller.params);
+    SCOPED_TRACE(kind);
+    CallerRecords caller;
+    HandleGuard handle;
+    ASSERT_EQ(RunDialog(kind, [&](DialogUser& user) {
+      EXPECT_EQ(user.OwnerWindow(), &owner);
+      EXPECT_EQ(user.TemplateId(), kind == kCmykDialogKind ? 114 : 128);
+    }, kIdOk, &handle.h, &caller.params, nullptr, &owner), CLR_OK);
+    ASSERT_EQ(Q_ClrIsValid(handle.h), CLR_OK);
+    EXPECT_EQ(handle.h->srcSpace, kind == kCmykDialogKind ? CSP_CMYK : CSP_LAB);
+    EXPECT_EQ(handle.h->dstSpace, CSP_RGB);
+    EXPECT_EQ(handle.h->methodMask, uint32_t{METHOD_BUILTIN});
+    // Exactly these fields are written; the pointers to sub-records stay the caller's.
+    ConversionParams expected = CallerRecords().params;
+    expected.whitePoint = &caller.white, expected.cmykOptions = &caller.cmyk;
+    expected.labOptions = &caller.lab, expected.yuvLayout = &caller.yuv;
+    expected.structSize = QCLR_CONVERSION_PARAMS_SIZE, expected.tableBits = 8;
+    expected.method = METHOD_BUILTIN, expected.flags = METHOD_BUILTIN;
+    for (char* name : {expected.srcProfileName, expected.dstProfileName, expected.tableFileName}) {
+      std::memset(name, 0, QCLR_FILE_NAME_SIZE);
     }
+    EXPECT_EQ(std::memcmp(&expected, &caller.params, sizeof expected), 0);
+    const WhitePoint white{50, 0xDEADBEEF, 0.0, 0.0};  // the reserved field left alone
+    EXPECT_EQ(std::memcmp(&caller.white, &white, sizeof white), 0);
+    // The Lab dialog has no CMYK options and leaves the caller's alone.
+    const CmykOptions cmyk = kind == kCmykDialogKind ? CmykOptions{QCLR_CMYK_OPTIONS_SIZE, 250, 1}
+                                                     : CmykOptions{99, 98, 97};
+    EXPECT_EQ(std::memcmp(&caller.cmyk, &cmyk, sizeof cmyk), 0);
+    ExpectConvertsLike(handle.h, caller.params);
   }
 }
 
-TEST(QClrDlg, CheckBoxesChooseDirectionAndOrder) {
-  for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
-    const int32_t other = kind == kCmykDialogKind ? CSP_CMYK : CSP_LAB;
-    for (const int ticks : {0, 1, 2, 3}) {  // bit 0: from RGB, bit 1: BGR order
-      const bool fromRgb = ticks & 1, bgr = ticks & 2;
-      HandleGuard handle;
-      ASSERT_EQ(RunDialog(kind, [&](DialogUser& user) {
-        // Each box ticked and cleared again, then ticked when asked.
-        ASSERT_TRUE(user.Click(kIdFromRgb) && user.Click(kIdFromRgb) && user.Click(kIdBgrOrder) &&
-                    user.Click(kIdBgrOrder));
-        ASSERT_TRUE((!fromRgb || user.Click(kIdFromRgb)) && (!bgr || user.Click(kIdBgrOrder)));
-      }, kIdOk, &handle.h, nullptr), CLR_OK);
-      ASSERT_NE(handle.h, nullptr);
-      const int32_t rgbSide = bgr ? CSP_BGR : CSP_RGB;
-      EXPECT_EQ(handle.h->srcSpace, fromRgb ? rgbSide : other) << kind << " " << ticks;
-      EXPECT_EQ(handle.h->dstSpace, fromRgb ? other : rgbSide) << kind << " " << ticks;
-    }
-  }
-}
-
-// There is no emulation table from RGB to CMYK: the CMYK dialog falls back to the
-// built-in formulas, and the caller is told so; the Lab dialog has such a table.
-TEST(QClrDlg, RgbToCmykWithTablesUsesTheFormulas) {
+// The check boxes choose the direction and the RGB side (each is ticked and cleared
+// again first, then ticked when asked). There is no emulation table from RGB to
+// CMYK: the CMYK dialog then falls back to the built-in formulas and tells the
+// caller so, also without a handle; the Lab dialog has such a table.
+TEST(QClrDlg, CheckBoxesChooseDirectionOrderAndMethod) {
   struct Case {
     int32_t kind;
     const char* method;
-    bool fromRgb, withHandle;
-    int32_t expected;  // method of the handle and of the caller's record
+    bool fromRgb, bgr, withHandle;
+    int32_t src, dst, expected;  // the handle's spaces; its and the caller's method
   };
   const Case cases[] = {
-      {kCmykDialogKind, "Built-in emulation tables", true, true, METHOD_BUILTIN},
-      {kCmykDialogKind, "Custom emulation tables", true, true, METHOD_BUILTIN},
-      {kCmykDialogKind, "Built-in emulation tables", true, false, METHOD_BUILTIN},
-      {kCmykDialogKind, "Built-in emulation tables", false, true, METHOD_BUILTIN_TABLES},
-      {kLabDialogKind, "Built-in emulation tables", true, true, METHOD_BUILTIN_TABLES},
+      {kCmykDialogKind, "Built-in conversion", true, false, true, CSP_RGB, CSP_CMYK, METHOD_BUILTIN},
+      {kCmykDialogKind, "Built-in conversion", false, true, true, CSP_CMYK, CSP_BGR, METHOD_BUILTIN},
+      {kCmykDialogKind, "Built-in conversion", true, true, true, CSP_BGR, CSP_CMYK, METHOD_BUILTIN},
+      {kLabDialogKind, "Built-in conversion", true, true, true, CSP_BGR, CSP_LAB, METHOD_BUILTIN},
+      {kLabDialogKind, "Built-in conversion", false, true, true, CSP_LAB, CSP_BGR, METHOD_BUILTIN},
+      {kCmykDialogKind, "Built-in emulation tables", true, false, true, CSP_RGB, CSP_CMYK, METHOD_BUILTIN},
+      {kCmykDialogKind, "Custom emulation tables", true, true, true, CSP_BGR, CSP_CMYK, METHOD_BUILTIN},
+      {kCmykDialogKind, "Built-in emulation tables", true, false, false, 0, 0, METHOD_BUILTIN},
+      {kCmykDialogKind, "Built-in emulation tables", false, false, true, CSP_CMYK, CSP_RGB, METHOD_BUILTIN_TABLES},
+      {kLabDialogKind, "Built-in emulation tables", true, false, true, CSP_RGB, CSP_LAB, METHOD_BUILTIN_TABLES},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.kind << " " << c.method << " " << c.fromRgb << c.withHandle);
+    SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
     CallerRecords caller;
     HandleGuard handle;
     const int live = LiveHandles();
     ASSERT_EQ(RunDialog(c.kind, [&](DialogUser& user) {
-      ASSERT_TRUE(user.Choose(kIdMethod, c.method) && (!c.fromRgb || user.Click(kIdFromRgb)));
+      ASSERT_TRUE(user.Choose(kIdMethod, c.method));
+      for (const auto& [box, tick] : {std::pair{kIdFromRgb, c.fromRgb}, std::pair{kIdBgrOrder, c.bgr}}) {
+        ASSERT_TRUE(user.Click(box) && user.Click(box) && (!tick || user.Click(box)));
+      }
     }, kIdOk, c.withHandle ? &handle.h : nullptr, &caller.params), CLR_OK);
     EXPECT_EQ(caller.params.method, c.expected);
     EXPECT_EQ(caller.params.flags, static_cast<uint32_t>(c.expected));
     EXPECT_EQ(LiveHandles(), live + (c.withHandle ? 1 : 0));
     if (!c.withHandle) continue;
     ASSERT_NE(handle.h, nullptr);
+    EXPECT_EQ(std::pair(handle.h->srcSpace, handle.h->dstSpace), std::pair(c.src, c.dst));
     EXPECT_EQ(handle.h->method, c.expected);
     EXPECT_EQ(handle.h->methodMask, static_cast<uint32_t>(c.expected));
     ExpectConvertsLike(handle.h, caller.params);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -119,71 +120,32 @@ TEST(BitmapFromDib, AcceptsTheBitCountsARecordDescribes) {
   }
 }
 
-TEST(BitmapFromDib, RefusesEmptyAndUnusableGeometries) {
-  const V rows(64, 1);
-  struct Case {
-    const char* what;
-    DibHeader header;
-    int32_t status;
-  };
-  const Case cases[] = {
-      {"zero width", Dib(0, -4), CLR_ERR_BITMAP_EMPTY},
-      {"zero height", Dib(4, 0), CLR_ERR_BITMAP_EMPTY},
-      {"bit count before size", Dib(0, 0, 9), CLR_ERR_BITMAP_BITS},
-      {"negative width", Dib(-4, -4), CLR_ERR_PARAM},
-      {"smallest height", Dib(4, INT32_MIN), CLR_ERR_PARAM},
-      {"rows beyond 32-bit offsets", Dib(100000, -100000), CLR_ERR_PARAM},
-  };
-  for (const Case& c : cases) {
-    BitmapRecord bitmap{};
-    EXPECT_EQ(CreateBitmapFromDib(&bitmap, c.header, rows.data()), c.status) << c.what;
-    EXPECT_EQ(bitmap.storageFlags, 0u) << c.what;
-  }
-  EXPECT_EQ(CreateBitmapFromDib(nullptr, Dib(4, -4), rows.data()), CLR_ERR_PARAM);
-}
-
-// (pixels per metre x 254 + 5000) / 10000, truncated toward zero; 0 keeps the
-// thread's default resolution.
-TEST(BitmapFromDib, ResolutionAndOrientation) {
-  struct Case {
-    int32_t xPerMetre, yPerMetre, height, xResolution, yResolution, orientation;
-  };
-  const Case cases[] = {{0, 0, -2, 150, 150, 0},   {3780, 2835, 2, 96, 72, 2},  {0, 11811, 2, 150, 300, 2},
-                        {-3780, 20, -2, -95, 1, 0}, {INT32_MAX, 1, 2, 54546085, 0, 2}};
+// Pixels per metre become dots per inch, (ppm x 254 + 5000) / 10000 truncated
+// toward zero; where the DIB gives none, the calling thread's defaults stand (150
+// unless the thread changed them; each thread has its own).
+TEST(BitmapFromDib, ResolutionFromTheDibOrTheThreadsDefaults) {
   const V rows(32, 0);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.xPerMetre << " x " << c.yPerMetre);
+  const auto expectRecord = [&](const DibHeader& header, uint32_t flags, int32_t x, int32_t y) {
     BitmapRecord bitmap{};
-    ASSERT_EQ(CreateBitmapFromDib(&bitmap, Dib(5, c.height, 24, c.xPerMetre, c.yPerMetre), rows.data()), CLR_OK);
-    EXPECT_EQ(bitmap.xResolution, c.xResolution);
-    EXPECT_EQ(bitmap.yResolution, c.yResolution);
-    EXPECT_EQ(bitmap.orientation, c.orientation);
-    EXPECT_EQ(bitmap.height, 2);
-    EXPECT_EQ(Q_ClrFreeBitmap(&bitmap), CLR_OK);
-  }
-}
-
-// Each thread has its own defaults; without defaults the fixed ones stand.
-TEST(BitmapFromDib, TakesTheCallingThreadsDefaults) {
-  const V rows(32, 0);
-  const auto expectDefaults = [&](uint32_t flags, int32_t x, int32_t y) {
-    BitmapRecord bitmap{};
-    ASSERT_EQ(CreateBitmapFromDib(&bitmap, Dib(5, -2), rows.data()), CLR_OK);
+    ASSERT_EQ(CreateBitmapFromDib(&bitmap, header, rows.data()), CLR_OK);
     EXPECT_EQ(bitmap.defaultFlags, flags);
-    EXPECT_EQ(bitmap.xResolution, x);
-    EXPECT_EQ(bitmap.yResolution, y);
+    EXPECT_EQ(std::pair(bitmap.xResolution, bitmap.yResolution), std::pair(x, y));
+    EXPECT_EQ(bitmap.orientation, header.height < 0 ? 0 : 2);
     EXPECT_EQ(Q_ClrFreeBitmap(&bitmap), CLR_OK);
   };
+  expectRecord(Dib(5, 2, 24, 3780, 2835), 7, 96, 72);
+  expectRecord(Dib(5, -2, 24, -3780, 11811), 7, -95, 300);
+  expectRecord(Dib(5, -2, 24, INT32_MAX, 0), 7, 54546085, 150);
   std::thread([&] {
     *platform::CurrentThreadDefaults() = platform::ThreadDefaults{3, 300, 72};
-    expectDefaults(3, 300, 72);
+    expectRecord(Dib(5, 2), 3, 300, 72);
     *platform::CurrentThreadDefaults() = platform::ThreadDefaults{0, 0, -5};  // no resolution
-    expectDefaults(0, 150, 150);
+    expectRecord(Dib(5, -2, 24, 0, 20), 0, 150, 1);
   }).join();
-  expectDefaults(7, 150, 150);
+  expectRecord(Dib(5, -2), 7, 150, 150);
   FailureHookScope hooks;
   ForceStorageFailure(StorageService::kThreadDefaults, 0, 1);
-  expectDefaults(7, 150, 150);
+  expectRecord(Dib(5, -2), 7, 150, 150);
 }
 
 TEST(BitmapStorage, EachKindHoldsTheRowsAndIsReleased) {
@@ -296,38 +258,48 @@ TEST(BitmapStorage, RowCacheFollowsNeighboursAndJumps) {
   EXPECT_EQ(WriteBitmapRow(&none, row, 0, 16), CLR_ERR_BITMAP_STORAGE);
 }
 
-// Every memory mapping fails in each case, so the storage ends on disk. File calls
-// in order: seek to dataSize, write one byte, seek to 0, then per row a seek and a
-// write. Nothing stays allocated or open and the record keeps its bytes.
-TEST(BitmapStorage, FailuresReleaseEverythingAndLeaveTheRecord) {
+// Refused geometries, and storage that cannot be had: nothing stays allocated or
+// open and the record keeps its bytes. In the storage cases every memory mapping
+// fails, so the storage ends on disk; file calls in order: seek to dataSize, write
+// one byte, seek to 0, then per row a seek and a write.
+TEST(BitmapFromDib, FailuresReleaseEverythingAndLeaveTheRecord) {
   struct Case {
     const char* what;
+    DibHeader header;
     StorageService service;
-    int32_t skip;
+    int32_t skip;         // the service fails after `skip` calls; -1: it does not
     long failAllocation;  // countdown, -1: none
     int32_t status;
   };
+  const StorageService kNone = StorageService::kTempFile;
   const Case cases[] = {
-      {"no temporary file", StorageService::kTempFile, 0, -1, CLR_ERR_BITMAP_STORAGE},
-      {"extending seek", StorageService::kFileSeek, 0, -1, CLR_ERR_BITMAP_SEEK},
-      {"extending write", StorageService::kFileWrite, 0, -1, CLR_ERR_BITMAP_WRITE},
-      {"rewind", StorageService::kFileSeek, 1, -1, CLR_ERR_BITMAP_SEEK},
-      {"seek of the third row", StorageService::kFileSeek, 4, -1, CLR_ERR_BITMAP_SEEK},
-      {"write of the second row", StorageService::kFileWrite, 2, -1, CLR_ERR_BITMAP_WRITE},
-      {"no identity table", StorageService::kTempFile, 1, 0, CLR_ERR_BITMAP_STORAGE},
+      {"zero width", Dib(0, -4), kNone, -1, -1, CLR_ERR_BITMAP_EMPTY},
+      {"zero height", Dib(4, 0), kNone, -1, -1, CLR_ERR_BITMAP_EMPTY},
+      {"bit count before size", Dib(0, 0, 9), kNone, -1, -1, CLR_ERR_BITMAP_BITS},
+      {"negative width", Dib(-4, -4), kNone, -1, -1, CLR_ERR_PARAM},
+      {"smallest height", Dib(4, INT32_MIN), kNone, -1, -1, CLR_ERR_PARAM},
+      {"rows beyond 32-bit offsets", Dib(100000, -100000), kNone, -1, -1, CLR_ERR_PARAM},
+      {"no temporary file", Dib(5, -4), StorageService::kTempFile, 0, -1, CLR_ERR_BITMAP_STORAGE},
+      {"extending seek", Dib(5, -4), StorageService::kFileSeek, 0, -1, CLR_ERR_BITMAP_SEEK},
+      {"extending write", Dib(5, -4), StorageService::kFileWrite, 0, -1, CLR_ERR_BITMAP_WRITE},
+      {"rewind", Dib(5, -4), StorageService::kFileSeek, 1, -1, CLR_ERR_BITMAP_SEEK},
+      {"seek of the third row", Dib(5, -4), StorageService::kFileSeek, 4, -1, CLR_ERR_BITMAP_SEEK},
+      {"write of the second row", Dib(5, -4), StorageService::kFileWrite, 2, -1, CLR_ERR_BITMAP_WRITE},
+      {"no identity table", Dib(5, -4), StorageService::kTempFile, 1, 0, CLR_ERR_BITMAP_STORAGE},
   };
   const V bits = test::RandomBytes(64, 9);
   for (const Case& c : cases) {
     FailureHookScope hooks;
     const size_t descriptors = OpenDescriptors();
     ForceStorageFailure(StorageService::kSharedMemory, 0, -1);
-    ForceStorageFailure(c.service, c.skip, 1);
+    if (c.skip >= 0) ForceStorageFailure(c.service, c.skip, 1);
     SetAllocationFailure(c.failAllocation);
     BitmapRecord bitmap = PatternRecord(0x77);
-    EXPECT_EQ(CreateBitmapFromDib(&bitmap, Dib(5, -4), bits.data()), c.status) << c.what;
+    EXPECT_EQ(CreateBitmapFromDib(&bitmap, c.header, bits.data()), c.status) << c.what;
     EXPECT_TRUE(SameBytes(bitmap, PatternRecord(0x77))) << c.what;
     EXPECT_EQ(OpenDescriptors(), descriptors) << c.what;
   }
+  EXPECT_EQ(CreateBitmapFromDib(nullptr, Dib(4, -4), bits.data()), CLR_ERR_PARAM);
 }
 
 // Either export, the handle one through a built-in handle for the pair.

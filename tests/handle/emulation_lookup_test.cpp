@@ -1,5 +1,6 @@
 #include "handle/emulation_lookup.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -81,16 +82,13 @@ TEST(EmulationLookup, NodeMeansTruncateTowardZero) {
     uint8_t lo[3], hi[3], expected[3];
   };
   const Case cases[] = {
-      {{255, 127, 0x80}, {254, 127, 0x80}, {254, 127, 0x80}},  // 509 / 2; 127; -128
-      {{1, 0xFD, 3}, {0, 0, 0}, {0, 0xFF, 1}},                 // -3 / 2 = -1, 3 / 2 = 1
-      {{0, 0x81, 0xFF}, {1, 0x80, 0}, {0, 0x81, 0}},           // -255 / 2 = -127, -1 / 2 = 0
+      {{255, 0xFD, 3}, {254, 0, 0}, {254, 0xFF, 1}},    // 509 / 2; -3 / 2 = -1, 3 / 2 = 1
+      {{0, 0x81, 0xFF}, {1, 0x80, 0}, {0, 0x81, 0}},  // -255 / 2 = -127, -1 / 2 = 0
   };
   for (const Case& c : cases) {
     V table(33 * 33 * 33 * 3, 0x55);
-    for (int i = 0; i < 3; ++i) {
-      table[i] = c.lo[i];                                // node (0, 0, 0)
-      table[3 * ((1 * 33 + 1) * 33 + 1) + i] = c.hi[i];  // node (1, 1, 1)
-    }
+    std::copy(c.lo, c.lo + 3, table.begin());                           // node (0, 0, 0)
+    std::copy(c.hi, c.hi + 3, table.begin() + 3 * ((33 + 1) * 33 + 1));  // node (1, 1, 1)
     const V src{4, 4, 4};
     V lab(3);
     EmuRgbToLab(src.data(), table.data(), 1, 1, 0, 0, lab.data(), 1);

@@ -92,14 +92,6 @@ TEST(LabFixedMath, EncodeByThresholds) {
   }
   EXPECT_EQ(EncodeByThresholds(INT32_MIN, t), 0);
   EXPECT_EQ(EncodeByThresholds(INT32_MAX, t), 255);
-  // Whatever the table holds, the search stays inside it and answers 0..255.
-  std::mt19937 random(3);
-  std::vector<int32_t> scrambled(255);
-  for (int32_t& v : scrambled) v = static_cast<int32_t>(random());
-  for (int i = 0; i < 1000; ++i) {
-    const int32_t code = EncodeByThresholds(static_cast<int32_t>(random()), scrambled.data());
-    ASSERT_TRUE(code >= 0 && code <= 255) << code;
-  }
 }
 
 // The interpolated cube root against the true companding function over the whole
