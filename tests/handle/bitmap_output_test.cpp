@@ -186,7 +186,8 @@ TEST(BitmapStorage, EachKindHoldsTheRowsAndIsReleased) {
 }
 
 // 5 pixels a row: 16 bytes a line, 20 rows. Halving stops at 8 lines (128 bytes).
-// One write of all rows from row 0 runs on through every tile end.
+// Rows are written one by one, then 15 rows at once from row 3, running on
+// through the tile ends.
 TEST(BitmapStorage, TilePlansHalveOnlyWhileMemoryAllows) {
   struct Case {
     const char* what;
@@ -220,8 +221,11 @@ TEST(BitmapStorage, TilePlansHalveOnlyWhileMemoryAllows) {
       EXPECT_EQ(table->tileCount, c.tileCount);
       EXPECT_EQ(WriteBitmapRow(&bitmap, bits.data(), 19, 17), CLR_ERR_PARAM);  // past the end
       EXPECT_EQ(WriteBitmapRow(&bitmap, bits.data(), 20, 1), CLR_ERR_PARAM);
-      ASSERT_EQ(WriteBitmapRow(&bitmap, bits.data(), 0, 320), CLR_OK);
-      EXPECT_EQ(ReadBitmapBytes(bitmap), bits);
+      for (int32_t row = 0; row < 20; ++row) ASSERT_EQ(WriteBitmapRow(&bitmap, &bits[16 * row], row, 16), CLR_OK);
+      ASSERT_EQ(WriteBitmapRow(&bitmap, &bits[16], 3, 240), CLR_OK);
+      V expected = bits;
+      std::copy_n(&bits[16], 240, &expected[48]);
+      EXPECT_EQ(ReadBitmapBytes(bitmap), expected);
       ReleaseBitmapStorage(&bitmap);
     }
     EXPECT_EQ(bitmap.storageFlags, 0u);

@@ -170,7 +170,9 @@ TEST(FixedPointLab, ChromaLimiting) {
       // would change sign by the joint factor and stops at zero.
       {-1000, 1000, -1000, 1000, 400, 2000, 0, 1000},
       {-1000, 1000, -1000, 1000, 400, 4000, 0, 1000},
-      {-1000, 1000, -1000, 1000, -3000, 0, -1000, 0},  // -3000 >> 2 is arithmetic
+      {-1000, 1000, -1000, 1000, -3000, 0, -1000, 0},
+      // -3 >> 2 is -1 (arithmetic): a shrinks to a quarter, b by 5/8.
+      {-1, 1000, -1000, 1000, -3, 1000, -1, 625},
       // |d| < 4, so d >> 2 is 0: the ratio is taken with d itself.
       {-10, 1, -1000, 1000, 3, 300, 1, 200},
       // Just outside tiny limits the quartered ratio exceeds 1.0; nothing grows.
