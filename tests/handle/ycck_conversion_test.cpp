@@ -79,8 +79,7 @@ TEST(Ycck, PackedRowMatchesItsDefinitionAndTheMulDivFormula) {
 }
 
 // Width 3 with inAlign 8: 12-byte YCCK rows followed by 4 padding bytes, skipped
-// on both processor levels (the destination padding of every pair is checked on the
-// direct route).
+// on both processor levels; the 9-byte RGB rows keep their padding.
 TEST(Ycck, SourcePaddingIsSkipped) {
   PaddedImage ycck(12, 4, 8);
   ycck.SetRows(RandomBytes(12 * 4, 5));
@@ -90,6 +89,7 @@ TEST(Ycck, SourcePaddingIsSkipped) {
       test::CpuLevelScope pinned(level);
       ASSERT_EQ(YcckToRgb(nullptr, ycck.data(), rgb.data(), 3, 4, 8, 4, 1), CLR_OK);
     }
+    EXPECT_TRUE(rgb.PaddingIntact());
     for (int32_t y = 0; y < 4; ++y) {
       EXPECT_EQ(V(rgb.row(y), rgb.row(y) + 9), FromYcck(V(ycck.row(y), ycck.row(y) + 12), level)) << y;
     }
