@@ -596,7 +596,9 @@ TEST(QClrDlg, StatusesAndWhatIsWritten) {
     ClrHandle* handle = kUnwritten;
     const int live = LiveHandles();
     int shown = 0;
-    const Script script = [&](DialogUser& user) { ASSERT_TRUE(c.method == nullptr || user.Choose(kIdMethod, c.method)); };
+    const Script script = [&](DialogUser& user) {
+      ASSERT_TRUE(c.method == nullptr || user.Choose(kIdMethod, c.method));
+    };
     EXPECT_EQ(RunDialog(c.kind, c.userInterface ? script : Script{}, c.userPresses, c.withHandle ? &handle : nullptr,
                         c.records == kNoParams ? nullptr : &caller.params, &shown),
               c.status);

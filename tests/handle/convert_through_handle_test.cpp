@@ -175,7 +175,8 @@ TEST(ConvertThroughHandle, CustomProfilesAndYcckTransforms) {
   const V ycck = RandomBytes(4 * width * height, 8);
   V cmyk(ycck.size());
   YcckToCmyk(LibraryYccTables(), ycck.data(), cmyk.data(), width, height, 0, 0);
-  EXPECT_EQ(Convert(fromYcck.h, ycck, CSP_RGB, width, height, 0, 4), Convert(cmykToRgb.h, cmyk, CSP_RGB, width, height, 0, 4));
+  EXPECT_EQ(Convert(fromYcck.h, ycck, CSP_RGB, width, height, 0, 4),
+            Convert(cmykToRgb.h, cmyk, CSP_RGB, width, height, 0, 4));
   const V bgr = RandomBytes(3 * width * height, 9);
   const V inks = Convert(rgbToCmyk.h, bgr, CSP_CMYK, width, height);
   V expected(Bytes(CSP_YCCK, width, height, 8), 0x5A);

@@ -227,11 +227,10 @@ TEST(FixedPointLab, KernelsFollowTheRowGeometry) {
   records[0] = Build(kDefaultLabEncoding);
   for (uint32_t i = 1; i < 4; ++i) {
     std::memcpy(records[i].decode.get(), test::RandomBytes(sizeof(LabDecodeTable), i).data(), sizeof(LabDecodeTable));
-    std::memcpy(records[i].encode.get(), test::RandomBytes(sizeof(LabEncodeTable), i + 9).data(), sizeof(LabEncodeTable));
+    std::memcpy(records[i].encode.get(), test::RandomBytes(sizeof(LabEncodeTable), i).data(), sizeof(LabEncodeTable));
   }
   const int32_t height = 3;
-  for (const Records& record : records) {
-    const Records* r = &record;
+  for (const Records& r : records) {
     for (int32_t width : {1, 5, 17}) {
       const ptrdiff_t rowBytes = 3 * ptrdiff_t{width};
       const Bytes packed = test::RandomBytes(static_cast<size_t>(rowBytes * height), width);
@@ -240,12 +239,12 @@ TEST(FixedPointLab, KernelsFollowTheRowGeometry) {
         src.SetRows(packed);
         for (int32_t order : {0, 1}) {
           test::PaddedImage toRgb(rowBytes, height, outAlign), toLab(rowBytes, height, outAlign);
-          LabToRgbFixed(src.data(), toRgb.data(), width, height, inAlign, outAlign, *r->decode, order);
-          RgbToLabFixed(src.data(), toLab.data(), width, height, inAlign, outAlign, *r->encode, order);
+          LabToRgbFixed(src.data(), toRgb.data(), width, height, inAlign, outAlign, *r.decode, order);
+          RgbToLabFixed(src.data(), toLab.data(), width, height, inAlign, outAlign, *r.encode, order);
           Bytes rgb(packed.size()), lab(packed.size());
           for (ptrdiff_t y = 0; y < height; ++y) {
-            LabToRgbFixedRow(&packed[y * rowBytes], &rgb[y * rowBytes], width, *r->decode, order);
-            RgbToLabFixedRow(&packed[y * rowBytes], &lab[y * rowBytes], width, *r->encode, order);
+            LabToRgbFixedRow(&packed[y * rowBytes], &rgb[y * rowBytes], width, *r.decode, order);
+            RgbToLabFixedRow(&packed[y * rowBytes], &lab[y * rowBytes], width, *r.encode, order);
           }
           ASSERT_EQ(toRgb.Rows(), rgb) << width << " " << outAlign;
           ASSERT_EQ(toLab.Rows(), lab) << width << " " << outAlign;
