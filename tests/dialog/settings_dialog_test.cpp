@@ -1,213 +1,473 @@
-// Q_ClrDlg: the handle made from the user's choice and the choice handed back.
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
+// Q_ClrDlg and its two settings dialogs, played through the in-memory dialog
+// manager by a scripted user: the templates as read from the resources, how the
+// controls follow the user's choices, and the handle and the record the choice makes.
+#include <cstring>
+#include <functional>
+#include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "dialog_test_support.h"
-#include "platform/platform.h"
+#include "api/clr_handle.h"
+#include "dialog/control_ids.h"
+#include "platform/dialog_template.h"
+#include "platform/posix/scripted_dialogs.h"
+#include "qclr/qclr.h"
+#include "support/handle_fixtures.h"
+#include "support/test_buffers.h"
 
 namespace qclr::test {
 namespace {
 
 using namespace qclr::dialog;
+using platform::DialogUser;
+using K = platform::ControlKind;
+using Script = std::function<void(DialogUser&)>;
 
-// The record Q_ClrInit gets for the choice the caller received: the caller's copy
-// without the option records the dialog never sets.
-ConversionParams SameRecord(const CallerRecords& caller) {
-  ConversionParams p = caller.params;
-  p.labOptions = nullptr;
-  p.yuvLayout = nullptr;
-  return p;
+// The caller's records, every field holding a marker the dialog must either
+// overwrite or leave alone.
+struct CallerRecords {
+  ConversionParams params;
+  WhitePoint white{7, 0xDEADBEEF, 0.5, 0.25};
+  CmykOptions cmyk{99, 98, 97};
+  LabOptions lab{};  // only their addresses matter
+  YuvLayout yuv{};
+
+  CallerRecords() {
+    std::memset(&params, 0xCD, sizeof params);
+    params.whitePoint = &white, params.cmykOptions = &cmyk, params.labOptions = &lab, params.yuvLayout = &yuv;
+  }
+  CallerRecords(const CallerRecords&) = delete;
+
+  // True when nothing the dialog may write has changed.
+  bool Untouched() const {
+    const CallerRecords fresh;
+    ConversionParams expected = fresh.params;
+    expected.whitePoint = params.whitePoint, expected.cmykOptions = params.cmykOptions;
+    expected.labOptions = params.labOptions, expected.yuvLayout = params.yuvLayout;
+    return std::memcmp(&expected, &params, sizeof params) == 0 &&
+           std::memcmp(&fresh.white, &white, sizeof white) == 0 && std::memcmp(&fresh.cmyk, &cmyk, sizeof cmyk) == 0;
+  }
+};
+
+// A handle variable the dialog must either fill or leave alone.
+ClrHandle* const kUnwritten = reinterpret_cast<ClrHandle*>(uintptr_t{0x5A5A50});
+
+// Runs Q_ClrDlg with `script` playing the user, who then presses `finish` (OK or
+// Cancel) unless the dialog has ended. An empty script: no user interface at all.
+int32_t RunDialog(int32_t kind, const Script& script, int32_t finish, ClrHandle** handle,
+                  ConversionParams* params, int* shown = nullptr, void* owner = nullptr) {
+  int count = 0;
+  if (script) {
+    platform::SetDialogScript([&](DialogUser& user) {
+      ++count;
+      script(user);
+      user.Click(finish);
+    });
+  }
+  const int32_t status = Q_ClrDlg(kind, owner, handle, params);
+  platform::SetDialogScript({});
+  if (shown != nullptr) *shown = count;
+  return status;
 }
+
+// Plays `script` in dialog `kind` and cancels.
+void Play(int32_t kind, const Script& script) {
+  ClrHandle* handle = kUnwritten;
+  EXPECT_EQ(RunDialog(kind, script, kIdCancel, &handle, nullptr), CLR_CANCELLED);
+  EXPECT_EQ(handle, kUnwritten);
+}
+
+// The same random row of pixels converted through `handle`; empty on failure.
+std::vector<uint8_t> ConvertSample(ClrHandle* handle) {
+  const auto bytes = [](int32_t space) { return size_t{97} * (space == CSP_CMYK ? 4 : 3); };
+  const std::vector<uint8_t> src = RandomBytes(bytes(handle->srcSpace), 17);
+  std::vector<uint8_t> dst(bytes(handle->dstSpace));
+  if (Q_ClrConvert(handle, src.data(), dst.data(), 97, 1, 1, 1) != CLR_OK) return {};
+  return dst;
+}
+
+// The handle converts like one Q_ClrInit makes for its spaces from `params`: the
+// caller's copy without the option records the dialog never sets.
+void ExpectConvertsLike(ClrHandle* made, ConversionParams params) {
+  params.labOptions = nullptr, params.yuvLayout = nullptr;
+  HandleGuard reference;
+  ASSERT_EQ(Q_ClrInit(&reference.h, made->srcSpace, made->dstSpace, &params), CLR_OK);
+  const std::vector<uint8_t> expected = ConvertSample(reference.h);
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(ConvertSample(made), expected);
+}
+
+// ---- The templates, as the dialog manager reads them from the resources --------
+
+struct ExpectedControl {
+  int32_t id;
+  K kind;
+  const char* text;
+};
+constexpr int32_t S = platform::kStaticControlId;
+
+const std::vector<ExpectedControl> kCmykControls = {
+    {S, K::kLabel, "Conversion &Method"},     {116, K::kDropDownList, ""},  {S, K::kGroupBox, "Custom ICC Profiles"},
+    {S, K::kLabel, "&CMYK Profile"},          {117, K::kEdit, ""},          {118, K::kPushButton, "..."},
+    {S, K::kLabel, "&RGB profile"},           {119, K::kEdit, ""},          {120, K::kPushButton, "..."},
+    {S, K::kGroupBox, "Emulation tables"},    {S, K::kLabel, "&Destination RGB table"},
+    {121, K::kEdit, ""},                      {122, K::kPushButton, "..."}, {S, K::kGroupBox, "&White point"},
+    {123, K::kDropDownList, ""},              {S, K::kLabel, "&x"},         {124, K::kEdit, ""},
+    {S, K::kLabel, "&y"},                     {125, K::kEdit, ""},          {S, K::kLabel, "Y is always 1.0"},
+    {S, K::kGroupBox, "Built-in Settings"},   {S, K::kLabel, "&GCR"},       {126, K::kEdit, ""},
+    {127, K::kUpDown, ""},                    {1, K::kPushButton, "OK"},    {2, K::kPushButton, "Cancel"},
+    {S, K::kGroupBox, "Miscellaneous"},       {1002, K::kCheckBox, "RGB &to CMYK"},
+    {1001, K::kCheckBox, "BGR &Order"},
+};
+
+const std::vector<ExpectedControl> kLabControls = {
+    {1, K::kPushButton, "OK"},                     {2, K::kPushButton, "Cancel"},
+    {S, K::kLabel, "Conversion &Method"},          {116, K::kDropDownList, ""},
+    {S, K::kGroupBox, "Custom ICC Profiles"},      {S, K::kLabel, "&Source input profile"},
+    {117, K::kEdit, ""},                           {118, K::kPushButton, "..."},
+    {S, K::kLabel, "&Destination output profile"}, {119, K::kEdit, ""},
+    {120, K::kPushButton, "..."},                  {129, K::kGroupBox, "Emulation tables"},
+    {S, K::kLabel, "Destination &CIELab table"},   {130, K::kEdit, ""},
+    {131, K::kPushButton, "..."},                  {S, K::kGroupBox, "&White point"},
+    {123, K::kDropDownList, ""},                   {S, K::kLabel, "&x"},
+    {124, K::kEdit, ""},                           {S, K::kLabel, "&y"},
+    {125, K::kEdit, ""},                           {S, K::kLabel, "Y is always 1.0"},
+    {S, K::kLabel, "Destinantion R&GB table"},     {132, K::kEdit, ""},
+    {133, K::kPushButton, "..."},                  {S, K::kGroupBox, "Lab To RGB conversion"},
+    {S, K::kGroupBox, "RGB To Lab conversion"},    {134, K::kRadioButton, "&RGB To CIELab"},
+    {135, K::kRadioButton, "CIE&Lab To RGB"},      {S, K::kGroupBox, "Miscellaneous"},
+    {1002, K::kCheckBox, "RGB &to LAB"},           {1001, K::kCheckBox, "BGR &Order"},
+};
+
+struct ExpectedDialog {
+  int32_t kind;
+  const char* title;
+  int16_t width, height;
+  const std::vector<ExpectedControl>* controls;
+};
+const ExpectedDialog kDialogs[] = {{kCmykDialogKind, "CMYK color settings", 238, 231, &kCmykControls},
+                                   {kLabDialogKind, "CIELab color settings", 242, 311, &kLabControls}};
+
+// Every control in template order; all lie inside the dialog, and no two controls
+// the user works with cover each other (group boxes frame others, and only the
+// closed height of a drop-down list counts).
+TEST(DialogTemplates, EveryControlInOrderInsideTheDialog) {
+  for (const ExpectedDialog& d : kDialogs) {
+    SCOPED_TRACE(d.title);
+    platform::DialogTemplate t;
+    Play(d.kind, [&](DialogUser& user) { t = user.Layout(); });
+    EXPECT_EQ(t.title, d.title);
+    EXPECT_EQ(t.width, d.width);
+    EXPECT_EQ(t.height, d.height);
+    EXPECT_TRUE(t.style & platform::kDialogSetFont);
+    EXPECT_EQ(t.pointSize, 8);
+    EXPECT_EQ(t.typeface, "MS Sans Serif");
+    ASSERT_EQ(t.items.size(), d.controls->size());
+    std::vector<platform::DialogItem> boxes;
+    for (size_t i = 0; i < t.items.size(); ++i) {
+      const ExpectedControl& want = (*d.controls)[i];
+      platform::DialogItem item = t.items[i];
+      EXPECT_EQ(item.id, want.id) << "control " << i;
+      EXPECT_EQ(platform::KindOfItem(item), want.kind) << "control " << i;
+      EXPECT_EQ(item.text, want.text) << "control " << i;
+      EXPECT_TRUE(item.style & platform::kStyleVisible) << "control " << i;
+      EXPECT_TRUE(item.x >= 0 && item.y >= 0 && item.width > 0 && item.height > 0) << "control " << i;
+      EXPECT_TRUE(item.x + item.width <= t.width && item.y + item.height <= t.height) << "control " << i;
+      if (want.kind == K::kDropDownList) item.height = 12;
+      if (want.kind != K::kGroupBox) boxes.push_back(item);
+    }
+    for (size_t a = 0; a < boxes.size(); ++a) {
+      for (size_t b = a + 1; b < boxes.size(); ++b) {
+        const platform::DialogItem &p = boxes[a], &q = boxes[b];
+        EXPECT_TRUE(p.x + p.width <= q.x || q.x + q.width <= p.x || p.y + p.height <= q.y || q.y + q.height <= p.y)
+            << "\"" << p.text << "\" " << p.id << " overlaps \"" << q.text << "\" " << q.id;
+      }
+    }
+  }
+}
+
+// ---- What the dialogs show and how the controls follow the choices --------------
+
+TEST(SettingsDialog, StartsWithTheBuiltInChoice) {
+  for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
+    SCOPED_TRACE(kind);
+    Play(kind, [&](DialogUser& user) {
+      EXPECT_EQ(user.Entries(kIdMethod), (std::vector<std::string>{"Built-in conversion", "ICC profiling",
+                                                                   "Custom ICC Profiling", "Built-in emulation tables",
+                                                                   "Custom emulation tables"}));
+      EXPECT_EQ(user.SelectedEntry(kIdMethod), "Built-in conversion");
+      EXPECT_EQ(user.Entries(kIdWhitePoint),
+                (std::vector<std::string>{"Custom (xyY) point", "D50", "D55", "D65", "D75", "D93"}));
+      EXPECT_EQ(user.SelectedEntry(kIdWhitePoint), "D50");
+      EXPECT_EQ(user.Text(kIdWhiteX), "0");
+      EXPECT_EQ(user.Text(kIdWhiteY), "0");
+      EXPECT_FALSE(user.IsChecked(kIdFromRgb) || user.IsChecked(kIdBgrOrder));
+      if (kind == kCmykDialogKind) {
+        EXPECT_EQ(user.FocusedControl(), kIdMethod);  // the first tab stop
+        EXPECT_EQ(user.Text(kIdBlackGeneration), "250");
+        EXPECT_EQ(user.UpDownPosition(kIdBlackGenerationSpin), 250);
+      } else {
+        EXPECT_EQ(user.FocusedControl(), kIdOk);
+        EXPECT_TRUE(user.IsChecked(kIdRgbToLabRadio));
+        EXPECT_FALSE(user.IsChecked(kIdLabToRgbRadio));
+      }
+    });
+  }
+}
+
+// The controls whose state follows the method; all others stay enabled.
+const std::vector<int32_t> kCmykGoverned = {117, 118, 119, 120, 121, 122, 123, 124, 125, 126, 127};
+const std::vector<int32_t> kLabGoverned = {117, 118, 119, 120, 123, 124, 125, 130, 131, 132, 133, 134, 135};
+
+void ExpectEnabled(const DialogUser& user, int32_t kind, const std::set<int32_t>& enabled) {
+  for (const int32_t id : kind == kCmykDialogKind ? kCmykGoverned : kLabGoverned) {
+    EXPECT_EQ(user.IsEnabled(id), enabled.count(id) == 1) << "control " << id;
+  }
+  for (const int32_t id : {kIdOk, kIdCancel, kIdMethod, kIdFromRgb, kIdBgrOrder}) {
+    EXPECT_TRUE(user.IsEnabled(id)) << "control " << id;
+  }
+}
+
+// The governed controls follow the method, the white point and, for the Lab
+// dialog's tables, the radio buttons. Every method is chosen from every other, so
+// nothing enabled earlier is left behind; then x and y come and go with the
+// method, and the active table box follows the radio buttons across methods.
+TEST(SettingsDialog, ControlsFollowTheChoice) {
+  struct Step {
+    int32_t control;  // the list to choose from, or the radio button to click
+    const char* entry;
+    std::set<int32_t> cmyk, lab;  // the governed controls enabled afterwards
+  };
+  const std::set<int32_t> profiles = {117, 118, 119, 120, 123}, customWhite = {117, 118, 119, 120, 123, 124, 125};
+  const Step methods[] = {
+      {kIdMethod, "Built-in conversion", {126, 127}, {}},
+      {kIdMethod, "ICC profiling", {123}, {123}},
+      {kIdMethod, "Custom ICC Profiling", profiles, profiles},
+      {kIdMethod, "Built-in emulation tables", {}, {}},
+      {kIdMethod, "Custom emulation tables", {121, 122}, {130, 131, 134, 135}},
+  };
+  const Step sequence[] = {
+      {kIdMethod, "ICC profiling", {123}, {123}},
+      {kIdWhitePoint, "Custom (xyY) point", {123, 124, 125}, {123, 124, 125}},
+      {kIdMethod, "Built-in conversion", {126, 127}, {}},
+      {kIdMethod, "Custom ICC Profiling", customWhite, customWhite},
+      {kIdWhitePoint, "D65", profiles, profiles},
+      {kIdMethod, "Custom emulation tables", {121, 122}, {130, 131, 134, 135}},
+      {kIdLabToRgbRadio, nullptr, {121, 122}, {132, 133, 134, 135}},
+      {kIdMethod, "ICC profiling", {123}, {123}},
+      {kIdMethod, "Custom emulation tables", {121, 122}, {132, 133, 134, 135}},
+      {kIdRgbToLabRadio, nullptr, {121, 122}, {130, 131, 134, 135}},
+  };
+  for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
+    Play(kind, [&](DialogUser& user) {
+      const auto play = [&](const Step& step) {
+        SCOPED_TRACE(step.entry != nullptr ? step.entry : "radio button");
+        // The CMYK dialog has no radio buttons.
+        ASSERT_TRUE(step.entry != nullptr ? user.Choose(step.control, step.entry)
+                                          : kind == kCmykDialogKind || user.Click(step.control));
+        ExpectEnabled(user, kind, kind == kCmykDialogKind ? step.cmyk : step.lab);
+      };
+      ExpectEnabled(user, kind, kind == kCmykDialogKind ? methods[0].cmyk : methods[0].lab);
+      for (const Step& from : methods) {
+        for (const Step& to : methods) play(from), play(to);
+      }
+      for (const Step& step : sequence) play(step);
+      // The chromaticity boxes take 8 characters.
+      ASSERT_TRUE(user.Choose(kIdMethod, "ICC profiling") && user.Choose(kIdWhitePoint, "Custom (xyY) point"));
+      ASSERT_TRUE(user.Type(kIdWhiteX, "0.3127000001"));
+      EXPECT_EQ(user.Text(kIdWhiteX), "0.312700");
+    });
+  }
+}
+
+// The open-file dialog of every "..." button, where its choice lands, and what a
+// cancel leaves.
+TEST(SettingsDialog, BrowseButtonsAskForTheirFiles) {
+  enum Field { kSource, kDestination, kTable };
+  struct Case {
+    int32_t kind;
+    const char* method;
+    int32_t radio;  // Lab tables: the radio button to pick first, or 0
+    int32_t button, box;
+    const char* title;
+    bool profile;
+    Field field;
+  };
+  const Case cases[] = {
+      {kCmykDialogKind, "Custom ICC Profiling", 0, 118, 117, "Open CMYK Profile", true, kSource},
+      {kCmykDialogKind, "Custom ICC Profiling", 0, 120, 119, "Open RGB Profile", true, kDestination},
+      {kCmykDialogKind, "Custom emulation tables", 0, 122, 121, "Open destination RGB image", false, kTable},
+      {kLabDialogKind, "Custom ICC Profiling", 0, 118, 117, "Open LAB Profile", true, kSource},
+      {kLabDialogKind, "Custom ICC Profiling", 0, 120, 119, "Open RGB Profile", true, kDestination},
+      {kLabDialogKind, "Custom emulation tables", 134, 131, 130, "Open destination Lab image", false, kTable},
+      {kLabDialogKind, "Custom emulation tables", 135, 133, 132, "Open destination RGB image", false, kTable},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    const std::string chosen = c.profile ? "/data/chosen.icm" : "/data/chosen.tif";
+    CallerRecords caller;
+    HandleGuard handle;
+    ASSERT_EQ(RunDialog(c.kind, [&](DialogUser& user) {
+      ASSERT_TRUE(user.Choose(kIdMethod, c.method));
+      ASSERT_TRUE(c.radio == 0 || user.Click(c.radio));
+      user.AnswerNextOpenFile(chosen);
+      ASSERT_TRUE(user.Click(c.button));
+      ASSERT_EQ(user.OpenFileDialogs().size(), 1u);
+      const platform::OpenFileShown& shown = user.OpenFileDialogs()[0];
+      EXPECT_EQ(shown.title, c.title);
+      EXPECT_EQ(shown.filterName, c.profile ? "ICC Files (*.ICM)" : "TIFF Files (*.TIF)");
+      EXPECT_EQ(shown.filterPattern, c.profile ? "*.ICM" : "*.TIF");
+      EXPECT_EQ(shown.defaultExtension, c.profile ? "ICM" : "TIF");
+      EXPECT_EQ(shown.options, platform::kOpenFileOverwritePrompt | platform::kOpenFileCreatePrompt |
+                                   platform::kOpenFileExplorer | platform::kOpenFileLongNames);
+      EXPECT_EQ(user.Text(c.box), chosen);
+      user.CancelNextOpenFile();  // a cancelled second look changes nothing
+      ASSERT_TRUE(user.Click(c.button));
+      EXPECT_EQ(user.Text(c.box), chosen);
+    }, kIdOk, &handle.h, &caller.params), CLR_OK);
+    const char* fields[] = {caller.params.srcProfileName, caller.params.dstProfileName, caller.params.tableFileName};
+    for (int f = 0; f < 3; ++f) EXPECT_EQ(fields[f], f == c.field ? chosen : "") << f;
+  }
+  // The default extension is added to a name without one; a name that does not fit
+  // the 260-character field is refused; the boxes cannot be typed into.
+  Play(kCmykDialogKind, [](DialogUser& user) {
+    ASSERT_TRUE(user.Choose(kIdMethod, "Custom ICC Profiling"));
+    user.AnswerNextOpenFile("/data.v2/press");  // a dot in a folder is no extension
+    ASSERT_TRUE(user.Click(kIdBrowseSource));
+    EXPECT_EQ(user.Text(kIdSourceProfile), "/data.v2/press.ICM");
+    user.AnswerNextOpenFile("/" + std::string(259, 'a'));
+    ASSERT_TRUE(user.Click(kIdBrowseSource));
+    EXPECT_EQ(user.Text(kIdSourceProfile), "/data.v2/press.ICM");
+    EXPECT_FALSE(user.Type(kIdSourceProfile, "/elsewhere.icm"));
+  });
+}
+
+// ---- The handle and the record Q_ClrDlg makes from the choice --------------------
 
 TEST(QClrDlg, OkAtOnceTakesTheBuiltInConversion) {
   int owner = 0;
   for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
-    // Without a user interface no dialog can be created: handled like OK.
-    for (const bool userInterface : {true, false}) {
-      SCOPED_TRACE(::testing::Message() << "dialog " << kind << " interface " << userInterface);
-      ScriptScope scope([&](DialogUser& user) {
-        EXPECT_EQ(user.OwnerWindow(), &owner);
-        EXPECT_EQ(user.TemplateId(), kind == kCmykDialogKind ? 114 : 128);
-        ASSERT_TRUE(user.Click(kIdOk));
-      });
-      if (!userInterface) platform::SetDialogScript({});
-      CallerRecords caller;
-      ClrHandle* handle = kUnwrittenHandle;
-      ASSERT_EQ(Q_ClrDlg(kind, &owner, &handle, &caller.params), CLR_OK);
-      EXPECT_EQ(scope.shown(), userInterface ? 1 : 0);
-      ASSERT_EQ(Q_ClrIsValid(handle), CLR_OK);
-      EXPECT_EQ(handle->srcSpace, kind == kCmykDialogKind ? CSP_CMYK : CSP_LAB);
-      EXPECT_EQ(handle->dstSpace, CSP_RGB);
-      EXPECT_EQ(handle->method, METHOD_BUILTIN);
-      EXPECT_EQ(handle->methodMask, uint32_t{METHOD_BUILTIN});
-
-      const ConversionParams& p = caller.params;
-      EXPECT_EQ(p.structSize, QCLR_CONVERSION_PARAMS_SIZE);
-      EXPECT_EQ(p.method, METHOD_BUILTIN);
-      EXPECT_EQ(p.flags, uint32_t{METHOD_BUILTIN});
-      EXPECT_EQ(p.tableBits, 8u);
-      EXPECT_STREQ(p.srcProfileName, "");
-      EXPECT_STREQ(p.dstProfileName, "");
-      EXPECT_STREQ(p.tableFileName, "");
-      EXPECT_EQ(p.whitePoint, &caller.white);
-      EXPECT_EQ(p.cmykOptions, &caller.cmyk);
-      EXPECT_EQ(p.labOptions, &caller.lab);
-      EXPECT_EQ(p.yuvLayout, &caller.yuv);
-      EXPECT_EQ(caller.white.kind, 50u);
-      EXPECT_EQ(caller.white.reserved, 0xDEADBEEF);
-      EXPECT_EQ(caller.white.x, 0.0);
-      EXPECT_EQ(caller.white.y, 0.0);
-      // The Lab dialog has no CMYK options and leaves the caller's alone.
-      const CmykOptions cmyk = kind == kCmykDialogKind ? CmykOptions{QCLR_CMYK_OPTIONS_SIZE, 250, 1}
-                                                       : CmykOptions{99, 98, 97};
-      EXPECT_EQ(std::memcmp(&caller.cmyk, &cmyk, sizeof cmyk), 0);
-
-      ExpectSameConversion(handle, ReferenceHandle(handle, SameRecord(caller)));
-      Q_ClrFree(handle);
+    SCOPED_TRACE(kind);
+    CallerRecords caller;
+    HandleGuard handle;
+    ASSERT_EQ(RunDialog(kind, [&](DialogUser& user) {
+      EXPECT_EQ(user.OwnerWindow(), &owner);
+      EXPECT_EQ(user.TemplateId(), kind == kCmykDialogKind ? 114 : 128);
+    }, kIdOk, &handle.h, &caller.params, nullptr, &owner), CLR_OK);
+    ASSERT_EQ(Q_ClrIsValid(handle.h), CLR_OK);
+    EXPECT_EQ(handle.h->srcSpace, kind == kCmykDialogKind ? CSP_CMYK : CSP_LAB);
+    EXPECT_EQ(handle.h->dstSpace, CSP_RGB);
+    EXPECT_EQ(handle.h->methodMask, uint32_t{METHOD_BUILTIN});
+    // Exactly these fields are written; the pointers to sub-records stay the caller's.
+    ConversionParams expected = CallerRecords().params;
+    expected.whitePoint = &caller.white, expected.cmykOptions = &caller.cmyk;
+    expected.labOptions = &caller.lab, expected.yuvLayout = &caller.yuv;
+    expected.structSize = QCLR_CONVERSION_PARAMS_SIZE, expected.tableBits = 8;
+    expected.method = METHOD_BUILTIN, expected.flags = METHOD_BUILTIN;
+    for (char* name : {expected.srcProfileName, expected.dstProfileName, expected.tableFileName}) {
+      std::memset(name, 0, QCLR_FILE_NAME_SIZE);
     }
+    EXPECT_EQ(std::memcmp(&expected, &caller.params, sizeof expected), 0);
+    const WhitePoint white{50, 0xDEADBEEF, 0.0, 0.0};  // the reserved field left alone
+    EXPECT_EQ(std::memcmp(&caller.white, &white, sizeof white), 0);
+    // The Lab dialog has no CMYK options and leaves the caller's alone.
+    const CmykOptions cmyk = kind == kCmykDialogKind ? CmykOptions{QCLR_CMYK_OPTIONS_SIZE, 250, 1}
+                                                     : CmykOptions{99, 98, 97};
+    EXPECT_EQ(std::memcmp(&caller.cmyk, &cmyk, sizeof cmyk), 0);
+    ExpectConvertsLike(handle.h, caller.params);
   }
 }
 
-TEST(QClrDlg, CheckBoxesChooseDirectionAndOrder) {
-  for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
-    const int32_t other = kind == kCmykDialogKind ? CSP_CMYK : CSP_LAB;
-    for (const int ticks : {0, 1, 2, 3}) {  // bit 0: from RGB, bit 1: BGR order
-      const bool fromRgb = ticks & 1, bgr = ticks & 2;
-      ScriptScope scope([&](DialogUser& user) {
-        for (const int32_t box : {kIdFromRgb, kIdBgrOrder}) {
-          // Ticked and cleared again, then ticked when asked.
-          ASSERT_TRUE(user.Click(box) && user.Click(box));
-          if ((box == kIdFromRgb && fromRgb) || (box == kIdBgrOrder && bgr)) {
-            ASSERT_TRUE(user.Click(box));
-          }
-        }
-        ASSERT_TRUE(user.Click(kIdOk));
-      });
-      ClrHandle* handle = nullptr;
-      ASSERT_EQ(Q_ClrDlg(kind, nullptr, &handle, nullptr), CLR_OK);
-      ASSERT_NE(handle, nullptr);
-      const int32_t rgbSide = bgr ? CSP_BGR : CSP_RGB;
-      EXPECT_EQ(handle->srcSpace, fromRgb ? rgbSide : other) << kind << " " << ticks;
-      EXPECT_EQ(handle->dstSpace, fromRgb ? other : rgbSide) << kind << " " << ticks;
-      Q_ClrFree(handle);
-    }
-  }
-}
-
-// There is no emulation table from RGB to CMYK: the CMYK dialog falls back to the
-// built-in formulas, and the caller is told so; the Lab dialog has such a table.
-TEST(QClrDlg, RgbToCmykWithTablesUsesTheFormulas) {
+// The check boxes choose the direction and the RGB side (each is ticked and cleared
+// again first, then ticked when asked). There is no emulation table from RGB to
+// CMYK: the CMYK dialog then falls back to the built-in formulas and tells the
+// caller so, also without a handle; the Lab dialog has such a table.
+TEST(QClrDlg, CheckBoxesChooseDirectionOrderAndMethod) {
   struct Case {
     int32_t kind;
     const char* method;
-    bool fromRgb;
-    bool withHandle;
-    int32_t expected;  // method of the handle and of the caller's record
+    bool fromRgb, bgr, withHandle;
+    int32_t src, dst, expected;  // the handle's spaces; its and the caller's method
   };
   const Case cases[] = {
-      {kCmykDialogKind, "Built-in emulation tables", true, true, METHOD_BUILTIN},
-      {kCmykDialogKind, "Custom emulation tables", true, true, METHOD_BUILTIN},
-      {kCmykDialogKind, "Built-in emulation tables", true, false, METHOD_BUILTIN},
-      {kCmykDialogKind, "Built-in emulation tables", false, true, METHOD_BUILTIN_TABLES},
-      {kLabDialogKind, "Built-in emulation tables", true, true, METHOD_BUILTIN_TABLES},
+      {kCmykDialogKind, "Built-in conversion", true, false, true, CSP_RGB, CSP_CMYK, METHOD_BUILTIN},
+      {kCmykDialogKind, "Built-in conversion", false, true, true, CSP_CMYK, CSP_BGR, METHOD_BUILTIN},
+      {kCmykDialogKind, "Built-in conversion", true, true, true, CSP_BGR, CSP_CMYK, METHOD_BUILTIN},
+      {kLabDialogKind, "Built-in conversion", true, true, true, CSP_BGR, CSP_LAB, METHOD_BUILTIN},
+      {kLabDialogKind, "Built-in conversion", false, true, true, CSP_LAB, CSP_BGR, METHOD_BUILTIN},
+      {kCmykDialogKind, "Built-in emulation tables", true, false, true, CSP_RGB, CSP_CMYK, METHOD_BUILTIN},
+      {kCmykDialogKind, "Custom emulation tables", true, true, true, CSP_BGR, CSP_CMYK, METHOD_BUILTIN},
+      {kCmykDialogKind, "Built-in emulation tables", true, false, false, 0, 0, METHOD_BUILTIN},
+      {kCmykDialogKind, "Built-in emulation tables", false, false, true, CSP_CMYK, CSP_RGB, METHOD_BUILTIN_TABLES},
+      {kLabDialogKind, "Built-in emulation tables", true, false, true, CSP_RGB, CSP_LAB, METHOD_BUILTIN_TABLES},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.kind << " " << c.method << " " << c.fromRgb << c.withHandle);
-    ScriptScope scope([&](DialogUser& user) {
-      ASSERT_TRUE(user.Choose(kIdMethod, c.method));
-      if (c.fromRgb) {
-        ASSERT_TRUE(user.Click(kIdFromRgb));
-      }
-      ASSERT_TRUE(user.Click(kIdOk));
-    });
+    SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
     CallerRecords caller;
-    ClrHandle* handle = nullptr;
+    HandleGuard handle;
     const int live = LiveHandles();
-    ASSERT_EQ(Q_ClrDlg(c.kind, nullptr, c.withHandle ? &handle : nullptr, &caller.params), CLR_OK);
+    ASSERT_EQ(RunDialog(c.kind, [&](DialogUser& user) {
+      ASSERT_TRUE(user.Choose(kIdMethod, c.method));
+      for (const auto& [box, tick] : {std::pair{kIdFromRgb, c.fromRgb}, std::pair{kIdBgrOrder, c.bgr}}) {
+        ASSERT_TRUE(user.Click(box) && user.Click(box) && (!tick || user.Click(box)));
+      }
+    }, kIdOk, c.withHandle ? &handle.h : nullptr, &caller.params), CLR_OK);
     EXPECT_EQ(caller.params.method, c.expected);
     EXPECT_EQ(caller.params.flags, static_cast<uint32_t>(c.expected));
     EXPECT_EQ(LiveHandles(), live + (c.withHandle ? 1 : 0));
     if (!c.withHandle) continue;
-    ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(handle->method, c.expected);
-    EXPECT_EQ(handle->methodMask, static_cast<uint32_t>(c.expected));
-    ExpectSameConversion(handle, ReferenceHandle(handle, SameRecord(caller)));
-    Q_ClrFree(handle);
+    ASSERT_NE(handle.h, nullptr);
+    EXPECT_EQ(std::pair(handle.h->srcSpace, handle.h->dstSpace), std::pair(c.src, c.dst));
+    EXPECT_EQ(handle.h->method, c.expected);
+    EXPECT_EQ(handle.h->methodMask, static_cast<uint32_t>(c.expected));
+    ExpectConvertsLike(handle.h, caller.params);
   }
 }
-
-// The built-in profiles, written out as files for the custom ICC method.
-class ProfileFiles : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qclr_dialog_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    rgb_ = Write(105, "display.icc");
-    lab_ = Write(106, "lab.icc");
-    cmyk_ = Write(107, "press.icc");
-  }
-  static void TearDownTestSuite() { std::filesystem::remove_all(folder_); }
-
-  static std::string Write(int32_t id, const char* name) {
-    platform::ResourceBytes profile{nullptr, 0};
-    EXPECT_EQ(platform::FindLibraryResource("ICM", id, &profile), platform::kErrorSuccess);
-    const std::string path = folder_ + "/" + name;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    EXPECT_NE(f, nullptr);
-    if (f == nullptr) return path;
-    EXPECT_EQ(std::fwrite(profile.data, 1, profile.size, f), profile.size);
-    std::fclose(f);
-    return path;
-  }
-
-  static std::string folder_, rgb_, lab_, cmyk_;
-};
-std::string ProfileFiles::folder_, ProfileFiles::rgb_, ProfileFiles::lab_, ProfileFiles::cmyk_;
 
 // The profile boxes name the profile of each side; converting from the RGB side
 // hands Q_ClrInit the RGB profile as the source, while the caller still finds the
 // other side's profile in srcProfileName.
-TEST_F(ProfileFiles, CustomProfilesFollowTheDirection) {
+TEST(QClrDlg, CustomProfilesFollowTheDirection) {
+  const ProfileFiles files;
   for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
-    const std::string& otherProfile = kind == kCmykDialogKind ? cmyk_ : lab_;
+    const std::string& otherProfile = kind == kCmykDialogKind ? files.cmyk : files.lab;
     for (const bool fromRgb : {false, true}) {
       SCOPED_TRACE(::testing::Message() << kind << " from RGB " << fromRgb);
-      ScriptScope scope([&](DialogUser& user) {
+      CallerRecords caller;
+      HandleGuard handle;
+      ASSERT_EQ(RunDialog(kind, [&](DialogUser& user) {
         ASSERT_TRUE(user.Choose(kIdMethod, "Custom ICC Profiling"));
         user.AnswerNextOpenFile(otherProfile);
-        ASSERT_TRUE(user.Click(kIdBrowseSource));
-        user.AnswerNextOpenFile(rgb_);
-        ASSERT_TRUE(user.Click(kIdBrowseDestination));
-        if (fromRgb) {
-          ASSERT_TRUE(user.Click(kIdFromRgb));
-        }
-        ASSERT_TRUE(user.Click(kIdOk));
-      });
-      CallerRecords caller;
-      ClrHandle* handle = nullptr;
-      ASSERT_EQ(Q_ClrDlg(kind, nullptr, &handle, &caller.params), CLR_OK);
-      ASSERT_NE(handle, nullptr);
-      EXPECT_EQ(handle->method, METHOD_CUSTOM_ICC);
-      EXPECT_NE(handle->customIccTransform, nullptr);
-      EXPECT_EQ(handle->srcSpace == CSP_RGB, fromRgb);
-      EXPECT_EQ(handle->srcProfileName, fromRgb ? rgb_ : otherProfile);
-      EXPECT_EQ(handle->dstProfileName, fromRgb ? otherProfile : rgb_);
+        user.AnswerNextOpenFile(files.rgb);
+        ASSERT_TRUE(user.Click(kIdBrowseSource) && user.Click(kIdBrowseDestination));
+        ASSERT_TRUE(!fromRgb || user.Click(kIdFromRgb));
+      }, kIdOk, &handle.h, &caller.params), CLR_OK);
+      ASSERT_NE(handle.h, nullptr);
+      EXPECT_EQ(handle.h->method, METHOD_CUSTOM_ICC);
+      EXPECT_EQ(handle.h->srcSpace == CSP_RGB, fromRgb);
+      EXPECT_EQ(handle.h->srcProfileName, fromRgb ? files.rgb : otherProfile);
+      EXPECT_EQ(handle.h->dstProfileName, fromRgb ? otherProfile : files.rgb);
       EXPECT_EQ(caller.params.srcProfileName, otherProfile);
-      EXPECT_EQ(caller.params.dstProfileName, rgb_);
-
-      ConversionParams same = SameRecord(caller);
+      EXPECT_EQ(caller.params.dstProfileName, files.rgb);
+      ConversionParams same = caller.params;
       if (fromRgb) std::swap(same.srcProfileName, same.dstProfileName);
-      ExpectSameConversion(handle, ReferenceHandle(handle, same));
-      Q_ClrFree(handle);
+      ExpectConvertsLike(handle.h, same);
     }
   }
+}
+
+// Types the entries (a null entry is left as it is) and chooses the method, then
+// the custom white point when x is given.
+Script TypeEntries(const char* method, const char* x, const char* y, const char* blackGeneration) {
+  return [=](DialogUser& user) {
+    ASSERT_TRUE(blackGeneration == nullptr || user.Type(kIdBlackGeneration, blackGeneration));
+    ASSERT_TRUE(user.Choose(kIdMethod, method));
+    ASSERT_TRUE(x == nullptr || (user.Choose(kIdWhitePoint, "Custom (xyY) point") && user.Type(kIdWhiteX, x) &&
+                                 user.Type(kIdWhiteY, y)));
+  };
 }
 
 // The x, y and GCR entries reach the handle and the caller.
@@ -215,82 +475,44 @@ TEST(QClrDlg, TypedEntriesReachTheHandle) {
   struct Case {
     int32_t kind;
     const char* method;
-    bool fromRgb;
-    const char* x;  // null: the white point stays D50
-    const char* y;
+    const char *x, *y;            // null: the white point stays D50
     const char* blackGeneration;  // null: untouched (250)
     double wantX, wantY;
     int32_t wantBlack;
-    bool changesResult;  // converts unlike the starting choice (the target white only
-                         // matters from RGB to CMYK or Lab)
   };
   const Case cases[] = {
-      {kCmykDialogKind, "ICC profiling", true, "0.3127", "0.329", nullptr, 0.3127, 0.329, 250, true},
-      {kLabDialogKind, "ICC profiling", false, " 3.1e-1", "0.33 ", nullptr, 0.31, 0.33, 0, false},
-      {kLabDialogKind, "ICC profiling", true, ".2", "0.7999", nullptr, 0.2, 0.7999, 0, true},
-      {kCmykDialogKind, "Built-in conversion", true, nullptr, nullptr, "600", 0, 0, 600, true},
-      {kCmykDialogKind, "Built-in conversion", true, nullptr, nullptr, " 0", 0, 0, 0, true},
-      {kCmykDialogKind, "Built-in conversion", true, nullptr, nullptr, "1000", 0, 0, 1000, true},
+      {kCmykDialogKind, "ICC profiling", "0.3127", "0.329", nullptr, 0.3127, 0.329, 250},
+      {kLabDialogKind, "ICC profiling", " 3.1e-1", "0.33 ", nullptr, 0.31, 0.33, 0},
+      {kLabDialogKind, "ICC profiling", ".2", "0.7999", nullptr, 0.2, 0.7999, 0},
+      {kCmykDialogKind, "Built-in conversion", nullptr, nullptr, " 0", 0, 0, 0},
+      {kCmykDialogKind, "Built-in conversion", nullptr, nullptr, "1000", 0, 0, 1000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << &c - cases);
-    ScriptScope scope([&](DialogUser& user) {
-      if (c.blackGeneration != nullptr) {
-        ASSERT_TRUE(user.Type(kIdBlackGeneration, c.blackGeneration));
-      }
-      ASSERT_TRUE(user.Choose(kIdMethod, c.method));
-      if (c.x != nullptr) {
-        ASSERT_TRUE(user.Choose(kIdWhitePoint, "Custom (xyY) point"));
-        ASSERT_TRUE(user.Type(kIdWhiteX, c.x) && user.Type(kIdWhiteY, c.y));
-      }
-      if (c.fromRgb) {
-        ASSERT_TRUE(user.Click(kIdFromRgb));
-      }
-      ASSERT_TRUE(user.Click(kIdOk));
-    });
     CallerRecords caller;
-    ClrHandle* handle = nullptr;
-    ASSERT_EQ(Q_ClrDlg(c.kind, nullptr, &handle, &caller.params), CLR_OK);
-    ASSERT_NE(handle, nullptr);
-    const WhitePoint& white = *handle->whitePoint;
-    EXPECT_EQ(white.kind, c.x != nullptr ? 0u : 50u);
-    EXPECT_EQ(white.x, c.wantX);
-    EXPECT_EQ(white.y, c.wantY);
-    EXPECT_EQ(caller.white.kind, white.kind);
-    EXPECT_EQ(caller.white.x, c.wantX);
-    EXPECT_EQ(caller.white.y, c.wantY);
+    HandleGuard handle;
+    ASSERT_EQ(RunDialog(c.kind, TypeEntries(c.method, c.x, c.y, c.blackGeneration), kIdOk, &handle.h, &caller.params),
+              CLR_OK);
+    ASSERT_NE(handle.h, nullptr);
+    for (const WhitePoint* white : {handle.h->whitePoint, &caller.white}) {
+      EXPECT_EQ(white->kind, c.x != nullptr ? 0u : 50u);
+      EXPECT_EQ(std::pair(white->x, white->y), std::pair(c.wantX, c.wantY));
+    }
     if (c.kind == kCmykDialogKind) {
-      ASSERT_NE(handle->cmykOptions, nullptr);
-      EXPECT_EQ(handle->cmykOptions->value, c.wantBlack);
+      EXPECT_EQ(handle.h->cmykOptions->value, c.wantBlack);
       EXPECT_EQ(caller.cmyk.value, c.wantBlack);
     }
-
-    // It converts as a handle made by Q_ClrInit from the record the caller got,
-    // and, where the entries matter, unlike one made from the starting values.
-    ConversionParams same = SameRecord(caller);
-    ExpectSameConversion(handle, ReferenceHandle(handle, same));
-    WhitePoint startWhite{50, 0, 0, 0};
-    CmykOptions startCmyk{QCLR_CMYK_OPTIONS_SIZE, 250, 1};
-    same.whitePoint = &startWhite;
-    if (c.kind == kCmykDialogKind) same.cmykOptions = &startCmyk;
-    ClrHandle* start = ReferenceHandle(handle, same);
-    ASSERT_NE(start, nullptr);
-    EXPECT_EQ(ConvertSample(handle) != ConvertSample(start), c.changesResult);
-    Q_ClrFree(start);
-    Q_ClrFree(handle);
   }
 }
 
 // An entry that cannot be taken keeps the dialog open with the focus on its box
-// (or on the method box when the method has disabled that box); once corrected,
-// OK goes through.
+// (or on the method box when the method has disabled that box) and nothing
+// written; once corrected, OK goes through.
 TEST(QClrDlg, BadEntriesKeepTheDialogOpen) {
   struct Case {
     int32_t kind;
     const char* method;
-    const char* x;                // null: white point D50
-    const char* y;
-    const char* blackGeneration;  // typed while the built-in method is chosen
+    const char *x, *y, *blackGeneration;
     int32_t focus;
   };
   const Case cases[] = {
@@ -308,42 +530,26 @@ TEST(QClrDlg, BadEntriesKeepTheDialogOpen) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << &c - cases);
-    ScriptScope scope([&](DialogUser& user) {
-      if (c.blackGeneration != nullptr) {
-        ASSERT_TRUE(user.Type(kIdBlackGeneration, c.blackGeneration));
-      }
-      ASSERT_TRUE(user.Choose(kIdMethod, c.method));
-      if (c.x != nullptr) {
-        ASSERT_TRUE(user.Choose(kIdWhitePoint, "Custom (xyY) point"));
-        ASSERT_TRUE(user.Type(kIdWhiteX, c.x) && user.Type(kIdWhiteY, c.y));
-      }
+    CallerRecords caller;
+    ClrHandle* handle = kUnwritten;
+    EXPECT_EQ(RunDialog(c.kind, [&](DialogUser& user) {
+      TypeEntries(c.method, c.x, c.y, c.blackGeneration)(user);
       ASSERT_TRUE(user.Click(kIdOk));
       EXPECT_FALSE(user.Ended());
       EXPECT_EQ(user.FocusedControl(), c.focus);
-      ASSERT_TRUE(user.Click(kIdCancel));
-    });
-    CallerRecords caller;
-    ClrHandle* handle = kUnwrittenHandle;
-    EXPECT_EQ(Q_ClrDlg(c.kind, nullptr, &handle, &caller.params), CLR_CANCELLED);
-    EXPECT_EQ(handle, kUnwrittenHandle);
+    }, kIdCancel, &handle, &caller.params), CLR_CANCELLED);
+    EXPECT_EQ(handle, kUnwritten);
     EXPECT_TRUE(caller.Untouched());
   }
-
-  ScriptScope scope([](DialogUser& user) {
-    ASSERT_TRUE(user.Choose(kIdMethod, "ICC profiling"));
-    ASSERT_TRUE(user.Choose(kIdWhitePoint, "Custom (xyY) point"));
-    ASSERT_TRUE(user.Type(kIdWhiteX, "0.5") && user.Type(kIdWhiteY, "0.5"));
+  HandleGuard handle;
+  ASSERT_EQ(RunDialog(kCmykDialogKind, [](DialogUser& user) {
+    TypeEntries("ICC profiling", "0.5", "0.5", nullptr)(user);
     ASSERT_TRUE(user.Click(kIdOk));
     ASSERT_FALSE(user.Ended());
     ASSERT_TRUE(user.Type(kIdWhiteY, "0.4"));
-    ASSERT_TRUE(user.Click(kIdOk));
-  });
-  ClrHandle* handle = nullptr;
-  ASSERT_EQ(Q_ClrDlg(kCmykDialogKind, nullptr, &handle, nullptr), CLR_OK);
-  ASSERT_NE(handle, nullptr);
-  EXPECT_EQ(handle->whitePoint->x, 0.5);
-  EXPECT_EQ(handle->whitePoint->y, 0.4);
-  Q_ClrFree(handle);
+  }, kIdOk, &handle.h, nullptr), CLR_OK);
+  ASSERT_NE(handle.h, nullptr);
+  EXPECT_EQ(std::pair(handle.h->whitePoint->x, handle.h->whitePoint->y), std::pair(0.5, 0.4));
 }
 
 // The statuses of Q_ClrDlg, what it shows and what it writes.
@@ -352,70 +558,56 @@ TEST(QClrDlg, StatusesAndWhatIsWritten) {
   struct Case {
     int32_t kind;
     Records records;
-    bool withHandle;
-    bool userInterface;
+    bool withHandle, userInterface;
+    const char* method;  // chosen before pressing, or null
     int32_t userPresses;  // kIdOk or kIdCancel
     int32_t status;
     bool shown, handleMade, recordsWritten;
   };
   const Case cases[] = {
       // Unknown kinds show nothing and succeed.
-      {0, kFull, true, true, kIdOk, CLR_OK, false, false, false},
-      {3, kNoWhitePoint, true, true, kIdOk, CLR_OK, false, false, false},
+      {0, kFull, true, true, nullptr, kIdOk, CLR_OK, false, false, false},
+      {3, kNoWhitePoint, true, true, nullptr, kIdOk, CLR_OK, false, false, false},
       // Incomplete records are refused before any dialog.
-      {1, kNoWhitePoint, true, true, kIdOk, CLR_ERR_PARAM, false, false, false},
-      {1, kNoCmykOptions, true, false, kIdOk, CLR_ERR_PARAM, false, false, false},
-      {2, kNoWhitePoint, true, false, kIdOk, CLR_ERR_PARAM, false, false, false},
+      {1, kNoWhitePoint, true, true, nullptr, kIdOk, CLR_ERR_PARAM, false, false, false},
+      {1, kNoCmykOptions, true, false, nullptr, kIdOk, CLR_ERR_PARAM, false, false, false},
+      {2, kNoWhitePoint, true, false, nullptr, kIdOk, CLR_ERR_PARAM, false, false, false},
       // The Lab dialog needs no CMYK options.
-      {2, kNoCmykOptions, true, true, kIdOk, CLR_OK, true, true, true},
+      {2, kNoCmykOptions, true, true, nullptr, kIdOk, CLR_OK, true, true, true},
       // Cancel writes nothing.
-      {1, kFull, true, true, kIdCancel, CLR_CANCELLED, true, false, false},
-      {2, kFull, false, true, kIdCancel, CLR_CANCELLED, true, false, false},
+      {1, kFull, true, true, nullptr, kIdCancel, CLR_CANCELLED, true, false, false},
+      {2, kFull, false, true, nullptr, kIdCancel, CLR_CANCELLED, true, false, false},
       // Without a handle variable: the CMYK dialog hands back the choice, the Lab
       // dialog refuses after the dialog.
-      {1, kFull, false, true, kIdOk, CLR_OK, true, false, true},
-      {2, kFull, false, true, kIdOk, CLR_ERR_PARAM, true, false, false},
-      {2, kFull, false, false, kIdOk, CLR_ERR_PARAM, false, false, false},
-      {1, kNoParams, true, true, kIdOk, CLR_OK, true, true, false},
-      {2, kNoParams, true, false, kIdOk, CLR_OK, false, true, false},
+      {1, kFull, false, true, nullptr, kIdOk, CLR_OK, true, false, true},
+      {2, kFull, false, true, nullptr, kIdOk, CLR_ERR_PARAM, true, false, false},
+      {2, kFull, false, false, nullptr, kIdOk, CLR_ERR_PARAM, false, false, false},
+      {1, kNoParams, true, true, nullptr, kIdOk, CLR_OK, true, true, false},
+      {2, kNoParams, true, false, nullptr, kIdOk, CLR_OK, false, true, false},
+      // A choice Q_ClrInit cannot make into a handle (custom profiles never named)
+      // still succeeds; the handle variable is not written, the caller gets the choice.
+      {1, kFull, true, true, "Custom ICC Profiling", kIdOk, CLR_OK, true, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "case " << (&c - cases));
-    ScriptScope scope([&](DialogUser& user) { ASSERT_TRUE(user.Click(c.userPresses)); });
-    if (!c.userInterface) platform::SetDialogScript({});
     CallerRecords caller;
     if (c.records == kNoWhitePoint) caller.params.whitePoint = nullptr;
     if (c.records == kNoCmykOptions) caller.params.cmykOptions = nullptr;
-    ClrHandle* handle = kUnwrittenHandle;
+    ClrHandle* handle = kUnwritten;
     const int live = LiveHandles();
-    EXPECT_EQ(Q_ClrDlg(c.kind, nullptr, c.withHandle ? &handle : nullptr,
-                       c.records == kNoParams ? nullptr : &caller.params),
+    int shown = 0;
+    const Script script = [&](DialogUser& user) {
+      ASSERT_TRUE(c.method == nullptr || user.Choose(kIdMethod, c.method));
+    };
+    EXPECT_EQ(RunDialog(c.kind, c.userInterface ? script : Script{}, c.userPresses, c.withHandle ? &handle : nullptr,
+                        c.records == kNoParams ? nullptr : &caller.params, &shown),
               c.status);
-    EXPECT_EQ(scope.shown(), c.shown ? 1 : 0);
+    EXPECT_EQ(shown, c.shown ? 1 : 0);
     EXPECT_EQ(LiveHandles(), live + (c.handleMade ? 1 : 0));
-    EXPECT_EQ(handle != kUnwrittenHandle, c.handleMade);
+    EXPECT_EQ(handle != kUnwritten, c.handleMade);
     if (c.handleMade) Q_ClrFree(handle);
-    if (c.records == kFull || c.records == kNoCmykOptions) {
-      EXPECT_EQ(!caller.Untouched(), c.recordsWritten);
-    }
+    EXPECT_EQ(c.records != kNoParams && !caller.Untouched(), c.recordsWritten);
   }
-}
-
-// A choice Q_ClrInit cannot make into a handle (custom profiles never named)
-// still ends with success; the handle variable is not written and the caller
-// gets the choice.
-TEST(QClrDlg, FailedHandleCreationStillSucceeds) {
-  ScriptScope scope([](DialogUser& user) {
-    ASSERT_TRUE(user.Choose(kIdMethod, "Custom ICC Profiling"));
-    ASSERT_TRUE(user.Click(kIdOk));
-  });
-  CallerRecords caller;
-  ClrHandle* handle = kUnwrittenHandle;
-  const int live = LiveHandles();
-  EXPECT_EQ(Q_ClrDlg(kCmykDialogKind, nullptr, &handle, &caller.params), CLR_OK);
-  EXPECT_EQ(handle, kUnwrittenHandle);
-  EXPECT_EQ(LiveHandles(), live);
-  EXPECT_EQ(caller.params.method, METHOD_CUSTOM_ICC);
 }
 
 }  // namespace
