@@ -126,18 +126,21 @@ TEST(HandleInit, PreparesEachRequestedMethod) {
     uint32_t flags;
     int32_t pathKind;
     uint32_t srcFormat, dstFormat;
-    bool icc, customIcc, builtinTable, ycc;
+    bool icc, customIcc, ycc;
+    int32_t table;  // the "ET" resource of the built-in table, 0 for none
   } cases[] = {
-      {CSP_HSI, CSP_RGB, 1, 1, 1, 0, 0, false, false, false, false},  // code 128
-      {CSP_CMYK, CSP_RGB, 8, 2 | 8, 1, kFormatCmyk8, kFormatRgb8, true, false, true, false},
+      {CSP_HSI, CSP_RGB, 1, 1, 1, 0, 0, false, false, false, 0},  // code 128
+      {CSP_CMYK, CSP_RGB, 8, 2 | 8, 1, kFormatCmyk8, kFormatRgb8, true, false, false, 111},
+      {CSP_BGR, CSP_LAB, 8, 8, 1, 0, 0, false, false, false, 113},
+      {CSP_LAB, CSP_BGR, 8, 8, 1, 0, 0, false, false, false, 112},
       // A YCCK side converts through the CMYK profile; only a YCCK source decodes.
-      {CSP_YCCK, CSP_RGB, 2, 2, 1, kFormatCmyk8, kFormatRgb8, true, false, false, true},
-      {CSP_BGR, CSP_YCCK, 2, 2, 1, kFormatBgr8, kFormatCmyk8, true, false, false, false},
-      {CSP_YCCK, CSP_BGR, 4, 4, 1, kFormatCmyk8, kFormatBgr8, false, true, false, true},
+      {CSP_YCCK, CSP_RGB, 2, 2, 1, kFormatCmyk8, kFormatRgb8, true, false, true, 0},
+      {CSP_BGR, CSP_YCCK, 2, 2, 1, kFormatBgr8, kFormatCmyk8, true, false, false, 0},
+      {CSP_YCCK, CSP_BGR, 4, 4, 1, kFormatCmyk8, kFormatBgr8, false, true, true, 0},
       // Two steps keep the codes and build no transform.
-      {CSP_CMYK, CSP_LAB, 2, 1 | 2, 2, CSP_CMYK, CSP_LAB, false, false, false, false},
+      {CSP_CMYK, CSP_LAB, 2, 1 | 2, 2, CSP_CMYK, CSP_LAB, false, false, false, 0},
       // Table methods for a pair without a table keep the name alone.
-      {CSP_HSV, CSP_RGB, 1, 1 | 8 | 16, 1, 0, 0, false, false, false, false},
+      {CSP_HSV, CSP_RGB, 1, 1 | 8 | 16, 1, 0, 0, false, false, false, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.src << " to " << c.dst << ", flags " << c.flags);
@@ -155,7 +158,9 @@ TEST(HandleInit, PreparesEachRequestedMethod) {
     EXPECT_EQ(h.dstFormat, c.dstFormat);
     EXPECT_EQ(h.iccTransform != nullptr, c.icc);
     EXPECT_EQ(h.customIccTransform != nullptr, c.customIcc);
-    EXPECT_EQ(h.builtinTable != nullptr, c.builtinTable);
+    platform::ResourceBytes table{};
+    ASSERT_EQ(platform::FindLibraryResource("ET", c.table, &table) == 0, c.table != 0);
+    EXPECT_EQ(h.builtinTable, table.data);
     EXPECT_EQ(h.customTable, nullptr);
     EXPECT_STREQ(h.tableFileName, c.flags & 16 ? "no-such-table.tif" : "");
     EXPECT_EQ(h.yccTables != nullptr, c.ycc);

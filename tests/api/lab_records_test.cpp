@@ -37,6 +37,7 @@ TEST(LabRecords, DefaultEncodingScalesAndLimits) {
   EXPECT_EQ(r.decode->bScale, 1052688.0);
   // -128 / 750, 127 / 750, -96 / 255 and 159 / 255 in 16.16.
   EXPECT_EQ(Limits(*r.encode), (std::array{-11185, 11097, -24672, 40864}));
+  EXPECT_EQ(r.encode->channelTables[4][128], 10132);  // Y from G: (128 / 255) ^ (1 / 0.45) x 0.71516
 }
 
 // An encoding whose limits do not straddle zero still gets every table.

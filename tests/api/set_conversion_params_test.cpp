@@ -169,10 +169,12 @@ TEST(SetConversionParams, OptionRecords) {
 }
 
 // Mask bit 16 copies the entries the layout reads into the array the handle's
-// copy points to (the one given at creation), and nothing beyond.
-TEST(SetConversionParams, OffsetsCopyStaysWithinTheArrays) {
+// copy points to (the one given at creation), and nothing beyond; the other bits
+// take single fields.
+TEST(SetConversionParams, YuvLayoutFieldsAndOffsets) {
   int32_t handleArray[8] = {0, 2, 1, 3, 99, 99, 99, 99};
   int32_t callerArray[8] = {1, 3, 0, 2, 77, 77, 77, 77};
+  int32_t six[6] = {5, 4, 3, 2, 1, 0};
   YuvLayout layout{QCLR_YUV_LAYOUT_SIZE, 0, 2, 1, 2, 1, handleArray, 2, 0, 0};
   ConversionParams p = Params(METHOD_BUILTIN, METHOD_BUILTIN);
   p.yuvLayout = &layout;
@@ -182,6 +184,12 @@ TEST(SetConversionParams, OffsetsCopyStaysWithinTheArrays) {
   p.flags = 32;
   ASSERT_EQ(Set(h, p), CLR_OK);
   EXPECT_EQ(std::vector<int32_t>(handleArray, handleArray + 8), (std::vector<int32_t>{1, 3, 0, 2, 99, 99, 99, 99}));
+  change = {0, 127, 4, 2, 4, 2, six, 4, 1, 0};  // a group of 4 pixels has 6 samples
+  ASSERT_EQ(Set(h, p), CLR_OK);
+  const YuvLayout& l = *h->yuvLayout;
+  EXPECT_EQ((std::vector{l.uStepX, l.uStepY, l.vStepX, l.vStepY, l.groupPixels, l.noOffsets}),
+            (std::vector{4, 2, 4, 2, 4, 1}));
+  EXPECT_EQ(std::vector<int32_t>(handleArray, handleArray + 8), (std::vector<int32_t>{5, 4, 3, 2, 1, 0, 99, 99}));
 }
 
 // New white points and profile files convert like handles created with them. Bit
