@@ -14,8 +14,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Reads `file` from memory into a 36-byte table (a 6 x 2 RGB image); `failAfter` makes every read at
-// or past that offset fail with a system error (30).
+// Reads `file` from memory into a 36-byte table (a 6 x 2 RGB image); every read at
+// or past `failAfter` fails with a system error (30).
 int32_t Read(const Bytes& file, Bytes* table, uint64_t failAfter = UINT64_MAX) {
   struct Context {
     const Bytes* file;
