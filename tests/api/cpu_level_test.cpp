@@ -7,22 +7,18 @@ namespace qclr {
 namespace {
 
 TEST(CpuLevel, FromFeatureBits) {
+  constexpr uint32_t kMmx = 1u << 23, kSse = 1u << 25;
   struct Case {
     bool hasCpuid;
     uint32_t edx;
     int level;
+  } const cases[] = {
+      {false, 0xFFFFFFFFu, 0},  // no CPUID: plain code
+      {true, 0, 0},           {true, kMmx, 1},       {true, kSse, 2},
+      {true, kMmx | kSse, 2},  // both: SSE wins
+      {true, ~(kMmx | kSse), 0},
   };
-  const Case cases[] = {
-      {false, 0xFFFFFFFFu, 0},                 // no CPUID: plain code
-      {true, 0, 0},                            // neither MMX nor SSE
-      {true, 1u << 23, 1},                     // MMX without SSE
-      {true, 1u << 25, 2},                     // SSE without MMX
-      {true, (1u << 23) | (1u << 25), 2},      // both: SSE wins
-      {true, ~((1u << 23) | (1u << 25)), 0},   // every other bit set
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(CpuLevelFromFeatures(c.hasCpuid, c.edx), c.level) << c.edx;
-  }
+  for (const Case& c : cases) EXPECT_EQ(CpuLevelFromFeatures(c.hasCpuid, c.edx), c.level) << c.edx;
 }
 
 TEST(CpuLevel, RefreshCopiesTheDetectedLevel) {

@@ -5,25 +5,17 @@
 namespace qclr {
 namespace {
 
+// The failure hook that every allocation-failure walk relies on.
 TEST(Memory, FailureCountdownHitsExactlyOneAllocation) {
   SetAllocationFailure(2);
-  void* a = MemAlloc(8);
-  void* b = MemCalloc(2, 8);
-  void* c = MemAlloc(8);  // the third call fails
-  void* d = MemRealloc(nullptr, 8);
-  EXPECT_NE(a, nullptr);
-  EXPECT_NE(b, nullptr);
-  EXPECT_EQ(c, nullptr);
-  EXPECT_NE(d, nullptr);
-  EXPECT_EQ(static_cast<unsigned char*>(b)[15], 0);  // zero-filled
-  MemFree(a);
-  MemFree(b);
-  MemFree(d);
-  MemFree(nullptr);  // ignored
+  void* blocks[] = {MemAlloc(8), MemCalloc(2, 8), MemAlloc(8), MemRealloc(nullptr, 8)};
   SetAllocationFailure(-1);
-  void* e = MemAlloc(0);
-  EXPECT_NE(e, nullptr);
-  MemFree(e);
+  EXPECT_TRUE(blocks[0] && blocks[1] && !blocks[2] && blocks[3]);  // only the third fails
+  EXPECT_EQ(static_cast<unsigned char*>(blocks[1])[15], 0);        // zero-filled
+  for (void* b : blocks) MemFree(b);                                // null is ignored
+  void* empty = MemAlloc(0);
+  EXPECT_NE(empty, nullptr);
+  MemFree(empty);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -8,23 +9,17 @@ namespace qclr::platform {
 namespace {
 
 TEST(FindLibraryResource, FindsTheProfilesAndReportsWindowsCodes) {
-  struct Case {
+  static_assert(kErrorResourceTypeNotFound == 1813 && kErrorResourceNameNotFound == 1814);
+  const struct {
     const char* type;
-    int32_t id;
-    int32_t expected;
-  };
-  const Case cases[] = {
-      {"ICM", 105, kErrorSuccess},
-      {"ICM", 106, kErrorSuccess},
-      {"ICM", 107, kErrorSuccess},
+    int32_t id, expected;
+  } cases[] = {
+      {"ICM", 105, kErrorSuccess}, {"ICM", 106, kErrorSuccess}, {"ICM", 107, kErrorSuccess},
       {"icm", 110, kErrorSuccess},  // type names ignore case
-      {"ICM", 108, kErrorResourceNameNotFound},
-      {"ICM", 0, kErrorResourceNameNotFound},
-      {"ICMX", 105, kErrorResourceTypeNotFound},
-      {"NOPE", 105, kErrorResourceTypeNotFound},
-      {"", 105, kErrorResourceTypeNotFound},
+      {"ICM", 108, kErrorResourceNameNotFound}, {"ICM", 0, kErrorResourceNameNotFound},
+      {"ICMX", 105, kErrorResourceTypeNotFound}, {"", 105, kErrorResourceTypeNotFound},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     ResourceBytes found = {nullptr, 0};
     EXPECT_EQ(FindLibraryResource(c.type, c.id, &found), c.expected) << c.type << " " << c.id;
     if (c.expected != kErrorSuccess) continue;
@@ -33,11 +28,8 @@ TEST(FindLibraryResource, FindsTheProfilesAndReportsWindowsCodes) {
     const uint32_t stored = (uint32_t{found.data[0]} << 24) | (uint32_t{found.data[1]} << 16) |
                             (uint32_t{found.data[2]} << 8) | found.data[3];
     EXPECT_EQ(stored, found.size) << c.id;
-    EXPECT_EQ(found.data[36], 'a');
-    EXPECT_EQ(found.data[39], 'p');
+    EXPECT_EQ(std::string(found.data + 36, found.data + 40), "acsp");
   }
-  EXPECT_EQ(kErrorResourceTypeNotFound, 1813);
-  EXPECT_EQ(kErrorResourceNameNotFound, 1814);
 }
 
 }  // namespace

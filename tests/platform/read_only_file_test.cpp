@@ -17,26 +17,22 @@ TEST(ReadOnlyFile, ReadsAtOffsetsAndReportsTheEnd) {
   uint64_t size = 0;
   EXPECT_EQ(ReadOnlyFileSize(file, &size), kErrorSuccess);
   EXPECT_EQ(size, 10u);
-  char buffer[8] = {};
-  EXPECT_EQ(ReadOnlyFileAt(file, 3, buffer, 4), kErrorSuccess);
-  EXPECT_EQ(std::string(buffer, 4), "3456");
+  char buffer[4] = {};
+  EXPECT_EQ(ReadOnlyFileAt(file, 6, buffer, 4), kErrorSuccess);
+  EXPECT_EQ(std::string(buffer, 4), "6789");
   EXPECT_EQ(ReadOnlyFileAt(file, 8, buffer, 3), kErrorHandleEof);
-  EXPECT_EQ(ReadOnlyFileAt(file, 1000, buffer, 1), kErrorHandleEof);
-  EXPECT_EQ(ReadOnlyFileAt(file, 10, buffer, 0), kErrorSuccess);
   CloseReadOnlyFile(&file);
   EXPECT_EQ(file.handle, -1);
-  CloseReadOnlyFile(&file);  // closing twice is harmless
 }
 
 TEST(ReadOnlyFile, OpenFailuresUseWindowsNumbers) {
   const std::string dir = ::testing::TempDir();
   const std::string plain = dir + "plain.bin";
   std::ofstream(plain, std::ios::binary) << "x";
-  struct Case {
+  const struct {
     std::string path;
     int32_t expected;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {dir + "missing.bin", kErrorFileNotFound},
       {dir + "missing-folder/file.bin", kErrorPathNotFound},
       {plain + "/below-a-file", kErrorPathNotFound},
@@ -44,7 +40,7 @@ TEST(ReadOnlyFile, OpenFailuresUseWindowsNumbers) {
       {dir, kErrorAccessDenied},  // a folder is not a file
       {std::string(5000, 'a'), kErrorFilenameTooLong},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     ReadOnlyFile file;
     EXPECT_EQ(OpenReadOnlyFile(c.path.c_str(), &file), c.expected) << c.path.substr(0, 80);
     EXPECT_EQ(file.handle, -1);

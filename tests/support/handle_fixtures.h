@@ -1,5 +1,5 @@
 // Helpers for the tests of conversion handles: parameter records, files in a
-// scratch folder (profiles, emulation tables as minimal TIFF images), the size of
+// scratch folder (profiles, emulation tables as small TIFF images), the size of
 // the handle registry and a probe for "nothing was allocated".
 #pragma once
 
@@ -53,14 +53,13 @@ class AllocationProbe {
   }
 };
 
-// A scratch folder of this process, removed with the object.
+// A scratch folder of this test, removed with the object.
 class ScratchDir {
  public:
-  ScratchDir() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("qclr_handle_tests_" +
-             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" +
-             std::to_string(counter_++));
+  ScratchDir()
+      : path_(std::filesystem::path(::testing::TempDir()) /
+              ("qclr_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" +
+               std::to_string(counter_++))) {
     std::filesystem::create_directories(path_);
   }
   ~ScratchDir() {
@@ -69,12 +68,10 @@ class ScratchDir {
   }
   std::string Path(const std::string& name) const { return (path_ / name).string(); }
   std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-    const std::string path = Path(name);
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return path;
+    std::ofstream(Path(name), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return Path(name);
   }
-  const std::filesystem::path& root() const { return path_; }
 
  private:
   static inline int counter_ = 0;
@@ -108,34 +105,60 @@ struct HandleGuard {
   }
 };
 
-// A little-endian baseline TIFF holding `pixels` in one strip as an image of
-// width x (pixels / (width x 3)) RGB samples.
-inline std::vector<uint8_t> MinimalTableTiff(const std::vector<uint8_t>& pixels, uint32_t width) {
-  const uint32_t height = static_cast<uint32_t>(pixels.size() / (width * 3));
-  std::vector<uint8_t> f = {'I', 'I', 42, 0, 0, 0, 0, 0};
-  const auto put16 = [&f](uint32_t v) { f.push_back(uint8_t(v)); f.push_back(uint8_t(v >> 8)); };
-  const auto put32 = [&](uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
-  const uint32_t bitsAt = 8;  // three SHORTs 8, 8, 8
-  put16(8), put16(8), put16(8), put16(0);
-  const uint32_t dataAt = static_cast<uint32_t>(f.size());
-  f.insert(f.end(), pixels.begin(), pixels.end());
-  if (f.size() % 2) f.push_back(0);
-  const uint32_t ifd = static_cast<uint32_t>(f.size());
-  f[4] = uint8_t(ifd), f[5] = uint8_t(ifd >> 8), f[6] = uint8_t(ifd >> 16), f[7] = uint8_t(ifd >> 24);
-  const uint32_t entries[][4] = {{256, 4, 1, width},  {257, 4, 1, height},      {258, 3, 3, bitsAt},
-                                 {259, 3, 1, 1},      {262, 3, 1, 2},           {273, 4, 1, dataAt},
-                                 {277, 3, 1, 3},      {279, 4, 1, uint32_t(pixels.size())}};
-  put16(sizeof entries / sizeof entries[0]);
-  for (const auto& e : entries) {
-    put16(e[0]), put16(e[1]), put32(e[2]);
-    if (e[1] == 3 && e[2] == 1) {
-      put16(e[3]), put16(0);  // a single SHORT sits left in the field
-    } else {
-      put32(e[3]);
-    }
+// One directory entry of a TIFF file: tag, type (3 SHORT, 4 LONG) and values.
+struct TiffEntry {
+  uint16_t tag, type;
+  std::vector<uint32_t> values;  // empty StripOffsets/StripByteCounts: filled in
+};
+
+// A TIFF file: header, the strips of pixel data, the values that do not fit their
+// entry's 4-byte field, then the one directory.
+inline std::vector<uint8_t> TiffFile(std::vector<TiffEntry> entries,
+                                     const std::vector<std::vector<uint8_t>>& strips,
+                                     bool bigEndian = false) {
+  const uint8_t order = bigEndian ? 'M' : 'I';
+  std::vector<uint8_t> f = {order, order, 0, 0, 0, 0, 0, 0};
+  const auto put = [&f, bigEndian](size_t at, uint32_t v, size_t size) {
+    f.resize(std::max(f.size(), at + size));
+    for (size_t i = 0; i < size; ++i) f[at + (bigEndian ? size - 1 - i : i)] = uint8_t(v >> (8 * i));
+  };
+  put(2, 42, 2);
+  std::vector<uint32_t> offsets, counts, fields;
+  for (const auto& s : strips) {
+    offsets.push_back(uint32_t(f.size()));
+    counts.push_back(uint32_t(s.size()));
+    f.insert(f.end(), s.begin(), s.end());
   }
-  put32(0);
+  for (TiffEntry& e : entries) {
+    if (e.values.empty() && e.tag == 273) e.values = offsets;
+    if (e.values.empty() && e.tag == 279) e.values = counts;
+    const size_t size = e.type == 3 ? 2 : 4;
+    fields.push_back(e.values.size() * size > 4 ? uint32_t(f.size()) : 0);
+    for (size_t i = 0; fields.back() != 0 && i < e.values.size(); ++i) put(f.size(), e.values[i], size);
+  }
+  const size_t ifd = f.size();
+  put(4, uint32_t(ifd), 4);
+  put(ifd, uint32_t(entries.size()), 2);
+  put(ifd + 2 + 12 * entries.size(), 0, 4);  // no further directory
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const TiffEntry& e = entries[i];
+    const size_t at = ifd + 2 + 12 * i, size = e.type == 3 ? 2 : 4;
+    put(at, e.tag, 2), put(at + 2, e.type, 2), put(at + 4, uint32_t(e.values.size()), 4);
+    if (fields[i] != 0) put(at + 8, fields[i], 4);
+    for (size_t k = 0; fields[i] == 0 && k < e.values.size(); ++k) put(at + 8 + k * size, e.values[k], size);
+  }
   return f;
+}
+
+// The entries of an uncompressed 8-bit RGB image in one or more strips.
+inline std::vector<TiffEntry> RgbTiffEntries(uint32_t width, uint32_t height, uint16_t sizeType = 4) {
+  return {{256, sizeType, {width}}, {257, sizeType, {height}}, {258, 3, {8, 8, 8}}, {259, 3, {1}},
+          {262, 3, {2}},            {273, 4, {}},              {277, 3, {3}},       {279, 4, {}}};
+}
+
+// `pixels` in one strip as an image `width` pixels wide.
+inline std::vector<uint8_t> MinimalTableTiff(const std::vector<uint8_t>& pixels, uint32_t width) {
+  return TiffFile(RgbTiffEntries(width, uint32_t(pixels.size() / (width * 3))), {pixels});
 }
 
 }  // namespace qclr::test
