@@ -4,6 +4,7 @@
 // CSP_RGB bytes with R and B exchanged. Destination padding must stay untouched and
 // the buffers are exactly as long as the library may touch, so that the sanitizer
 // build catches any overrun.
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -116,6 +117,8 @@ TEST(AllPairs, EveryPairMatchesItsKernelsOnTightRows) {
             for (int32_t outAlign : alignments) {
               PaddedImage src = MakeImage(from.code, width, height, inAlign);
               PaddedImage dst = MakeImage(to.code, width, height, outAlign);
+              // Source padding unlike the destination's sentinel.
+              std::fill(src.data(), src.data() + src.size(), uint8_t{0x5A});
               src.SetRows(in);
               ASSERT_EQ(Q_ClrConvertDirect(from.code, to.code, src.data(), dst.data(), width,
                                            height, inAlign, outAlign),
