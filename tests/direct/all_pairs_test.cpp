@@ -1,51 +1,133 @@
-// Every ordered pair of colour spaces through Q_ClrConvertDirect, at several row
-// alignments on both sides: status CLR_OK, destination padding untouched, and
-// exact-size buffers so that the sanitizer build catches any overrun.
+// Q_ClrConvertDirect between every ordered pair of colour spaces, at both processor
+// levels and with padded rows on both sides, against the spaces' own kernels run on
+// tight rows: the decoder into RGB, the encoder from it, a CSP_BGR side as the
+// CSP_RGB bytes with R and B exchanged. Destination padding must stay untouched and
+// the buffers are exactly as long as the library may touch, so that the sanitizer
+// build catches any overrun.
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "direct/cie_kernels.h"
 #include "direct/color_space.h"
+#include "direct/hue_kernels.h"
+#include "direct/ink_kernels.h"
+#include "direct/kernel_table.h"
+#include "direct/video_kernels.h"
+#include "direct/yiq_kernels.h"
+#include "handle/ycck_conversion.h"
 #include "qclr/qclr.h"
 #include "support/test_buffers.h"
 
 namespace qclr {
 namespace {
 
-constexpr int32_t kAllSpaces[] = {CSP_RGB,  CSP_YUV,  CSP_CMYK, CSP_HSV,  CSP_HLS,  CSP_YIQ,
-                                  CSP_CMY,  CSP_LAB,  CSP_XYZ,  CSP_YUY2, CSP_YVU9, CSP_YCCK,
-                                  CSP_BGR,  CSP_Y41P, CSP_UYVY, CSP_YCC,  CSP_HSI};
+using Bytes = std::vector<uint8_t>;
+using test::PaddedImage;
 
-// An image of `space` whose padding holds the sentinel; YVU9 is planar and
-// unpadded, a single block of bytes.
-test::PaddedImage MakeImage(int32_t space, int32_t width, int32_t height, int32_t align) {
-  if (space == CSP_YVU9) return test::PaddedImage(Yvu9Bytes(width, height), 1, 0);
-  return test::PaddedImage(RowBytes(space, width), height, align, PaddingBaseBytes(space, width));
+struct Space {
+  int32_t code;
+  Kernel encoder, decoder;  // null for the two RGB sides
+};
+
+// Adapts a kernel with other arguments to the common signature.
+#define ADAPTED(call)                                                                       \
+  [](const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t i, int32_t o, int32_t r) { \
+    (void)i;                                                                                \
+    return call;                                                                            \
+  }
+
+// The kernel table of the direct route, written out from the kernels' names.
+const Space kSpaces[] = {
+    {CSP_RGB, nullptr, nullptr},
+    {CSP_BGR, nullptr, nullptr},
+    {CSP_YUV, RgbToYuv, YuvToRgb},
+    {CSP_CMYK, ADAPTED(RgbToCmyk(s, d, w, h, i, o, 175, r)),
+     ADAPTED(CmykToRgb(s, d, w, h, i, o, 175, r))},
+    {CSP_HSV, RgbToHsv, HsvToRgb},
+    {CSP_HLS, RgbToHls, HlsToRgb},
+    {CSP_YIQ, RgbToYiq, YiqToRgb},
+    {CSP_CMY, RgbToCmy, CmyToRgb},
+    {CSP_LAB, RgbToLab, LabToRgb},
+    {CSP_XYZ, RgbToXyz, XyzToRgb},
+    {CSP_YUY2, RgbToYuy2, Yuy2ToRgb},
+    {CSP_YVU9, RgbToYvu9, ADAPTED(Yvu9ToRgb(s, d, w, h, o, r))},  // planar: no inAlign
+    {CSP_YCCK, ADAPTED(RgbToYcck(nullptr, s, d, w, h, i, o, r)),
+     ADAPTED(YcckToRgb(nullptr, s, d, w, h, i, o, r))},
+    {CSP_Y41P, RgbToY41p, Y41pToRgb},
+    {CSP_UYVY, RgbToUyvy, UyvyToRgb},
+    {CSP_YCC, RgbToYcc, YccToRgb},
+    {CSP_HSI, RgbToHsi, HsiToRgb},
+};
+
+// An image of `space` whose padding holds the sentinel. XYZ rows of 24 x width
+// bytes are padded as if they held 3 x width; YVU9 is planar and unpadded.
+PaddedImage MakeImage(int32_t space, int32_t width, int32_t height, int32_t align) {
+  if (space == CSP_YVU9) return PaddedImage(Yvu9Bytes(width, height), 1, 0);
+  return PaddedImage(RowBytes(space, width), height, align,
+                     space == CSP_XYZ ? 3 * width : RowBytes(space, width));
 }
 
-TEST(AllPairs, EveryOrderedPairAtEveryAlignment) {
-  const int32_t width = 16, height = 4;  // fits every pixel group
-  const int32_t alignments[] = {0, 1, 3, 4, 8};
-  for (int32_t from : kAllSpaces) {
-    for (int32_t to : kAllSpaces) {
-      for (int32_t inAlign : alignments) {
-        for (int32_t outAlign : alignments) {
-          test::PaddedImage src = MakeImage(from, width, height, inAlign);
-          test::PaddedImage dst = MakeImage(to, width, height, outAlign);
-          std::vector<uint8_t> pixels = test::RandomBytes(src.size(), static_cast<uint32_t>(from * 131 + to));
-          if (from == CSP_XYZ) {
+Bytes Swapped(Bytes rgb) {
+  for (size_t i = 0; i + 2 < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
+  return rgb;
+}
+
+// Tight rows of `from` converted into tight rows of `to` by the kernels themselves.
+Bytes Expected(const Space& from, const Space& to, const Bytes& in, int32_t w, int32_t h) {
+  if (from.code == to.code) return in;
+  Bytes rgb = from.code == CSP_BGR ? Swapped(in) : in;
+  if (from.decoder != nullptr) {
+    rgb.assign(3 * static_cast<size_t>(w) * h, 0);
+    EXPECT_EQ(from.decoder(in.data(), rgb.data(), w, h, 0, 0, 1), CLR_OK);
+  }
+  if (to.encoder == nullptr) return to.code == CSP_BGR ? Swapped(rgb) : rgb;
+  Bytes out(MakeImage(to.code, w, h, 0).size());
+  EXPECT_EQ(to.encoder(rgb.data(), out.data(), w, h, 0, 0, 1), CLR_OK);
+  return out;
+}
+
+TEST(AllPairs, EveryPairMatchesItsKernelsOnTightRows) {
+  const int32_t alignments[] = {0, 5, 7};  // 5 and 7 pad every row length used here
+  const std::pair<int32_t, int32_t> sizes[] = {{16, 8}, {13, 3}};
+  for (int level : {0, 2}) {
+    const test::CpuLevelScope pinned(level);
+    for (const auto& [width, height] : sizes) {
+      for (const Space& from : kSpaces) {
+        for (const Space& to : kSpaces) {
+          if (!SizeRuleHolds(from.code, width, height) || !SizeRuleHolds(to.code, width, height)) {
+            continue;
+          }
+          SCOPED_TRACE(testing::Message() << from.code << " -> " << to.code << ", " << width
+                                          << " x " << height << ", level " << level);
+          Bytes in = test::RandomBytes(MakeImage(from.code, width, height, 0).size(),
+                                       static_cast<uint32_t>(from.code * 131 + to.code));
+          if (from.code == CSP_XYZ) {
             // Doubles from random bytes may be NaN or huge; use values in 0..1.
-            for (size_t i = 0; i + 8 <= pixels.size(); i += 8) {
-              const double v = pixels[i] / 255.0;
-              std::memcpy(&pixels[i], &v, 8);
+            for (size_t i = 0; i < in.size(); i += 8) {
+              const double v = in[i] / 255.0;
+              std::memcpy(&in[i], &v, 8);
             }
           }
-          std::memcpy(src.data(), pixels.data(), src.size());
-          ASSERT_EQ(Q_ClrConvertDirect(from, to, src.data(), dst.data(), width, height, inAlign, outAlign),
-                    CLR_OK)
-              << from << " -> " << to << " aligned " << inAlign << "/" << outAlign;
-          EXPECT_TRUE(dst.PaddingIntact()) << from << " -> " << to << " aligned " << inAlign << "/" << outAlign;
+          const Bytes expected = Expected(from, to, in, width, height);
+          for (int32_t inAlign : alignments) {
+            for (int32_t outAlign : alignments) {
+              PaddedImage src = MakeImage(from.code, width, height, inAlign);
+              PaddedImage dst = MakeImage(to.code, width, height, outAlign);
+              // Source padding unlike the destination's sentinel.
+              std::fill(src.data(), src.data() + src.size(), uint8_t{0x5A});
+              src.SetRows(in);
+              ASSERT_EQ(Q_ClrConvertDirect(from.code, to.code, src.data(), dst.data(), width,
+                                           height, inAlign, outAlign),
+                        CLR_OK)
+                  << "aligned " << inAlign << "/" << outAlign;
+              EXPECT_EQ(dst.Rows(), expected) << "aligned " << inAlign << "/" << outAlign;
+              EXPECT_TRUE(dst.PaddingIntact()) << "aligned " << inAlign << "/" << outAlign;
+            }
+          }
         }
       }
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 
 #include "numeric/multi_precision_functions.h"
@@ -38,20 +39,8 @@ class Random {
 
 inline uint64_t Bits(double v) { return std::bit_cast<uint64_t>(v); }
 
-// v * 2^e for moderate e, exact.
-inline double Scaled(double v, int e) {
-  while (e > 0) {
-    const int step = e > 1000 ? 1000 : e;
-    v *= std::bit_cast<double>(static_cast<uint64_t>(step + 1023) << 52);
-    e -= step;
-  }
-  while (e < 0) {
-    const int step = e < -1000 ? -1000 : e;
-    v *= std::bit_cast<double>(static_cast<uint64_t>(step + 1023) << 52);
-    e -= step;
-  }
-  return v;
-}
+// v * 2^e, exact unless the result is subnormal (then rounded once).
+inline double Scaled(double v, int e) { return std::ldexp(v, e); }
 
 // |approximation - exact| / |exact|, for bound checks of the fast paths.
 inline double RelativeError(double hi, double lo, int scale, const mp::Real& exact) {
