@@ -9,10 +9,7 @@
 #include "direct/conversion_tables.h"
 #include "direct/ink_kernels.h"
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#define QCLR_INK_SSE2 1
-#include <emmintrin.h>
-#endif
+#include "direct/sse2.h"
 
 namespace qclr {
 
@@ -33,7 +30,7 @@ void CmykToRgbPixelPacked(const uint8_t* s, uint8_t* d, int16_t f, int32_t rgbOr
   d[b] = static_cast<uint8_t>(subSat(v, y));
 }
 
-#if QCLR_INK_SSE2
+#if QCLR_HAVE_SSE2
 
 namespace {
 

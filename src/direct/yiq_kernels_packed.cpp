@@ -8,10 +8,7 @@
 
 #include "direct/pixel_loop.h"
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#define QCLR_YIQ_SSE2 1
-#include <emmintrin.h>
-#endif
+#include "direct/sse2.h"
 
 namespace qclr {
 namespace {
@@ -47,7 +44,7 @@ void YiqToRgbPixelPacked(const uint8_t* s, uint8_t* d, int32_t rgbOrder) {
   d[pos.b] = AbsAndPack(blue);
 }
 
-#if QCLR_YIQ_SSE2
+#if QCLR_HAVE_SSE2
 
 namespace {
 

@@ -8,10 +8,7 @@
 #include "handle/ycck_conversion.h"
 #include "platform/platform.h"
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#define QCLR_YCCK_SSE2 1
-#include <emmintrin.h>
-#endif
+#include "direct/sse2.h"
 
 namespace qclr {
 
@@ -59,7 +56,7 @@ void CmykToRgbShiftPixel(const uint8_t* s, uint8_t* d, int32_t rgbOrder) {
   d[b] = InkOverBlackShift(s[2], s[3]);
 }
 
-#if QCLR_YCCK_SSE2
+#if QCLR_HAVE_SSE2
 
 void CmykToRgbMulDivRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
   const int r = rgbOrder ? 0 : 2, b = 2 - r;
