@@ -1,24 +1,38 @@
-// Helpers of the ICC tests: owning pointers, a small profile writer (well-formed
-// by default, easy to break), curves and tables built in the library's heap (sized
-// exactly, so the sanitizer build catches reads past them) and transform builds.
+// Helpers (and the headers) of the ICC tests: owning pointers, a small profile writer, curves and
+// tables in the library's heap (sized exactly for the sanitizer) and transforms.
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <numbers>
+#include <set>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "api/memory.h"
 #include "icc/color_transform.h"
+#include "icc/curve_eval.h"
+#include "icc/curve_inversion.h"
+#include "icc/grid_interp.h"
 #include "icc/icc_signatures.h"
 #include "icc/icc_tag_readers.h"
+#include "icc/lut_eval.h"
 #include "icc/mat_shaper.h"
+#include "icc/matrix3.h"
+#include "icc/pcs_convert.h"
+#include "icc/pixel_format.h"
+#include "icc/stage_plan.h"
+#include "icc/target_white.h"
 #include "platform/platform.h"
 #include "qclr/qclr.h"
 #include "support/test_buffers.h"
@@ -38,27 +52,15 @@ using CurvePtr = std::unique_ptr<GammaCurve, Release>;
 using ShaperPtr = std::unique_ptr<MatShaper, Release>;
 using TransformPtr = std::unique_ptr<ColorTransform, Release>;
 
-// ---- Profile bytes -------------------------------------------------------------
-
 using Bytes = std::vector<uint8_t>;
 
-inline void PutU16(Bytes& b, uint32_t v) {
-  b.push_back(uint8_t(v >> 8));
-  b.push_back(uint8_t(v));
-}
-inline void PutU32(Bytes& b, uint32_t v) {
-  PutU16(b, v >> 16);
-  PutU16(b, v & 0xFFFF);
-}
-inline void SetU32(Bytes& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (24 - 8 * i));
-}
+inline void PutU16(Bytes& b, uint32_t v) { b.push_back(uint8_t(v >> 8)), b.push_back(uint8_t(v)); }
+inline void PutU32(Bytes& b, uint32_t v) { PutU16(b, v >> 16), PutU16(b, v & 0xFFFF); }
+inline void SetU32(Bytes& b, size_t at, uint32_t v) { for (int i = 3; i >= 0; --i, v >>= 8) b[at + i] = uint8_t(v); }
 
-// Tag data: type signature, reserved word, then the body.
-inline Bytes TagHead(uint32_t type) {
+inline Bytes TagHead(uint32_t type) {  // type signature and reserved word
   Bytes b;
-  PutU32(b, type);
-  PutU32(b, 0);
+  PutU32(b, type), PutU32(b, 0);
   return b;
 }
 
@@ -89,10 +91,7 @@ inline Bytes LutTag(const TestLut& lut) {
   Bytes b = TagHead(lut.wide ? kIccTypeLut16 : kIccTypeLut8);
   for (uint32_t v : {lut.inputs, lut.outputs, lut.points, 0u}) b.push_back(uint8_t(v));
   for (int32_t m : lut.matrix) PutU32(b, uint32_t(m));
-  if (lut.wide) {
-    PutU16(b, lut.inputEntries);
-    PutU16(b, lut.outputEntries);
-  }
+  if (lut.wide) PutU16(b, lut.inputEntries), PutU16(b, lut.outputEntries);
   for (uint16_t v : lut.values) lut.wide ? PutU16(b, v) : b.push_back(uint8_t(v));
   return b;
 }
@@ -105,14 +104,13 @@ inline Bytes TwoPointLutTag(uint32_t inputs, uint32_t outputs,
   lut.inputs = inputs;
   lut.outputs = outputs;
   for (uint32_t c = 0; c < inputs; ++c) lut.values.insert(lut.values.end(), {0, 65535});
-  for (uint32_t n = 0; n < (1u << inputs); ++n) {
+  for (uint32_t n = 0; n < (1u << inputs); ++n)
     for (uint32_t k = 0; k < outputs; ++k) lut.values.push_back(node(n, k));
-  }
   for (uint32_t c = 0; c < outputs; ++c) lut.values.insert(lut.values.end(), {0, 65535});
   return LutTag(lut);
 }
 
-// The evenly spaced curve the reader calls linear: floor(i / (n - 1) * 65535 + 0.5).
+// The evenly spaced curve the reader calls linear.
 inline std::vector<uint16_t> Ramp(uint32_t entries) {
   std::vector<uint16_t> r(entries);
   for (uint32_t i = 0; i < entries; ++i) r[i] = uint16_t(i / double(entries - 1) * 65535.0 + 0.5);
@@ -153,20 +151,16 @@ class TestProfile {
     return b;
   }
 
-  ProfilePtr Open() const {
-    const Bytes b = Build();
-    return ProfilePtr(IccOpenProfileFromMem(b.data(), b.size()));
-  }
+  ProfilePtr Open() const { return OpenBytes(Build()); }
+  static ProfilePtr OpenBytes(const Bytes& b) { return ProfilePtr(IccOpenProfileFromMem(b.data(), b.size())); }
 
-  // Byte offset of directory entry `index` (signature, then offset, then size).
   static size_t EntryAt(size_t index) { return 132 + 12 * index; }
 
  private:
   std::vector<std::pair<uint32_t, Bytes>> tags_;
 };
 
-// A table profile of data space `space` with the given A2B0 and B2A0 tags (an
-// empty tag is left out).
+// A table profile with the given A2B0 and B2A0 tags (an empty tag is left out).
 inline Bytes TableProfile(uint32_t space, uint32_t pcs, const Bytes& a2b0, const Bytes& b2a0,
                           const int32_t* illuminant = nullptr) {
   TestProfile p;
@@ -192,8 +186,7 @@ inline Bytes MatrixCurveProfile(const int32_t colorants[3][3], const Bytes& curv
   return p.Build();
 }
 
-// Colorants of the common video primaries (D50) and of a wider set, for
-// MatrixCurveProfile.
+// Colorants of the common video primaries (D50) and of a wider set.
 constexpr int32_t kVideoColorants[3][3] = {{28574, 14581, 912}, {25239, 46983, 6362}, {9377, 3972, 46787}};
 constexpr int32_t kWideColorants[3][3] = {{39960, 20389, 1276}, {13453, 41004, 3989}, {9777, 4143, 48796}};
 
@@ -203,14 +196,6 @@ inline std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
       .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path;
 }
-
-inline Bytes BuiltinProfileBytes(uint32_t format) {
-  platform::ResourceBytes r{};
-  EXPECT_EQ(platform::FindLibraryResource("ICM", IccBuiltinProfileId(format), &r), platform::kErrorSuccess);
-  return Bytes(r.data, r.data + r.size);
-}
-
-// ---- Curves and tables in memory -----------------------------------------------
 
 inline CurvePtr MakeCurve(const std::vector<uint16_t>& entries) {
   CurvePtr curve(AllocGammaCurve(int32_t(entries.size())));
@@ -225,74 +210,7 @@ inline std::vector<uint16_t> GammaEntries(int32_t count, double gamma) {
   return e;
 }
 
-// Deterministic pseudo-random 16-bit values.
-inline std::vector<uint16_t> RandomWords(size_t count, uint32_t seed) {
-  const std::vector<uint8_t> bytes = RandomBytes(count * 2, seed);
-  std::vector<uint16_t> words(count);
-  for (size_t i = 0; i < count; ++i) words[i] = uint16_t(bytes[2 * i] << 8 | bytes[2 * i + 1]);
-  return words;
-}
-
-inline uint16_t* CopyToHeap(const std::vector<uint16_t>& v) {
-  auto* p = static_cast<uint16_t*>(MemAlloc(v.size() * sizeof(uint16_t)));
-  std::copy(v.begin(), v.end(), p);
-  return p;
-}
-
-// A table holding only a grid of `points` per side, the first input varying
-// slowest; node (i0, ..., i_last) holds node(indices, k) for output k.
-using NodeFunction = std::function<uint16_t(const std::vector<int32_t>& indices, int32_t k)>;
-
-inline LutPtr MakeGridLut(int32_t inputs, int32_t outputs, int32_t points, const NodeFunction& node) {
-  LutPtr t(static_cast<LutTable*>(MemCalloc(1, sizeof(LutTable))));
-  t->flags = LUT_GRID;
-  t->matrix[0] = t->matrix[4] = t->matrix[8] = 65536;
-  t->inputChannels = inputs;
-  t->outputChannels = outputs;
-  t->gridPoints = points;
-  InterpParams& g = t->gridParams;
-  g = {points, inputs, outputs, uint16_t(points - 1), {}};
-  for (int32_t k = 0, step = outputs; k < 4; ++k, step *= points) g.stride[k] = step;
-  const int32_t nodes = g.stride[inputs - 1] * points / outputs;
-  std::vector<uint16_t> values;
-  std::vector<int32_t> idx(inputs);
-  for (int32_t n = 0; n < nodes; ++n) {
-    for (int32_t i = inputs - 1, rest = n; i >= 0; --i, rest /= points) idx[i] = rest % points;
-    for (int32_t k = 0; k < outputs; ++k) values.push_back(node(idx, k));
-  }
-  t->grid = CopyToHeap(values);
-  return t;
-}
-
-// Nodes rising from 0 to `rampTop` along the sum of the indices, plus random
-// noise & noiseMask: ramp 0 and mask 0xFFFF for a wholly random grid.
-inline LutPtr NoisyGrid(int32_t inputs, int32_t outputs, int32_t points, uint32_t seed, double rampTop,
-                        uint16_t noiseMask) {
-  const std::vector<uint16_t> noise = RandomWords(size_t(std::pow(points, inputs)) * outputs, seed);
-  size_t next = 0;
-  return MakeGridLut(inputs, outputs, points, [&](const std::vector<int32_t>& idx, int32_t) {
-    int32_t sum = 0;
-    for (int32_t v : idx) sum += v;
-    return uint16_t(rampTop * sum / (inputs * (points - 1)) + (noise[next++] & noiseMask));
-  });
-}
-
-// Gives every input (or output) channel of a table the same curve.
-inline void SetCurves(LutTable* t, bool input, const std::vector<uint16_t>& curve) {
-  const int32_t n = int32_t(curve.size());
-  t->flags |= input ? LUT_PRE_CURVES : LUT_POST_CURVES;
-  (input ? t->inputEntries : t->outputEntries) = n;
-  (input ? t->inputParams : t->outputParams) = {n, 1, 1, uint16_t(n - 1), {1, 0, 0, 0}};
-  for (int32_t c = 0; c < (input ? t->inputChannels : t->outputChannels); ++c) {
-    (input ? t->inputCurves : t->outputCurves)[c] = CopyToHeap(curve);
-  }
-}
-
-// ---- Transforms ----------------------------------------------------------------
-
-inline size_t PixelBytes(uint32_t format) { return FormatBytes(format) * FormatChannels(format); }
-
-// A transform between the built-in profiles (null, with a test failure, if none).
+// A transform between the built-in profiles (a test failure if none).
 inline TransformPtr BuildBuiltin(uint32_t in, uint32_t out, unsigned temperature = 50) {
   int32_t status = 0;
   TransformPtr t(IccCreateTransformByTemperature(in, out, temperature, 0, nullptr, nullptr, &status));
@@ -309,8 +227,8 @@ inline TransformPtr BuildFromBytes(const Bytes& in, uint32_t inFormat, const Byt
 
 // Converts the pixels of `in`, packed in the transform's input format.
 inline std::vector<uint8_t> Convert(const ColorTransform& t, const std::vector<uint8_t>& in) {
-  const size_t pixels = in.size() / PixelBytes(t.inputFormat);
-  std::vector<uint8_t> out(pixels * PixelBytes(t.outputFormat));
+  const size_t pixels = in.size() / (FormatBytes(t.inputFormat) * FormatChannels(t.inputFormat));
+  std::vector<uint8_t> out(pixels * FormatBytes(t.outputFormat) * FormatChannels(t.outputFormat));
   EXPECT_EQ(IccApplyTransform(&t, in.data(), out.data(), int32_t(pixels)), CLR_OK);
   return out;
 }

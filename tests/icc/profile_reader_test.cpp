@@ -1,22 +1,13 @@
 // Opening profiles and reading their tags.
-#include <cmath>
-#include <string>
-
-#include <gtest/gtest.h>
 
 #include "icc_test_support.h"
 
 namespace qclr {
 namespace {
 
-using test::Bytes;
-using test::CurvePtr;
-using test::LutPtr;
-using test::ProfilePtr;
-using test::TestLut;
-using test::TestProfile;
+using namespace test;
 
-ProfilePtr Open(const Bytes& b) { return ProfilePtr(IccOpenProfileFromMem(b.data(), b.size())); }
+ProfilePtr Open(const Bytes& b) { return TestProfile::OpenBytes(b); }
 
 // Runs `open` with each allocation failing in turn; returns how many failed.
 template <typename Open>
@@ -46,8 +37,7 @@ TEST(IccOpen, RefusesWhatCannotBeAProfile) {
   };
   for (const auto& [what, bytes] : cases) {
     EXPECT_EQ(Open(bytes), nullptr) << what;
-    const std::string path = test::WriteTempFile("refused.icc", bytes);
-    EXPECT_EQ(ProfilePtr(IccOpenProfileFromFile(path.c_str())), nullptr) << what << " (file)";
+    EXPECT_EQ(ProfilePtr(IccOpenProfileFromFile(test::WriteTempFile("refused.icc", bytes).c_str())), nullptr) << what;
   }
   EXPECT_NE(Open(valid), nullptr);
   EXPECT_EQ(IccOpenProfileFromMem(nullptr, 500), nullptr);
@@ -59,87 +49,59 @@ TEST(IccOpen, RefusesWhatCannotBeAProfile) {
   EXPECT_EQ(IccOpenProfileFromFile(nullptr), nullptr);
 }
 
-TEST(IccOpen, KeepsTheHeaderFields) {
+// The header fields as stored; the profile keeps its own copy of the block, and
+// the first directory entry of a signature wins.
+TEST(IccOpen, KeepsTheHeaderAndItsOwnCopy) {
   TestProfile t;
-  t.deviceClass = kIccClassOutput;
-  t.colorSpace = kIccSpaceCmyk;
-  t.connectionSpace = kIccSpaceLab;
+  t.deviceClass = kIccClassOutput, t.colorSpace = kIccSpaceCmyk, t.connectionSpace = kIccSpaceLab;
   t.renderingIntent = 3;
-  t.illuminant[0] = int32_t(0x80000000);  // -32768
-  t.illuminant[1] = -65536 - 32768;       // -1.5
-  t.illuminant[2] = 0x7FFFFFFF;           // 32767.99998...
-  const ProfilePtr p = t.Open();
+  t.illuminant[0] = int32_t(0x80000000), t.illuminant[1] = -65536 - 32768, t.illuminant[2] = 0x7FFFFFFF;
+  Bytes b = t.Tag(kIccTagMediaWhite, test::XyzTag(1 << 16, 2 << 16, 3 << 16))
+                .Tag(kIccTagMediaWhite, test::XyzTag(5 << 16, 5 << 16, 5 << 16))
+                .Build();
+  const ProfilePtr p = Open(b);
   ASSERT_NE(p, nullptr);
+  std::fill(b.begin(), b.end(), 0);
   EXPECT_EQ(std::vector<uint32_t>({IccGetDeviceClass(p.get()), IccGetColorSpace(p.get()),
                                    IccGetConnectionSpace(p.get()), IccGetRenderingIntent(p.get())}),
             std::vector<uint32_t>({kIccClassOutput, kIccSpaceCmyk, kIccSpaceLab, 3}));
   double xyz[3];
   IccGetIlluminant(p.get(), xyz);
   EXPECT_EQ(std::vector<double>(xyz, xyz + 3), std::vector<double>({-32768.0, -1.5, 2147483647.0 / 65536.0}));
-}
-
-// The profile keeps its own copy of the block; the first directory entry of a
-// signature wins.
-TEST(IccOpen, CopiesTheBlockAndSearchesTheDirectoryInOrder) {
-  Bytes b = TestProfile()
-                .Tag(kIccTagRedColorant, test::XyzTag(65536, 0, 0))
-                .Tag(kIccTagMediaWhite, test::XyzTag(1 << 16, 2 << 16, 3 << 16))
-                .Tag(kIccTagMediaWhite, test::XyzTag(5 << 16, 5 << 16, 5 << 16))
-                .Build();
-  const ProfilePtr p = Open(b);
-  ASSERT_NE(p, nullptr);
-  std::fill(b.begin(), b.end(), 0);
-  b = Bytes();
-  EXPECT_TRUE(IccIsTag(p.get(), kIccTagRedColorant));
   EXPECT_FALSE(IccIsTag(p.get(), kIccTagMediaBlack));
-  double xyz[3];
   ASSERT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), 1);
-  EXPECT_EQ(xyz[0], 1.0);
-  EXPECT_EQ(xyz[2], 3.0);
+  EXPECT_EQ(std::vector<double>(xyz, xyz + 3), std::vector<double>({1.0, 2.0, 3.0}));
 }
 
 TEST(IccOpen, RefusesTagsOutsideTheProfile) {
   const Bytes valid = TestProfile().Tag(kIccTagMediaWhite, test::XyzTag(1, 2, 3)).Build();
   const uint32_t end = uint32_t(valid.size());
-  struct Case {
-    const char* what;
-    uint32_t offset, size;
-    size_t keep;  // bytes of the profile kept
+  const std::tuple<const char*, uint32_t, uint32_t, size_t> cases[] = {  // offset, size, bytes kept
+      {"offset past the end", end + 4, 20, end},     {"size past the end", end - 20, 24, end},
+      {"offset plus size wraps", 0xFFFFFFF0u, 0x20, end}, {"huge size", end - 20, 0xFFFFFFFFu, end},
+      {"data cut short", end - 20, 8, end - 4},      {"head cut short", end - 4, 4, end},
   };
-  const Case cases[] = {
-      {"offset past the end", end + 4, 20, valid.size()},
-      {"size past the end", end - 20, 24, valid.size()},
-      {"offset plus size wraps around", 0xFFFFFFF0u, 0x20, valid.size()},
-      {"huge size", end - 20, 0xFFFFFFFFu, valid.size()},
-      {"data cut short", end - 20, 8, valid.size() - 4},
-      {"head cut short", end - 4, 4, valid.size()},
-  };
-  for (const Case& c : cases) {
-    Bytes b(valid.begin(), valid.begin() + ptrdiff_t(c.keep));
-    test::SetU32(b, TestProfile::EntryAt(0) + 4, c.offset);
-    test::SetU32(b, TestProfile::EntryAt(0) + 8, c.size);
+  for (const auto& [what, offset, size, keep] : cases) {
+    Bytes b(valid.begin(), valid.begin() + ptrdiff_t(keep));
+    test::SetU32(b, TestProfile::EntryAt(0) + 4, offset);
+    test::SetU32(b, TestProfile::EntryAt(0) + 8, size);
     const ProfilePtr p = Open(b);
-    ASSERT_NE(p, nullptr) << c.what;
-    double xyz[3] = {9, 9, 9};
-    EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), -1) << c.what;
-    EXPECT_EQ(xyz[0], 9.0) << c.what;
-    EXPECT_EQ(IccReadCurve(p.get(), kIccTagMediaWhite), nullptr) << c.what;
-    EXPECT_EQ(IccReadLut(p.get(), kIccTagMediaWhite), nullptr) << c.what;
+    ASSERT_NE(p, nullptr) << what;
+    double xyz[3];
+    EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), -1) << what;
+    EXPECT_EQ(IccReadCurve(p.get(), kIccTagMediaWhite), nullptr) << what;
+    EXPECT_EQ(IccReadLut(p.get(), kIccTagMediaWhite), nullptr) << what;
   }
 }
 
-// A file profile keeps its name (cut to 259 characters). Each open allocates the
-// record, the directory and the copy of the profile; a failure of any releases
-// the others (the sanitizer build checks for leaks).
+// A file profile keeps its name (cut to 259 characters). An open allocates three
+// times; a failure of any releases the others (the sanitizer checks for leaks).
 TEST(IccOpen, FilesKeepTheirNameAndFailuresReleaseEverything) {
   const Bytes b = TestProfile().Tag(kIccTagMediaWhite, test::XyzTag(65536, 65536, 65536)).Build();
   const std::string path = test::WriteTempFile("profile.icc", b);
   ProfilePtr p(IccOpenProfileFromFile(path.c_str()));
   ASSERT_NE(p, nullptr);
-  EXPECT_EQ(p->fromMemory, 0);
   EXPECT_EQ(std::string(p->fileName), path);
-  double xyz[3];
-  EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), 1);
   std::string longPath = ::testing::TempDir();
   while (longPath.size() < 300) longPath += "./";
   longPath += "profile.icc";
@@ -160,17 +122,15 @@ TEST(IccReadXYZ, TypesAndMediaPointFallbacks) {
     EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), expected) << std::hex << type;
     EXPECT_EQ(xyz[0], expected == 1 ? 0.964202880859375 : 7.0);
     EXPECT_EQ(xyz[2], expected == 1 ? -0.5 : 7.0);
-    EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaBlack, xyz), -1);
   }
   // Absent or of the wrong type: D50 and black.
-  const ProfilePtr none = TestProfile().Open();
-  const ProfilePtr wrongType =
-      TestProfile().Tag(kIccTagMediaWhite, test::CurveTag({})).Tag(kIccTagMediaBlack, test::CurveTag({})).Open();
-  for (const ProfilePtr* p : {&none, &wrongType}) {
+  const ProfilePtr fallbacks[] = {
+      TestProfile().Open(),
+      TestProfile().Tag(kIccTagMediaWhite, test::CurveTag({})).Tag(kIccTagMediaBlack, test::CurveTag({})).Open()};
+  for (const ProfilePtr& p : fallbacks) {
     double white[3], black[3] = {5, 5, 5};
-    EXPECT_EQ(IccReadMediaWhitePoint(p->get(), white), 0);
+    EXPECT_EQ(IccReadMediaWhitePoint(p.get(), white) + IccReadMediaBlackPoint(p.get(), black), 0);
     EXPECT_EQ(std::vector<double>(white, white + 3), std::vector<double>({0.964294, 1.0, 0.825104}));
-    EXPECT_EQ(IccReadMediaBlackPoint(p->get(), black), 0);
     EXPECT_EQ(std::vector<double>(black, black + 3), std::vector<double>(3, 0.0));
   }
   const ProfilePtr both = TestProfile()
@@ -178,22 +138,8 @@ TEST(IccReadXYZ, TypesAndMediaPointFallbacks) {
                               .Tag(kIccTagMediaBlack, test::XyzTag(0x100, 0x200, 0x300))
                               .Open();
   double white[3], black[3];
-  EXPECT_EQ(IccReadMediaWhitePoint(both.get(), white), 1);
-  EXPECT_EQ(white[2], 1.0);
-  EXPECT_EQ(IccReadMediaBlackPoint(both.get(), black), 1);
-  EXPECT_EQ(black[2], 0x300 / 65536.0);
-}
-
-TEST(IccReadColorants, ColumnsAreRedGreenBlue) {
-  TestProfile t;
-  t.Tag(kIccTagRedColorant, test::XyzTag(1 << 16, 2 << 16, 3 << 16))
-      .Tag(kIccTagGreenColorant, test::XyzTag(4 << 16, 5 << 16, 6 << 16));
-  double m[3][3];
-  EXPECT_EQ(IccReadColorants(t.Open().get(), m), 0);  // blue missing
-  t.Tag(kIccTagBlueColorant, test::XyzTag(7 << 16, 8 << 16, 9 << 16));
-  ASSERT_EQ(IccReadColorants(t.Open().get(), m), 1);
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c) EXPECT_EQ(m[r][c], 1 + r + 3 * c) << r << c;
+  EXPECT_EQ(IccReadMediaWhitePoint(both.get(), white) + IccReadMediaBlackPoint(both.get(), black), 2);
+  EXPECT_EQ(white[2] + black[2], 1.0 + 0x300 / 65536.0);
 }
 
 TEST(IccReadCurve, CountsZeroOneAndMany) {
@@ -209,7 +155,6 @@ TEST(IccReadCurve, CountsZeroOneAndMany) {
   // Count 1: a u8Fixed8 gamma, 0x02 0x33 = 2.19921875, sampled at 256 entries.
   const std::vector<uint16_t> gamma = read(test::CurveTag({0x0233}));
   ASSERT_EQ(gamma.size(), 256u);
-  EXPECT_EQ(gamma[0], 0);
   EXPECT_EQ(gamma[255], 65535);
   EXPECT_NEAR(gamma[128], std::pow(128.0 / 255.0, 2.19921875) * 65535.0, 1.0);
 
@@ -218,37 +163,26 @@ TEST(IccReadCurve, CountsZeroOneAndMany) {
   test::SetU32(cut, 8, 5);
   test::SetU32(huge, 8, 0xFFFFFFFF);
   test::SetU32(noGamma, 8, 1);
-  for (const Bytes& tag : {test::XyzTag(1, 2, 3), cut, huge, noGamma, test::TagHead(kIccTypeCurve)}) {
+  for (const Bytes& tag : {test::XyzTag(1, 2, 3), cut, huge, noGamma, test::TagHead(kIccTypeCurve)})
     EXPECT_TRUE(read(tag).empty());
-  }
   EXPECT_EQ(IccReadCurve(TestProfile().Open().get(), kIccTagRedCurve), nullptr);
 }
 
-TEST(IccBuildGamma, SamplesThePowerCurve) {
-  CurvePtr c(IccBuildGamma(1024, 1.0));
-  ASSERT_NE(c, nullptr);
-  EXPECT_EQ(std::vector<uint16_t>(c->entries, c->entries + 1024), test::Ramp(1024));
-  c.reset(IccBuildGamma(70000, 2.2));
-  ASSERT_NE(c, nullptr);
-  EXPECT_EQ(c->count, 65530);
-  EXPECT_EQ(c->entries[65529], 65535);
-  for (int32_t n : {1, 0, -5}) EXPECT_EQ(IccBuildGamma(n, 2.2), nullptr) << n;
-}
-
-// Fills the values of `lut`: input curves `in`, grid values counting up from 1,
-// output curves `out`.
-void Fill(TestLut* lut, const std::vector<uint16_t>& in, const std::vector<uint16_t>& out) {
-  lut->values.clear();
-  for (uint32_t c = 0; c < lut->inputs; ++c) lut->values.insert(lut->values.end(), in.begin(), in.end());
-  size_t grid = lut->outputs;
-  for (uint32_t i = 0; i < lut->inputs; ++i) grid *= lut->points;
-  for (size_t i = 0; i < grid; ++i) lut->values.push_back(uint16_t((i + 1) % (lut->wide ? 65536 : 256)));
-  for (uint32_t c = 0; c < lut->outputs; ++c) lut->values.insert(lut->values.end(), out.begin(), out.end());
-}
-
-TestLut Filled(const std::vector<uint16_t>& in = test::Ramp(2), const std::vector<uint16_t>& out = test::Ramp(2)) {
+TestLut Shape(uint32_t inputs, uint32_t outputs, uint32_t points, uint32_t inEntries = 2, uint32_t outEntries = 2) {
   TestLut lut;
-  Fill(&lut, in, out);
+  lut.inputs = inputs, lut.outputs = outputs, lut.points = points;
+  lut.inputEntries = inEntries, lut.outputEntries = outEntries;
+  return lut;
+}
+
+// `lut` with input curves `in`, grid values counting up from 1 and output curves `out`.
+TestLut Filled(TestLut lut = {}, const std::vector<uint16_t>& in = test::Ramp(2),
+               const std::vector<uint16_t>& out = test::Ramp(2)) {
+  for (uint32_t c = 0; c < lut.inputs; ++c) lut.values.insert(lut.values.end(), in.begin(), in.end());
+  size_t grid = lut.outputs;
+  for (uint32_t i = 0; i < lut.inputs; ++i) grid *= lut.points;
+  for (size_t i = 0; i < grid; ++i) lut.values.push_back(uint16_t((i + 1) % (lut.wide ? 65536 : 256)));
+  for (uint32_t c = 0; c < lut.outputs; ++c) lut.values.insert(lut.values.end(), out.begin(), out.end());
   return lut;
 }
 
@@ -257,28 +191,22 @@ LutPtr Read(const TestLut& lut) {
 }
 
 TEST(IccReadLut, EightBitValuesAreWidenedByAShift) {
-  TestLut lut;
-  lut.wide = false;
   std::vector<uint16_t> identity(256);
   for (int i = 0; i < 256; ++i) identity[size_t(i)] = uint16_t(i);
-  Fill(&lut, identity, identity);
+  TestLut narrow;
+  narrow.wide = false;
+  TestLut lut = Filled(narrow, identity, identity);
   lut.values[256 * 3] = 0xFF;  // first grid value
   const LutPtr t = Read(lut);
   ASSERT_NE(t, nullptr);
   // i << 8 is never the evenly spaced i * 257, so both curve flags stay.
   EXPECT_EQ(t->flags, LUT_GRID | LUT_PRE_CURVES | LUT_POST_CURVES);
-  EXPECT_EQ(t->inputEntries, 256);
-  EXPECT_EQ(t->outputEntries, 256);
-  EXPECT_EQ(t->inputCurves[2][255], 0xFF00);
-  EXPECT_EQ(t->outputCurves[0][1], 0x0100);
-  EXPECT_EQ(t->grid[0], 0xFF00);
-  EXPECT_EQ(t->grid[23], 24 << 8);
+  EXPECT_EQ(std::vector<uint16_t>({t->inputCurves[2][255], t->outputCurves[0][1], t->grid[0], t->grid[23]}),
+            std::vector<uint16_t>({0xFF00, 0x0100, 0xFF00, 24 << 8}));
 }
 
 TEST(IccReadLut, FlagsOfCurvesAndMatrix) {
-  TestLut lut = Filled(test::Ramp(256), test::Ramp(4096));
-  lut.inputEntries = 256;
-  lut.outputEntries = 4096;
+  TestLut lut = Filled(Shape(3, 3, 2, 256, 4096), test::Ramp(256), test::Ramp(4096));
   auto flags = [](const TestLut& l) {
     const LutPtr t = Read(l);
     return t != nullptr ? t->flags : ~0u;
@@ -302,29 +230,19 @@ TEST(IccReadLut, FlagsOfCurvesAndMatrix) {
 }
 
 TEST(IccReadLut, KeepsTheGridOrderAndFillsTheInterpolationParameters) {
-  TestLut lut;
-  lut.inputs = 4;
-  lut.points = 5;
-  lut.inputEntries = 3;
-  lut.outputEntries = 7;
-  Fill(&lut, {0, 100, 65535}, test::Ramp(7));
-  const LutPtr t = Read(lut);
+  const LutPtr t = Read(Filled(Shape(4, 3, 5, 3, 7), {0, 100, 65535},
+                               test::Ramp(7)));
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(t->flags, LUT_GRID | LUT_PRE_CURVES);
   EXPECT_EQ(t->inputCurves[3][1], 100);
   for (int i = 0; i < 5 * 5 * 5 * 5 * 3; ++i) ASSERT_EQ(t->grid[i], i + 1) << i;
   const InterpParams& g = t->gridParams;
-  EXPECT_EQ(std::vector<int32_t>({g.samples, g.inputs, g.outputs, g.domain}), std::vector<int32_t>({5, 4, 3, 4}));
-  EXPECT_EQ(std::vector<int32_t>(g.stride, g.stride + 4), std::vector<int32_t>({3, 15, 75, 375}));
-  const InterpParams &in = t->inputParams, &out = t->outputParams;
-  EXPECT_EQ(std::vector<int32_t>({in.samples, in.inputs, in.outputs, in.domain}), std::vector<int32_t>({3, 1, 1, 2}));
-  EXPECT_EQ(std::vector<int32_t>({out.samples, out.domain}), std::vector<int32_t>({7, 6}));
+  EXPECT_EQ(std::vector<int32_t>({g.domain, g.stride[0], g.stride[1], g.stride[2], g.stride[3]}),
+            std::vector<int32_t>({4, 3, 15, 75, 375}));
+  EXPECT_EQ(std::vector<int32_t>({t->inputParams.domain, t->outputParams.domain}), std::vector<int32_t>({2, 6}));
 
   // Sixteen channels are the most.
-  lut = Filled();
-  lut.inputs = lut.outputs = 16;
-  Fill(&lut, test::Ramp(2), test::Ramp(2));
-  const LutPtr wide = Read(lut);
+  const LutPtr wide = Read(Filled(Shape(16, 16, 2)));
   ASSERT_NE(wide, nullptr);
   EXPECT_EQ(wide->grid[(1 << 16) * 16 - 1], uint16_t((1 << 16) * 16));
 }

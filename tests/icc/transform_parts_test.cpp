@@ -1,12 +1,5 @@
-#include <cmath>
-#include <vector>
-
-#include <gtest/gtest.h>
-
-#include "icc/matrix3.h"
-#include "icc/pixel_format.h"
-#include "icc/stage_plan.h"
-#include "icc/target_white.h"
+// The parts of a transform build: pixel formats, stage plans, white points, matrices.
+#include "icc_test_support.h"
 
 namespace qclr {
 namespace {
@@ -42,27 +35,13 @@ TEST(PixelFormat, UnpackersAndPackers) {
   EXPECT_EQ(RequiredProfileSpace(kFormat3x16), 0u);
 }
 
-// The presets reach the stage scales of the transform builds.
-TEST(TargetWhite, ByChromaticity) {
-  const XyzTriple w = IccSetWhiteByChromaticity(0.3127, 0.3290);
-  EXPECT_NEAR(w.x, 0.95046, 1e-5);
-  EXPECT_EQ(w.y, 1.0);
-  EXPECT_NEAR(w.z, 1.08906, 1e-5);
-}
-
-// Scales and offsets of the phases that use the media black and white points
-// (the worked values of the built-in profiles are checked through the transform
-// builds): black (0.01, 0.02, 0.03), white (0.9, 1.0, 0.8), D50 illuminants and a
-// D65 target; X components.
+// Scales and offsets (X) of the phases that use the media points: black (0.01,
+// 0.02, 0.03), white (0.9, 1.0, 0.8), D50 illuminants and a D65 target. The
+// temperature presets reach the scales through the transform builds.
 TEST(StagePlan, PhasesChooseTheStageAndItsScale) {
   const XyzTriple black = {0.01, 0.02, 0.03}, white = {0.9, 1.0, 0.8};
   const StagePoints p = {black, white, kD50White, black, white, kD50White, IccSetWhiteByTemperature(65)};
-  struct Case {
-    int32_t in, out;
-    StageKind kind;
-    int32_t scale, offset;
-  };
-  const Case cases[] = {
+  const std::tuple<int32_t, int32_t, StageKind, int32_t, int32_t> cases[] = {  // phases, stage, X scale and offset
       {kPhaseXyzAbsolute, kPhaseXyzRelative, StageKind::kXyzScale, 71007, -709},  // I / (W - B), -scale B
       {kPhaseXyzRelative, kPhaseXyzAbsolute, StageKind::kXyzScale, 60487, -654},  // (W - B) / I, -B
       {kPhaseLabAbsolute, kPhaseXyzRelative, StageKind::kLabToXyz, 65536, -709},  // D50 / I, -(I / (W - B)) B
@@ -70,14 +49,15 @@ TEST(StagePlan, PhasesChooseTheStageAndItsScale) {
       {kPhaseLabRelative, kPhaseLabRelative, StageKind::kNone, 0, 0},
       {kPhaseXyzAbsolute, kPhaseXyzAbsolute, StageKind::kNone, 0, 0},
   };
-  for (const Case& c : cases) {
-    const StagePlan plan = PlanStage(c.in, c.out, p);
-    EXPECT_EQ(plan.kind, c.kind) << c.in << " -> " << c.out;
-    if (c.kind == StageKind::kNone) continue;
-    EXPECT_EQ(plan.scale[0], c.scale) << c.in << " -> " << c.out;
-    EXPECT_EQ(plan.offset[0], c.offset) << c.in << " -> " << c.out;
+  for (const auto& [in, out, kind, scale, offset] : cases) {
+    const StagePlan plan = PlanStage(in, out, p);
+    EXPECT_EQ(plan.kind, kind) << in << " -> " << out;
+    if (kind == StageKind::kNone) continue;
+    EXPECT_EQ(std::pair(plan.scale[0], plan.offset[0]), std::pair(scale, offset)) << in << " -> " << out;
   }
   EXPECT_EQ(ToS15Fixed16(-0.25), -16383);  // truncation toward zero after + 0.5
+  const XyzTriple w = IccSetWhiteByChromaticity(0.3127, 0.3290);
+  EXPECT_TRUE(std::abs(w.x - 0.95046) < 1e-5 && w.y == 1.0 && std::abs(w.z - 1.08906) < 1e-5);
 }
 
 TEST(Matrix3, InvertsAndRefusesSingularMatrices) {
@@ -85,16 +65,11 @@ TEST(Matrix3, InvertsAndRefusesSingularMatrices) {
   Matrix3 inv{};
   ASSERT_TRUE(InvertMatrix3(a, &inv));
   const Matrix3 id = MultiplyMatrix3(inv, a);
-  for (int r = 0; r < 3; ++r) {
+  for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c) EXPECT_NEAR(id.m[r][c], r == c ? 1.0 : 0.0, 1e-12);
-  }
-  // Needs a row exchange: the first pivot is 0.
-  const Matrix3 swapped = {{{0, 1, 0}, {1, 0, 0}, {0, 0, 2}}};
-  ASSERT_TRUE(InvertMatrix3(swapped, &inv));
-  EXPECT_EQ(inv.m[0][1], 1.0);
-  EXPECT_EQ(inv.m[2][2], 0.5);
-  const Matrix3 singular = {{{1, 2, 3}, {2, 4, 6}, {0, 1, 1}}};
-  EXPECT_FALSE(InvertMatrix3(singular, &inv));
+  ASSERT_TRUE(InvertMatrix3({{{0, 1, 0}, {1, 0, 0}, {0, 0, 2}}}, &inv));  // the first pivot is 0
+  EXPECT_EQ(inv.m[0][1] + inv.m[2][2], 1.5);
+  EXPECT_FALSE(InvertMatrix3({{{1, 2, 3}, {2, 4, 6}, {0, 1, 1}}}, &inv));
 }
 
 }  // namespace
