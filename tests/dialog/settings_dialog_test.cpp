@@ -1,6 +1,4 @@
-// Q_ClrDlg and its two settings dialogs, played through the in-memory dialog
-// manager by a scripted user: the templates as read from the resources, how the
-// controls follow the user's choices, and the handle and the record the choice makes.
+// Q_ClrDlg and its two settings dialogs, played by a scripted user in the in-memory dialog manager.
 #include <cstring>
 #include <functional>
 #include <set>
@@ -90,9 +88,8 @@ struct ExpectedDialog {
   size_t controls;
 };
 
-// Title, size, font and number of controls; every control visible inside the
-// dialog, and no two controls the user works with cover each other (group boxes
-// frame others, and only the closed height of a drop-down list counts).
+// Every control visible inside the dialog; no two controls the user works with overlap (group
+// boxes frame others; a drop-down list counts with its closed height).
 TEST(DialogTemplates, ControlsLieInsideWithoutOverlap) {
   const ExpectedDialog dialogs[] = {{kCmykDialogKind, "CMYK color settings", 238, 231, 29},
                                     {kLabDialogKind, "CIELab color settings", 242, 311, 32}};
@@ -159,10 +156,8 @@ void ExpectEnabled(const DialogUser& user, int32_t kind, const std::set<int32_t>
   }
 }
 
-// The governed controls follow the method, the white point and, for the Lab
-// dialog's tables, the radio buttons, and nothing enabled earlier is left behind:
-// x and y come and go with the method, the active table box follows the radio
-// buttons across methods.
+// The governed controls follow the method, the white point and the Lab dialog's radio buttons
+// (remembered across methods); nothing enabled earlier is left behind.
 TEST(SettingsDialog, ControlsFollowTheChoice) {
   struct Step {
     int32_t control;  // the list to choose from, or the radio button to click
@@ -298,9 +293,8 @@ TEST(QClrDlg, OkAtOnceTakesTheBuiltInConversion) {
   }
 }
 
-// The check boxes choose the direction and the RGB side. There is no emulation table
-// from RGB to CMYK: the CMYK dialog then takes the built-in formulas and tells the
-// caller so, also without a handle; the Lab dialog has such a table.
+// The check boxes choose the direction and the RGB side. Without an RGB to CMYK emulation table
+// the CMYK dialog takes the built-in formulas and tells the caller so, also without a handle.
 TEST(QClrDlg, CheckBoxesChooseDirectionOrderAndMethod) {
   struct Case {
     int32_t kind;
@@ -338,9 +332,8 @@ TEST(QClrDlg, CheckBoxesChooseDirectionOrderAndMethod) {
   }
 }
 
-// The profile boxes name the profile of each side; converting from the RGB side
-// hands Q_ClrInit the RGB profile as the source, while the caller still finds the
-// other side's profile in srcProfileName.
+// Converting from the RGB side hands Q_ClrInit the RGB profile as the source; the caller still
+// finds the other side's profile in srcProfileName.
 TEST(QClrDlg, CustomProfilesFollowTheDirection) {
   const ProfileFiles files;
   for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
@@ -378,9 +371,8 @@ Script TypeEntries(const char* method, const char* x, const char* y, const char*
   };
 }
 
-// The x, y and GCR entries reach the handle and the caller. An entry that cannot
-// be taken keeps the dialog open with the focus on its box (or on the method box
-// when the method has disabled that box) and nothing written.
+// Entries reach the handle and the caller; one that cannot be taken keeps the dialog open with the
+// focus on its box (on the method box when the method disabled it) and nothing written.
 TEST(QClrDlg, TypedEntriesAreTakenOrRefused) {
   struct Case {
     int32_t kind;

@@ -111,7 +111,8 @@ TEST(BitmapFromDib, AcceptsTheBitCountsARecordDescribes) {
     ASSERT_EQ(status, CLR_OK);
     EXPECT_EQ(std::tuple(bitmap.bytesPerLine, bitmap.dataSize, bitmap.paletteColors, bitmap.channelOrder),
               std::tuple(line, uint32_t(line * height), bits <= 8 ? 1 << bits : 0, bits == 12 ? 2 : bits > 8 ? 1 : 0));
-    EXPECT_EQ(std::tuple(bitmap.bitRange1[1], bitmap.bitRange2[1], bitmap.percent), std::tuple(bits - 1, bits - 1, 100));
+    EXPECT_EQ(std::tuple(bitmap.bitRange1[1], bitmap.bitRange2[1], bitmap.percent),
+              std::tuple(bits - 1, bits - 1, 100));
     EXPECT_EQ(ReadBitmapBytes(bitmap), V(rows.begin(), rows.end() - 1));
     EXPECT_EQ(Q_ClrFreeBitmap(&bitmap), CLR_OK);
   }
@@ -249,10 +250,8 @@ TEST(BitmapStorage, RowsInAnyOrderAndNoWritePastTheEnd) {
   EXPECT_EQ(WriteBitmapRow(&none, test::RandomBytes(16, 1).data(), 0, 16), CLR_ERR_BITMAP_STORAGE);
 }
 
-// Refused geometries, and storage that cannot be had: nothing stays allocated or
-// open and the record keeps its bytes. In the storage cases every memory mapping
-// fails, so the storage ends on disk; file calls in order: seek to dataSize, write
-// one byte, seek to 0, then per row a seek and a write.
+// Refusals and failed storage leave nothing allocated or open and the record as it was. Storage
+// ends on disk; file calls: seek to dataSize, write a byte, seek to 0, per row a seek and a write.
 TEST(BitmapFromDib, FailuresReleaseEverythingAndLeaveTheRecord) {
   struct Case {
     const char* what;

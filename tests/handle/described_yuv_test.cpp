@@ -54,10 +54,8 @@ TEST(DescribedYuv, PixelFormulaLimitsEachChannel) {
   EXPECT_EQ(Decode(layout, {255, 0, 0}, 1, 1), (V{255, 255, 255}));
 }
 
-// Pixel p uses the entries of its place j = p mod n in group p / n, which starts at
-// byte (p / n) x groupBytes plus the source padding of every row end before p: the
-// walk runs on through row ends, even in the middle of a group, skipping the
-// padding of a row of 3 x width bytes.
+// Pixel p uses the entries of place p mod n in group p / n, at byte (p / n) x groupBytes plus the
+// padding of every row end (of 3 x width bytes) before p, even in the middle of a group.
 TEST(DescribedYuv, PackedGroups) {
   struct Case {
     const char* what;

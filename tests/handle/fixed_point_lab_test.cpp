@@ -43,7 +43,8 @@ TEST(LabFixedMath, FixMulIsTheRoundedProduct) {
     int32_t a, b, product;
   };
   // 1.5 rounds half up, -0.5 up to 0.
-  const Case cases[] = {{32768, 3, 2}, {-32768, 1, 0}, {-65536, 65536, -65536}, {-1, -1, 0}, {INT32_MIN, 65536, INT32_MIN}};
+  const Case cases[] = {
+      {32768, 3, 2}, {-32768, 1, 0}, {-65536, 65536, -65536}, {-1, -1, 0}, {INT32_MIN, 65536, INT32_MIN}};
   for (const Case& c : cases) {
     EXPECT_EQ(FixMul(c.a, c.b), c.product) << c.a << " x " << c.b;
     EXPECT_EQ(FixMul(c.b, c.a), c.product) << c.b << " x " << c.a;
@@ -110,9 +111,7 @@ TEST(FixedPointLab, CompandingFollowsTheCubeRoot) {
   EXPECT_EQ(CompandFixed(INT64_MIN, table), table[0]);
 }
 
-// Under the default encoding white and black are (255, 128, 96) and (0, 128, 96)
-// both ways, greys are neutral and brighten monotonically, and BGR order swaps the
-// outer bytes.
+// Default encoding: white and black both ways, neutral monotonic greys, BGR order.
 TEST(FixedPointLab, WhiteBlackGreysAndOrder) {
   const Records r = Build(kDefaultLabEncoding);
   EXPECT_EQ(ToLab({255, 255, 255}, *r.encode), (Bytes{255, 128, 96}));
@@ -214,7 +213,8 @@ TEST(FixedPointLab, KernelsFollowTheRowGeometry) {
   const Bytes packed = test::RandomBytes(static_cast<size_t>(rowBytes * height), width);
   for (const Records& r : records) {
     for (auto [inAlign, outAlign] : {std::pair{4, 0}, {3, 2}, {1, 8}}) {
-      test::PaddedImage src(rowBytes, height, inAlign), toRgb(rowBytes, height, outAlign), toLab(rowBytes, height, outAlign);
+      test::PaddedImage src(rowBytes, height, inAlign);
+      test::PaddedImage toRgb(rowBytes, height, outAlign), toLab(rowBytes, height, outAlign);
       src.SetRows(packed);
       LabToRgbFixed(src.data(), toRgb.data(), width, height, inAlign, outAlign, *r.decode, 0);
       RgbToLabFixed(src.data(), toLab.data(), width, height, inAlign, outAlign, *r.encode, 0);
