@@ -1,10 +1,9 @@
-// Q_ClrDlg and its two settings dialogs, played through the in-memory dialog
-// manager by a scripted user: the templates as read from the resources, how the
-// controls follow the user's choices, and the handle and the record the choice makes.
+// Q_ClrDlg and its two settings dialogs, played by a scripted user in the in-memory dialog manager.
 #include <cstring>
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -80,104 +79,35 @@ void Play(int32_t kind, const Script& script) {
   EXPECT_EQ(handle, kUnwritten);
 }
 
-// The same random row of pixels converted through `handle`; empty on failure.
-std::vector<uint8_t> ConvertSample(ClrHandle* handle) {
-  const auto bytes = [](int32_t space) { return size_t{97} * (space == CSP_CMYK ? 4 : 3); };
-  const std::vector<uint8_t> src = RandomBytes(bytes(handle->srcSpace), 17);
-  std::vector<uint8_t> dst(bytes(handle->dstSpace));
-  if (Q_ClrConvert(handle, src.data(), dst.data(), 97, 1, 1, 1) != CLR_OK) return {};
-  return dst;
-}
-
-// The handle converts like one Q_ClrInit makes for its spaces from `params`: the
-// caller's copy without the option records the dialog never sets.
-void ExpectConvertsLike(ClrHandle* made, ConversionParams params) {
-  params.labOptions = nullptr, params.yuvLayout = nullptr;
-  HandleGuard reference;
-  ASSERT_EQ(Q_ClrInit(&reference.h, made->srcSpace, made->dstSpace, &params), CLR_OK);
-  const std::vector<uint8_t> expected = ConvertSample(reference.h);
-  ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(ConvertSample(made), expected);
-}
-
 // ---- The templates, as the dialog manager reads them from the resources --------
-
-struct ExpectedControl {
-  int32_t id;
-  K kind;
-  const char* text;
-};
-constexpr int32_t S = platform::kStaticControlId;
-
-const std::vector<ExpectedControl> kCmykControls = {
-    {S, K::kLabel, "Conversion &Method"},     {116, K::kDropDownList, ""},  {S, K::kGroupBox, "Custom ICC Profiles"},
-    {S, K::kLabel, "&CMYK Profile"},          {117, K::kEdit, ""},          {118, K::kPushButton, "..."},
-    {S, K::kLabel, "&RGB profile"},           {119, K::kEdit, ""},          {120, K::kPushButton, "..."},
-    {S, K::kGroupBox, "Emulation tables"},    {S, K::kLabel, "&Destination RGB table"},
-    {121, K::kEdit, ""},                      {122, K::kPushButton, "..."}, {S, K::kGroupBox, "&White point"},
-    {123, K::kDropDownList, ""},              {S, K::kLabel, "&x"},         {124, K::kEdit, ""},
-    {S, K::kLabel, "&y"},                     {125, K::kEdit, ""},          {S, K::kLabel, "Y is always 1.0"},
-    {S, K::kGroupBox, "Built-in Settings"},   {S, K::kLabel, "&GCR"},       {126, K::kEdit, ""},
-    {127, K::kUpDown, ""},                    {1, K::kPushButton, "OK"},    {2, K::kPushButton, "Cancel"},
-    {S, K::kGroupBox, "Miscellaneous"},       {1002, K::kCheckBox, "RGB &to CMYK"},
-    {1001, K::kCheckBox, "BGR &Order"},
-};
-
-const std::vector<ExpectedControl> kLabControls = {
-    {1, K::kPushButton, "OK"},                     {2, K::kPushButton, "Cancel"},
-    {S, K::kLabel, "Conversion &Method"},          {116, K::kDropDownList, ""},
-    {S, K::kGroupBox, "Custom ICC Profiles"},      {S, K::kLabel, "&Source input profile"},
-    {117, K::kEdit, ""},                           {118, K::kPushButton, "..."},
-    {S, K::kLabel, "&Destination output profile"}, {119, K::kEdit, ""},
-    {120, K::kPushButton, "..."},                  {129, K::kGroupBox, "Emulation tables"},
-    {S, K::kLabel, "Destination &CIELab table"},   {130, K::kEdit, ""},
-    {131, K::kPushButton, "..."},                  {S, K::kGroupBox, "&White point"},
-    {123, K::kDropDownList, ""},                   {S, K::kLabel, "&x"},
-    {124, K::kEdit, ""},                           {S, K::kLabel, "&y"},
-    {125, K::kEdit, ""},                           {S, K::kLabel, "Y is always 1.0"},
-    {S, K::kLabel, "Destinantion R&GB table"},     {132, K::kEdit, ""},
-    {133, K::kPushButton, "..."},                  {S, K::kGroupBox, "Lab To RGB conversion"},
-    {S, K::kGroupBox, "RGB To Lab conversion"},    {134, K::kRadioButton, "&RGB To CIELab"},
-    {135, K::kRadioButton, "CIE&Lab To RGB"},      {S, K::kGroupBox, "Miscellaneous"},
-    {1002, K::kCheckBox, "RGB &to LAB"},           {1001, K::kCheckBox, "BGR &Order"},
-};
 
 struct ExpectedDialog {
   int32_t kind;
   const char* title;
   int16_t width, height;
-  const std::vector<ExpectedControl>* controls;
+  size_t controls;
 };
-const ExpectedDialog kDialogs[] = {{kCmykDialogKind, "CMYK color settings", 238, 231, &kCmykControls},
-                                   {kLabDialogKind, "CIELab color settings", 242, 311, &kLabControls}};
 
-// Every control in template order; all lie inside the dialog, and no two controls
-// the user works with cover each other (group boxes frame others, and only the
-// closed height of a drop-down list counts).
-TEST(DialogTemplates, EveryControlInOrderInsideTheDialog) {
-  for (const ExpectedDialog& d : kDialogs) {
+// Every control visible inside the dialog; no two controls the user works with overlap (group
+// boxes frame others; a drop-down list counts with its closed height).
+TEST(DialogTemplates, ControlsLieInsideWithoutOverlap) {
+  const ExpectedDialog dialogs[] = {{kCmykDialogKind, "CMYK color settings", 238, 231, 29},
+                                    {kLabDialogKind, "CIELab color settings", 242, 311, 32}};
+  for (const ExpectedDialog& d : dialogs) {
     SCOPED_TRACE(d.title);
     platform::DialogTemplate t;
     Play(d.kind, [&](DialogUser& user) { t = user.Layout(); });
-    EXPECT_EQ(t.title, d.title);
-    EXPECT_EQ(t.width, d.width);
-    EXPECT_EQ(t.height, d.height);
+    EXPECT_EQ(std::tuple(t.title, t.width, t.height, t.pointSize, t.typeface),
+              std::tuple(d.title, d.width, d.height, 8, "MS Sans Serif"));
     EXPECT_TRUE(t.style & platform::kDialogSetFont);
-    EXPECT_EQ(t.pointSize, 8);
-    EXPECT_EQ(t.typeface, "MS Sans Serif");
-    ASSERT_EQ(t.items.size(), d.controls->size());
+    ASSERT_EQ(t.items.size(), d.controls);
     std::vector<platform::DialogItem> boxes;
-    for (size_t i = 0; i < t.items.size(); ++i) {
-      const ExpectedControl& want = (*d.controls)[i];
-      platform::DialogItem item = t.items[i];
-      EXPECT_EQ(item.id, want.id) << "control " << i;
-      EXPECT_EQ(platform::KindOfItem(item), want.kind) << "control " << i;
-      EXPECT_EQ(item.text, want.text) << "control " << i;
-      EXPECT_TRUE(item.style & platform::kStyleVisible) << "control " << i;
-      EXPECT_TRUE(item.x >= 0 && item.y >= 0 && item.width > 0 && item.height > 0) << "control " << i;
-      EXPECT_TRUE(item.x + item.width <= t.width && item.y + item.height <= t.height) << "control " << i;
-      if (want.kind == K::kDropDownList) item.height = 12;
-      if (want.kind != K::kGroupBox) boxes.push_back(item);
+    for (platform::DialogItem item : t.items) {
+      EXPECT_TRUE(item.style & platform::kStyleVisible) << item.text;
+      EXPECT_TRUE(item.x >= 0 && item.y >= 0 && item.width > 0 && item.height > 0) << item.text;
+      EXPECT_TRUE(item.x + item.width <= t.width && item.y + item.height <= t.height) << item.text;
+      if (platform::KindOfItem(item) == K::kDropDownList) item.height = 12;
+      if (platform::KindOfItem(item) != K::kGroupBox) boxes.push_back(item);
     }
     for (size_t a = 0; a < boxes.size(); ++a) {
       for (size_t b = a + 1; b < boxes.size(); ++b) {
@@ -198,21 +128,16 @@ TEST(SettingsDialog, StartsWithTheBuiltInChoice) {
       EXPECT_EQ(user.Entries(kIdMethod), (std::vector<std::string>{"Built-in conversion", "ICC profiling",
                                                                    "Custom ICC Profiling", "Built-in emulation tables",
                                                                    "Custom emulation tables"}));
-      EXPECT_EQ(user.SelectedEntry(kIdMethod), "Built-in conversion");
       EXPECT_EQ(user.Entries(kIdWhitePoint),
                 (std::vector<std::string>{"Custom (xyY) point", "D50", "D55", "D65", "D75", "D93"}));
-      EXPECT_EQ(user.SelectedEntry(kIdWhitePoint), "D50");
-      EXPECT_EQ(user.Text(kIdWhiteX), "0");
-      EXPECT_EQ(user.Text(kIdWhiteY), "0");
-      EXPECT_FALSE(user.IsChecked(kIdFromRgb) || user.IsChecked(kIdBgrOrder));
+      // The chosen entries and the unticked boxes show in what OK at once makes.
+      EXPECT_EQ(std::pair(user.Text(kIdWhiteX), user.Text(kIdWhiteY)), std::pair(std::string("0"), std::string("0")));
       if (kind == kCmykDialogKind) {
         EXPECT_EQ(user.FocusedControl(), kIdMethod);  // the first tab stop
-        EXPECT_EQ(user.Text(kIdBlackGeneration), "250");
         EXPECT_EQ(user.UpDownPosition(kIdBlackGenerationSpin), 250);
       } else {
         EXPECT_EQ(user.FocusedControl(), kIdOk);
-        EXPECT_TRUE(user.IsChecked(kIdRgbToLabRadio));
-        EXPECT_FALSE(user.IsChecked(kIdLabToRgbRadio));
+        EXPECT_TRUE(user.IsChecked(kIdRgbToLabRadio) && !user.IsChecked(kIdLabToRgbRadio));
       }
     });
   }
@@ -231,10 +156,8 @@ void ExpectEnabled(const DialogUser& user, int32_t kind, const std::set<int32_t>
   }
 }
 
-// The governed controls follow the method, the white point and, for the Lab
-// dialog's tables, the radio buttons. Every method is chosen from every other, so
-// nothing enabled earlier is left behind; then x and y come and go with the
-// method, and the active table box follows the radio buttons across methods.
+// The governed controls follow the method, the white point and the Lab dialog's radio buttons
+// (remembered across methods); nothing enabled earlier is left behind.
 TEST(SettingsDialog, ControlsFollowTheChoice) {
   struct Step {
     int32_t control;  // the list to choose from, or the radio button to click
@@ -242,14 +165,9 @@ TEST(SettingsDialog, ControlsFollowTheChoice) {
     std::set<int32_t> cmyk, lab;  // the governed controls enabled afterwards
   };
   const std::set<int32_t> profiles = {117, 118, 119, 120, 123}, customWhite = {117, 118, 119, 120, 123, 124, 125};
-  const Step methods[] = {
-      {kIdMethod, "Built-in conversion", {126, 127}, {}},
-      {kIdMethod, "ICC profiling", {123}, {123}},
+  const Step sequence[] = {
       {kIdMethod, "Custom ICC Profiling", profiles, profiles},
       {kIdMethod, "Built-in emulation tables", {}, {}},
-      {kIdMethod, "Custom emulation tables", {121, 122}, {130, 131, 134, 135}},
-  };
-  const Step sequence[] = {
       {kIdMethod, "ICC profiling", {123}, {123}},
       {kIdWhitePoint, "Custom (xyY) point", {123, 124, 125}, {123, 124, 125}},
       {kIdMethod, "Built-in conversion", {126, 127}, {}},
@@ -270,10 +188,7 @@ TEST(SettingsDialog, ControlsFollowTheChoice) {
                                           : kind == kCmykDialogKind || user.Click(step.control));
         ExpectEnabled(user, kind, kind == kCmykDialogKind ? step.cmyk : step.lab);
       };
-      ExpectEnabled(user, kind, kind == kCmykDialogKind ? methods[0].cmyk : methods[0].lab);
-      for (const Step& from : methods) {
-        for (const Step& to : methods) play(from), play(to);
-      }
+      ExpectEnabled(user, kind, kind == kCmykDialogKind ? std::set<int32_t>{126, 127} : std::set<int32_t>{});
       for (const Step& step : sequence) play(step);
       // The chromaticity boxes take 8 characters.
       ASSERT_TRUE(user.Choose(kIdMethod, "ICC profiling") && user.Choose(kIdWhitePoint, "Custom (xyY) point"));
@@ -317,10 +232,9 @@ TEST(SettingsDialog, BrowseButtonsAskForTheirFiles) {
       ASSERT_TRUE(user.Click(c.button));
       ASSERT_EQ(user.OpenFileDialogs().size(), 1u);
       const platform::OpenFileShown& shown = user.OpenFileDialogs()[0];
-      EXPECT_EQ(shown.title, c.title);
-      EXPECT_EQ(shown.filterName, c.profile ? "ICC Files (*.ICM)" : "TIFF Files (*.TIF)");
-      EXPECT_EQ(shown.filterPattern, c.profile ? "*.ICM" : "*.TIF");
-      EXPECT_EQ(shown.defaultExtension, c.profile ? "ICM" : "TIF");
+      EXPECT_EQ(std::tuple(shown.title, shown.filterName, shown.filterPattern, shown.defaultExtension),
+                c.profile ? std::tuple(c.title, "ICC Files (*.ICM)", "*.ICM", "ICM")
+                          : std::tuple(c.title, "TIFF Files (*.TIF)", "*.TIF", "TIF"));
       EXPECT_EQ(shown.options, platform::kOpenFileOverwritePrompt | platform::kOpenFileCreatePrompt |
                                    platform::kOpenFileExplorer | platform::kOpenFileLongNames);
       EXPECT_EQ(user.Text(c.box), chosen);
@@ -358,9 +272,8 @@ TEST(QClrDlg, OkAtOnceTakesTheBuiltInConversion) {
       EXPECT_EQ(user.TemplateId(), kind == kCmykDialogKind ? 114 : 128);
     }, kIdOk, &handle.h, &caller.params, nullptr, &owner), CLR_OK);
     ASSERT_EQ(Q_ClrIsValid(handle.h), CLR_OK);
-    EXPECT_EQ(handle.h->srcSpace, kind == kCmykDialogKind ? CSP_CMYK : CSP_LAB);
-    EXPECT_EQ(handle.h->dstSpace, CSP_RGB);
-    EXPECT_EQ(handle.h->methodMask, uint32_t{METHOD_BUILTIN});
+    EXPECT_EQ(std::tuple(handle.h->srcSpace, handle.h->dstSpace, handle.h->methodMask),
+              std::tuple(kind == kCmykDialogKind ? CSP_CMYK : CSP_LAB, CSP_RGB, uint32_t{METHOD_BUILTIN}));
     // Exactly these fields are written; the pointers to sub-records stay the caller's.
     ConversionParams expected = CallerRecords().params;
     expected.whitePoint = &caller.white, expected.cmykOptions = &caller.cmyk;
@@ -377,14 +290,11 @@ TEST(QClrDlg, OkAtOnceTakesTheBuiltInConversion) {
     const CmykOptions cmyk = kind == kCmykDialogKind ? CmykOptions{QCLR_CMYK_OPTIONS_SIZE, 250, 1}
                                                      : CmykOptions{99, 98, 97};
     EXPECT_EQ(std::memcmp(&caller.cmyk, &cmyk, sizeof cmyk), 0);
-    ExpectConvertsLike(handle.h, caller.params);
   }
 }
 
-// The check boxes choose the direction and the RGB side (each is ticked and cleared
-// again first, then ticked when asked). There is no emulation table from RGB to
-// CMYK: the CMYK dialog then falls back to the built-in formulas and tells the
-// caller so, also without a handle; the Lab dialog has such a table.
+// The check boxes choose the direction and the RGB side. Without an RGB to CMYK emulation table
+// the CMYK dialog takes the built-in formulas and tells the caller so, also without a handle.
 TEST(QClrDlg, CheckBoxesChooseDirectionOrderAndMethod) {
   struct Case {
     int32_t kind;
@@ -395,9 +305,7 @@ TEST(QClrDlg, CheckBoxesChooseDirectionOrderAndMethod) {
   const Case cases[] = {
       {kCmykDialogKind, "Built-in conversion", true, false, true, CSP_RGB, CSP_CMYK, METHOD_BUILTIN},
       {kCmykDialogKind, "Built-in conversion", false, true, true, CSP_CMYK, CSP_BGR, METHOD_BUILTIN},
-      {kCmykDialogKind, "Built-in conversion", true, true, true, CSP_BGR, CSP_CMYK, METHOD_BUILTIN},
       {kLabDialogKind, "Built-in conversion", true, true, true, CSP_BGR, CSP_LAB, METHOD_BUILTIN},
-      {kLabDialogKind, "Built-in conversion", false, true, true, CSP_LAB, CSP_BGR, METHOD_BUILTIN},
       {kCmykDialogKind, "Built-in emulation tables", true, false, true, CSP_RGB, CSP_CMYK, METHOD_BUILTIN},
       {kCmykDialogKind, "Custom emulation tables", true, true, true, CSP_BGR, CSP_CMYK, METHOD_BUILTIN},
       {kCmykDialogKind, "Built-in emulation tables", true, false, false, 0, 0, METHOD_BUILTIN},
@@ -415,21 +323,17 @@ TEST(QClrDlg, CheckBoxesChooseDirectionOrderAndMethod) {
         ASSERT_TRUE(user.Click(box) && user.Click(box) && (!tick || user.Click(box)));
       }
     }, kIdOk, c.withHandle ? &handle.h : nullptr, &caller.params), CLR_OK);
-    EXPECT_EQ(caller.params.method, c.expected);
-    EXPECT_EQ(caller.params.flags, static_cast<uint32_t>(c.expected));
+    EXPECT_EQ(std::pair(caller.params.method, caller.params.flags), std::pair(c.expected, uint32_t(c.expected)));
     EXPECT_EQ(LiveHandles(), live + (c.withHandle ? 1 : 0));
     if (!c.withHandle) continue;
     ASSERT_NE(handle.h, nullptr);
     EXPECT_EQ(std::pair(handle.h->srcSpace, handle.h->dstSpace), std::pair(c.src, c.dst));
-    EXPECT_EQ(handle.h->method, c.expected);
-    EXPECT_EQ(handle.h->methodMask, static_cast<uint32_t>(c.expected));
-    ExpectConvertsLike(handle.h, caller.params);
+    EXPECT_EQ(std::pair(handle.h->method, handle.h->methodMask), std::pair(c.expected, uint32_t(c.expected)));
   }
 }
 
-// The profile boxes name the profile of each side; converting from the RGB side
-// hands Q_ClrInit the RGB profile as the source, while the caller still finds the
-// other side's profile in srcProfileName.
+// Converting from the RGB side hands Q_ClrInit the RGB profile as the source; the caller still
+// finds the other side's profile in srcProfileName.
 TEST(QClrDlg, CustomProfilesFollowTheDirection) {
   const ProfileFiles files;
   for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
@@ -452,9 +356,6 @@ TEST(QClrDlg, CustomProfilesFollowTheDirection) {
       EXPECT_EQ(handle.h->dstProfileName, fromRgb ? otherProfile : files.rgb);
       EXPECT_EQ(caller.params.srcProfileName, otherProfile);
       EXPECT_EQ(caller.params.dstProfileName, files.rgb);
-      ConversionParams same = caller.params;
-      if (fromRgb) std::swap(same.srcProfileName, same.dstProfileName);
-      ExpectConvertsLike(handle.h, same);
     }
   }
 }
@@ -470,86 +371,64 @@ Script TypeEntries(const char* method, const char* x, const char* y, const char*
   };
 }
 
-// The x, y and GCR entries reach the handle and the caller.
-TEST(QClrDlg, TypedEntriesReachTheHandle) {
+// Entries reach the handle and the caller; one that cannot be taken keeps the dialog open with the
+// focus on its box (on the method box when the method disabled it) and nothing written.
+TEST(QClrDlg, TypedEntriesAreTakenOrRefused) {
   struct Case {
     int32_t kind;
     const char* method;
-    const char *x, *y;            // null: the white point stays D50
-    const char* blackGeneration;  // null: untouched (250)
+    const char *x, *y, *blackGeneration;  // null: untouched (D50, GCR 250)
+    int32_t focus;                        // 0: taken
     double wantX, wantY;
     int32_t wantBlack;
   };
+  const int32_t C = kCmykDialogKind, L = kLabDialogKind;
   const Case cases[] = {
-      {kCmykDialogKind, "ICC profiling", "0.3127", "0.329", nullptr, 0.3127, 0.329, 250},
-      {kLabDialogKind, "ICC profiling", " 3.1e-1", "0.33 ", nullptr, 0.31, 0.33, 0},
-      {kLabDialogKind, "ICC profiling", ".2", "0.7999", nullptr, 0.2, 0.7999, 0},
-      {kCmykDialogKind, "Built-in conversion", nullptr, nullptr, " 0", 0, 0, 0},
-      {kCmykDialogKind, "Built-in conversion", nullptr, nullptr, "1000", 0, 0, 1000},
+      {C, "ICC profiling", "0.3127", "0.329", nullptr, 0, 0.3127, 0.329, 250},
+      {L, "ICC profiling", " 3.1e-1", "0.33 ", nullptr, 0, 0.31, 0.33, 0},
+      {L, "ICC profiling", ".2", "0.7999", nullptr, 0, 0.2, 0.7999, 0},
+      {C, "Built-in conversion", nullptr, nullptr, " 0", 0, 0, 0, 0},
+      {C, "Built-in conversion", nullptr, nullptr, "1000", 0, 0, 0, 1000},
+      {C, "ICC profiling", "abc", "0.3", nullptr, kIdWhiteX, 0, 0, 0},
+      {C, "ICC profiling", "0", "0.3", nullptr, kIdWhiteX, 0, 0, 0},
+      {L, "ICC profiling", "1", "0.3", nullptr, kIdWhiteX, 0, 0, 0},
+      {L, "ICC profiling", "0,3127", "0.3", nullptr, kIdWhiteX, 0, 0, 0},  // no locale
+      {L, "ICC profiling", "nan", "0.3", nullptr, kIdWhiteX, 0, 0, 0},
+      {L, "Custom ICC Profiling", "0.3", "", nullptr, kIdWhiteY, 0, 0, 0},
+      {C, "ICC profiling", "0.4", "0.6", nullptr, kIdWhiteY, 0, 0, 0},  // x + y = 1
+      {C, "Built-in conversion", nullptr, nullptr, "1001", kIdBlackGeneration, 0, 0, 0},
+      {C, "Built-in conversion", nullptr, nullptr, "-1", kIdBlackGeneration, 0, 0, 0},
+      {C, "Built-in conversion", nullptr, nullptr, "12a", kIdBlackGeneration, 0, 0, 0},
+      {C, "ICC profiling", nullptr, nullptr, "2000", kIdMethod, 0, 0, 0},  // box disabled
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << &c - cases);
     CallerRecords caller;
     HandleGuard handle;
-    ASSERT_EQ(RunDialog(c.kind, TypeEntries(c.method, c.x, c.y, c.blackGeneration), kIdOk, &handle.h, &caller.params),
-              CLR_OK);
-    ASSERT_NE(handle.h, nullptr);
+    handle.h = kUnwritten;
+    const int32_t status = RunDialog(c.kind, [&](DialogUser& user) {
+      TypeEntries(c.method, c.x, c.y, c.blackGeneration)(user);
+      if (c.focus == 0) return;
+      ASSERT_TRUE(user.Click(kIdOk));
+      EXPECT_FALSE(user.Ended());
+      EXPECT_EQ(user.FocusedControl(), c.focus);
+    }, c.focus == 0 ? kIdOk : kIdCancel, &handle.h, &caller.params);
+    if (c.focus != 0) {
+      EXPECT_EQ(status, CLR_CANCELLED);
+      EXPECT_EQ(std::exchange(handle.h, nullptr), kUnwritten);
+      EXPECT_TRUE(caller.Untouched());
+      continue;
+    }
+    ASSERT_EQ(status, CLR_OK);
+    ASSERT_NE(handle.h, kUnwritten);
     for (const WhitePoint* white : {handle.h->whitePoint, &caller.white}) {
       EXPECT_EQ(white->kind, c.x != nullptr ? 0u : 50u);
       EXPECT_EQ(std::pair(white->x, white->y), std::pair(c.wantX, c.wantY));
     }
     if (c.kind == kCmykDialogKind) {
-      EXPECT_EQ(handle.h->cmykOptions->value, c.wantBlack);
-      EXPECT_EQ(caller.cmyk.value, c.wantBlack);
+      EXPECT_EQ(std::pair(handle.h->cmykOptions->value, caller.cmyk.value), std::pair(c.wantBlack, c.wantBlack));
     }
   }
-}
-
-// An entry that cannot be taken keeps the dialog open with the focus on its box
-// (or on the method box when the method has disabled that box) and nothing
-// written; once corrected, OK goes through.
-TEST(QClrDlg, BadEntriesKeepTheDialogOpen) {
-  struct Case {
-    int32_t kind;
-    const char* method;
-    const char *x, *y, *blackGeneration;
-    int32_t focus;
-  };
-  const Case cases[] = {
-      {kCmykDialogKind, "ICC profiling", "abc", "0.3", nullptr, kIdWhiteX},
-      {kCmykDialogKind, "ICC profiling", "0", "0.3", nullptr, kIdWhiteX},
-      {kLabDialogKind, "ICC profiling", "1", "0.3", nullptr, kIdWhiteX},
-      {kLabDialogKind, "ICC profiling", "0,3127", "0.3", nullptr, kIdWhiteX},  // no locale
-      {kLabDialogKind, "ICC profiling", "nan", "0.3", nullptr, kIdWhiteX},
-      {kLabDialogKind, "Custom ICC Profiling", "0.3", "", nullptr, kIdWhiteY},
-      {kCmykDialogKind, "ICC profiling", "0.4", "0.6", nullptr, kIdWhiteY},  // x + y = 1
-      {kCmykDialogKind, "Built-in conversion", nullptr, nullptr, "1001", kIdBlackGeneration},
-      {kCmykDialogKind, "Built-in conversion", nullptr, nullptr, "-1", kIdBlackGeneration},
-      {kCmykDialogKind, "Built-in conversion", nullptr, nullptr, "12a", kIdBlackGeneration},
-      {kCmykDialogKind, "ICC profiling", nullptr, nullptr, "2000", kIdMethod},  // box disabled
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << &c - cases);
-    CallerRecords caller;
-    ClrHandle* handle = kUnwritten;
-    EXPECT_EQ(RunDialog(c.kind, [&](DialogUser& user) {
-      TypeEntries(c.method, c.x, c.y, c.blackGeneration)(user);
-      ASSERT_TRUE(user.Click(kIdOk));
-      EXPECT_FALSE(user.Ended());
-      EXPECT_EQ(user.FocusedControl(), c.focus);
-    }, kIdCancel, &handle, &caller.params), CLR_CANCELLED);
-    EXPECT_EQ(handle, kUnwritten);
-    EXPECT_TRUE(caller.Untouched());
-  }
-  HandleGuard handle;
-  ASSERT_EQ(RunDialog(kCmykDialogKind, [](DialogUser& user) {
-    TypeEntries("ICC profiling", "0.5", "0.5", nullptr)(user);
-    ASSERT_TRUE(user.Click(kIdOk));
-    ASSERT_FALSE(user.Ended());
-    ASSERT_TRUE(user.Type(kIdWhiteY, "0.4"));
-  }, kIdOk, &handle.h, nullptr), CLR_OK);
-  ASSERT_NE(handle.h, nullptr);
-  EXPECT_EQ(std::pair(handle.h->whitePoint->x, handle.h->whitePoint->y), std::pair(0.5, 0.4));
 }
 
 // The statuses of Q_ClrDlg, what it shows and what it writes.
@@ -567,7 +446,6 @@ TEST(QClrDlg, StatusesAndWhatIsWritten) {
   const Case cases[] = {
       // Unknown kinds show nothing and succeed.
       {0, kFull, true, true, nullptr, kIdOk, CLR_OK, false, false, false},
-      {3, kNoWhitePoint, true, true, nullptr, kIdOk, CLR_OK, false, false, false},
       // Incomplete records are refused before any dialog.
       {1, kNoWhitePoint, true, true, nullptr, kIdOk, CLR_ERR_PARAM, false, false, false},
       {1, kNoCmykOptions, true, false, nullptr, kIdOk, CLR_ERR_PARAM, false, false, false},
@@ -581,7 +459,6 @@ TEST(QClrDlg, StatusesAndWhatIsWritten) {
       // dialog refuses after the dialog.
       {1, kFull, false, true, nullptr, kIdOk, CLR_OK, true, false, true},
       {2, kFull, false, true, nullptr, kIdOk, CLR_ERR_PARAM, true, false, false},
-      {2, kFull, false, false, nullptr, kIdOk, CLR_ERR_PARAM, false, false, false},
       {1, kNoParams, true, true, nullptr, kIdOk, CLR_OK, true, true, false},
       {2, kNoParams, true, false, nullptr, kIdOk, CLR_OK, false, true, false},
       // A choice Q_ClrInit cannot make into a handle (custom profiles never named)

@@ -263,16 +263,14 @@ TEST(ConvertThroughHandle, TableRoute) {
     c.lookup(src.data(), table.data(), width, height, 4, 8, expected.data(), c.rgbOrder);
     EXPECT_EQ(Convert(g.h, src, c.dst, width, height, 4, 8), expected) << c.src << " to " << c.dst;
   }
-  // A pair without a lookup or without a table, and a method value that is none
-  // of the five, convert nothing.
-  HandleGuard noLookup, noTable, auto32;
+  // A pair without a lookup or without a table converts nothing.
+  HandleGuard noLookup, noTable;
   noLookup.h = Make(CSP_RGB, CSP_CMYK, METHOD_BUILTIN_TABLES, METHOD_BUILTIN_TABLES);
   ConversionParams p = Params(METHOD_CUSTOM_TABLES, METHOD_CUSTOM_TABLES | METHOD_BUILTIN);
   test::SetName(p.tableFileName, "no-such-table.tif");  // HSV to RGB has no table to read
   noTable.h = Make(CSP_HSV, CSP_RGB, &p);
-  auto32.h = Make(CSP_CMYK, CSP_RGB, METHOD_AUTO, METHOD_AUTO | METHOD_BUILTIN);
   const V src = RandomBytes(4 * width * height, 14);
-  for (const auto& [h, dst] : {std::pair{noLookup.h, CSP_CMYK}, {noTable.h, CSP_RGB}, {auto32.h, CSP_RGB}}) {
+  for (const auto& [h, dst] : {std::pair{noLookup.h, CSP_CMYK}, {noTable.h, CSP_RGB}}) {
     EXPECT_EQ(Convert(h, src, dst, width, height, 0, 0, CLR_ERR_METHOD), V(Bytes(dst, width, height, 0), 0x5A));
   }
 }

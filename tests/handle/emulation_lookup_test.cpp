@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -116,31 +117,20 @@ TEST(EmulationLookup, CmykTakesTheNodeAtOrBelow) {
   }
 }
 
-// Width 5 with both alignments 4: CMYK rows of 20 bytes need no padding, RGB and Lab
-// rows of 15 bytes are followed by 1 byte that must stay untouched. Each pixel must
-// come out as it does converted alone.
+// Width 5, alignments 4: RGB and Lab rows of 15 bytes are followed by 1 byte that
+// must stay untouched; each pixel comes out as it does converted alone.
 TEST(EmulationLookup, RowsAndPadding) {
-  constexpr int32_t kWidth = 5, kHeight = 3;
   const V cmykTable = CoordinateCmykTable(), labTable = CoordinateLabTable(0);
-  const V pixels = test::RandomBytes(4 * kWidth * kHeight, 11);
-  struct Case {
-    void (*lookup)(const uint8_t*, const uint8_t*, int32_t, int32_t, int32_t, int32_t, uint8_t*, int32_t);
-    const V* table;
-    int32_t srcPixelBytes;
-  };
-  for (const Case& c : {Case{EmuCmykToRgb, &cmykTable, 4}, Case{EmuRgbToLab, &labTable, 3},
-                        Case{EmuLabToRgb, &labTable, 3}}) {
-    const ptrdiff_t srcRow = c.srcPixelBytes * kWidth;
-    PaddedImage src(srcRow, kHeight, 4), dst(3 * kWidth, kHeight, 4);
-    src.SetRows(pixels);
-    c.lookup(src.data(), c.table->data(), kWidth, kHeight, 4, 4, dst.data(), 0);
+  const V pixels = test::RandomBytes(4 * 5 * 3, 11);
+  for (const auto& [lookup, table, srcPixel] : {std::tuple{&EmuCmykToRgb, &cmykTable, 4}, {&EmuRgbToLab, &labTable, 3},
+                                                {&EmuLabToRgb, &labTable, 3}}) {
+    PaddedImage src(srcPixel * 5, 3, 4), dst(3 * 5, 3, 4);
+    src.SetRows(V(pixels.begin(), pixels.begin() + srcPixel * 15));
+    lookup(src.data(), table->data(), 5, 3, 4, 4, dst.data(), 0);
     EXPECT_TRUE(dst.PaddingIntact());
-    const V rows = dst.Rows();
-    for (int p = 0; p < kWidth * kHeight; ++p) {
-      V one(3);
-      c.lookup(&pixels[static_cast<size_t>(c.srcPixelBytes * p)], c.table->data(), 1, 1, 0, 0, one.data(), 0);
-      EXPECT_EQ(V(rows.begin() + 3 * p, rows.begin() + 3 * p + 3), one) << p;
-    }
+    V alone(3 * 15);
+    for (int p = 0; p < 15; ++p) lookup(&pixels[size_t(srcPixel * p)], table->data(), 1, 1, 0, 0, &alone[3 * p], 0);
+    EXPECT_EQ(dst.Rows(), alone);
   }
 }
 

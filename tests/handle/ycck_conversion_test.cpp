@@ -12,7 +12,6 @@
 namespace qclr {
 namespace {
 
-using test::PaddedImage;
 using test::RandomBytes;
 using V = std::vector<uint8_t>;
 
@@ -76,24 +75,6 @@ TEST(Ycck, PackedRowMatchesItsDefinitionAndTheMulDivFormula) {
   EXPECT_EQ(out[0], 4);
   EXPECT_EQ(out[21], 4);
   EXPECT_EQ(out[24], 5);
-}
-
-// Width 3 with inAlign 8: 12-byte YCCK rows followed by 4 padding bytes, skipped
-// on both processor levels; the 9-byte RGB rows keep their padding.
-TEST(Ycck, SourcePaddingIsSkipped) {
-  PaddedImage ycck(12, 4, 8);
-  ycck.SetRows(RandomBytes(12 * 4, 5));
-  for (int level : {0, 2}) {
-    PaddedImage rgb(9, 4, 4);
-    {
-      test::CpuLevelScope pinned(level);
-      ASSERT_EQ(YcckToRgb(nullptr, ycck.data(), rgb.data(), 3, 4, 8, 4, 1), CLR_OK);
-    }
-    EXPECT_TRUE(rgb.PaddingIntact());
-    for (int32_t y = 0; y < 4; ++y) {
-      EXPECT_EQ(V(rgb.row(y), rgb.row(y) + 9), FromYcck(V(ycck.row(y), ycck.row(y) + 12), level)) << y;
-    }
-  }
 }
 
 TEST(Ycck, FailedIntermediateWritesNothing) {
