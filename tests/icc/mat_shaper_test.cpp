@@ -90,5 +90,21 @@ TEST(MatShaper, BuildFailures) {
   }
 }
 
+
+// Real profiles carry curves of different lengths in one stage: all three are
+// resampled to the longest before the stage is built.
+TEST(MatShaper, UnequalCurveCountsAreResampled) {
+  const Curves mixed(GammaEntries(256, 2.2), GammaEntries(1024, 2.2), GammaEntries(4096, 2.2));
+  const Curves fine(GammaEntries(4096, 2.2));
+  const ShaperPtr s(IccBuildMatShaper(kIdentity.m, mixed.view, MATSHAPER_INPUT));
+  const ShaperPtr reference(IccBuildMatShaper(kIdentity.m, fine.view, MATSHAPER_INPUT));
+  ASSERT_TRUE(s && reference);
+  EXPECT_EQ(s->curves.params.samples, 4096);
+  for (int32_t x = 0; x <= 65535; x += 61) {
+    const V got = Eval(*s, V(3, uint16_t(x))), want = Eval(*reference, V(3, uint16_t(x)));
+    for (int k = 0; k < 3; ++k) ASSERT_NEAR(got[k], want[k], 1) << x << " channel " << k;
+  }
+}
+
 }  // namespace
 }  // namespace qclr
