@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -12,9 +13,8 @@
 namespace qclr::platform {
 namespace {
 
-// What the bitmap storage does not show: file positions, unique names, names that
-// do not fit, and defaults per thread. Mappings, files and their forced failures
-// are exercised with the bitmap storage itself.
+// What the bitmap storage tests do not show: file positions, unique names, names
+// that do not fit, and defaults per thread.
 TEST(BitmapServices, TemporaryFilesGrowAreUniqueAndGoAway) {
   uint32_t file = 0, other = 0;
   char name[kTempNameCapacity], otherName[kTempNameCapacity], tiny[4];
@@ -44,9 +44,7 @@ TEST(BitmapServices, ThreadDefaultsArePerThread) {
   ASSERT_NE(mine, nullptr);
   EXPECT_NE(theirs, mine);
   EXPECT_EQ(mine, CurrentThreadDefaults());
-  EXPECT_EQ(mine->flags, 7u);
-  EXPECT_EQ(mine->xResolution, 150);
-  EXPECT_EQ(mine->yResolution, 150);
+  EXPECT_EQ(std::tuple(mine->flags, mine->xResolution, mine->yResolution), std::tuple(7u, 150, 150));
 }
 
 }  // namespace

@@ -17,9 +17,8 @@ std::vector<uint8_t> TemplateBytes(int32_t id) {
   return std::vector<uint8_t>(found.data, found.data + found.size);
 }
 
-// Every shorter piece of a real template is refused without reading past it (each
-// piece is copied to a buffer of its own size, so a sanitizer catches overreads),
-// and so is a template with a byte too many.
+// Every shorter piece of a real template, each in a buffer of its own size for the
+// sanitizers, is refused without reading past it; so is one with a byte too many.
 TEST(ReadDialogTemplate, RefusesTruncatedAndOverlongTemplates) {
   for (const int32_t id : {114, 128}) {
     const std::vector<uint8_t> bytes = TemplateBytes(id);

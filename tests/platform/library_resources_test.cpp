@@ -25,8 +25,7 @@ TEST(FindLibraryResource, FindsTheProfilesAndReportsWindowsCodes) {
     if (c.expected != kErrorSuccess) continue;
     ASSERT_NE(found.data, nullptr);
     // An ICC profile starts with its own size and carries 'acsp' at offset 36.
-    const uint32_t stored = (uint32_t{found.data[0]} << 24) | (uint32_t{found.data[1]} << 16) |
-                            (uint32_t{found.data[2]} << 8) | found.data[3];
+    const uint32_t stored = uint32_t{found.data[0]} << 24 | found.data[1] << 16 | found.data[2] << 8 | found.data[3];
     EXPECT_EQ(stored, found.size) << c.id;
     EXPECT_EQ(std::string(found.data + 36, found.data + 40), "acsp");
   }
