@@ -43,9 +43,9 @@ TEST(HandleInit, RefusalsLeaveNothingBehind) {
   YuvLayout yuv;
   WhitePoint white;
   const std::string longName = "/nonexistent/" + std::string(QCLR_FILE_NAME_SIZE, 'a');
-  const auto table = [&](ConversionParams& p, size_t length) {
-    p.flags |= METHOD_CUSTOM_TABLES;
-    SetName(p.tableFileName, longName.substr(0, length));
+  const auto table = [&](auto& p, size_t n) { p.flags |= 16, SetName(p.tableFileName, longName.substr(0, n)); };
+  const auto profiles = [&](ConversionParams& p, const std::string& src, const std::string& dst) {
+    p.method = p.flags = METHOD_CUSTOM_ICC, SetName(p.srcProfileName, src), SetName(p.dstProfileName, dst);
   };
   const auto badSize = [](ConversionParams& p) { p.structSize = 811; };
   const struct {
@@ -61,19 +61,14 @@ TEST(HandleInit, RefusalsLeaveNothingBehind) {
       {"destination 129", CSP_RGB, 129, nullptr, CLR_ERR_COLORSPACE, true},
       {"structSize 811", CSP_CMYK, CSP_RGB, badSize, CLR_ERR_STRUCT_SIZE, true},
       {"structSize before the codes", 16, CSP_RGB, badSize, CLR_ERR_STRUCT_SIZE, true},
-      {"tables active, ICC prepared", CSP_CMYK, CSP_RGB,
-       [](auto& p) { p.method = METHOD_BUILTIN_TABLES, p.flags = METHOD_ICC; }, CLR_ERR_METHOD},
-      {"tableBits 0", CSP_CMYK, CSP_RGB,
-       [](auto& p) { p.method = p.flags = METHOD_BUILTIN_TABLES, p.tableBits = 0; }, CLR_ERR_PARAM},
+      {"tables, ICC prepared", CSP_CMYK, CSP_RGB, [](auto& p) { p.method = METHOD_BUILTIN_TABLES, p.flags = 2; },
+       CLR_ERR_METHOD},
+      {"tableBits 0", CSP_CMYK, CSP_RGB, [](auto& p) { p.method = p.flags = METHOD_BUILTIN_TABLES, p.tableBits = 0; },
+       CLR_ERR_PARAM},
       {"no method bit", CSP_CMYK, CSP_RGB, [](auto& p) { p.flags = 64; }, CLR_ERR_METHOD},
-      {"automatic YUV to RGB", CSP_YUV, CSP_RGB, [](auto& p) { p.method = p.flags = METHOD_AUTO; }, CLR_ERR_METHOD},
-      {"built-in profiles for HSV", CSP_HSV, CSP_RGB, [](auto& p) { p.method = p.flags = METHOD_ICC; },
-       CLR_ERR_COLORSPACE},
-      {"empty dstProfileName", CSP_CMYK, CSP_RGB,
-       [&](auto& p) { p.method = p.flags = METHOD_CUSTOM_ICC, SetName(p.srcProfileName, "x.icc"); }, CLR_ERR_FILE_NAME},
-      {"unterminated srcProfileName", CSP_CMYK, CSP_RGB, [&](auto& p) {
-         p.method = p.flags = METHOD_CUSTOM_ICC, SetName(p.srcProfileName, longName), SetName(p.dstProfileName, "x");
-       }, CLR_ERR_FILE_NAME},
+      {"built-in ICC, HSV", CSP_HSV, CSP_RGB, [](auto& p) { p.method = p.flags = METHOD_ICC; }, CLR_ERR_COLORSPACE},
+      {"empty dstProfileName", CSP_CMYK, CSP_RGB, [&](auto& p) { profiles(p, "x.icc", ""); }, CLR_ERR_FILE_NAME},
+      {"unterminated source name", CSP_CMYK, CSP_RGB, [&](auto& p) { profiles(p, longName, "x"); }, CLR_ERR_FILE_NAME},
       {"empty tableFileName", CSP_CMYK, CSP_RGB, [&](auto& p) { table(p, 0); }, CLR_ERR_FILE_NAME},
       {"tableFileName of 260", CSP_CMYK, CSP_RGB, [&](auto& p) { table(p, 260); }, CLR_ERR_FILE_NAME},
       {"tableFileName of 259 is opened", CSP_CMYK, CSP_RGB, [&](auto& p) { table(p, 259); }, 3},
@@ -173,11 +168,9 @@ TEST(HandleInit, PreparesEachRequestedMethod) {
 TEST(HandleInit, AutomaticChoice) {
   const struct {
     int32_t src, dst, status, method;
-  } cases[] = {
-      {CSP_CMYK, CSP_RGB, CLR_OK, METHOD_ICC},     {CSP_LAB, CSP_BGR, CLR_OK, METHOD_BUILTIN},
-      {CSP_HSV, CSP_CMYK, CLR_OK, METHOD_BUILTIN}, {CSP_YCCK, CSP_RGB, CLR_OK, METHOD_ICC},
-      {CSP_YUV, CSP_RGB, CLR_ERR_METHOD, 0},       {CSP_RGB, CSP_HSV, CLR_ERR_METHOD, 0},
-  };
+  } cases[] = {{CSP_CMYK, CSP_RGB, CLR_OK, METHOD_ICC},     {CSP_LAB, CSP_BGR, CLR_OK, METHOD_BUILTIN},
+               {CSP_HSV, CSP_CMYK, CLR_OK, METHOD_BUILTIN}, {CSP_YCCK, CSP_RGB, CLR_OK, METHOD_ICC},
+               {CSP_YUV, CSP_RGB, CLR_ERR_METHOD, 0},       {CSP_RGB, CSP_HSV, CLR_ERR_METHOD, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.src << " to " << c.dst);
     ConversionParams p = Params(METHOD_AUTO, METHOD_AUTO);
