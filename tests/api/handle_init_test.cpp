@@ -1,7 +1,6 @@
 #include <functional>
 #include <string>
 #include <tuple>
-#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -20,23 +19,8 @@ using test::SetName;
 int32_t kYuy2Offsets[] = {0, 2, 1, 3};  // Y0 Y1 U V in a group of two pixels
 const YuvLayout kYuy2{QCLR_YUV_LAYOUT_SIZE, 0, 2, 1, 2, 1, kYuy2Offsets, 2, 0, 0};
 
-TEST(HandleInit, SameSpaceShortcutMakesABareHandle) {
-  ConversionParams p = Params(METHOD_BUILTIN, METHOD_BUILTIN);
-  const std::pair<int32_t, ConversionParams*> bare[] = {{CSP_LAB, nullptr}, {CSP_LAB, &p}, {200, &p}};
-  for (const auto& [space, params] : bare) {
-    HandleGuard g;  // the codes are not looked at
-    ASSERT_EQ(Q_ClrInit(&g.h, space, space, params), CLR_OK);
-    EXPECT_EQ(std::tuple(g.h->srcSpace, g.h->dstSpace, g.h->methodMask), std::tuple(space, space, 0u));
-    EXPECT_EQ(g.h->whitePoint, nullptr);
-  }
-  p.flags = METHOD_BUILTIN | METHOD_CUSTOM_ICC;  // bit 4 of flags: validated and prepared
-  ClrHandle* h = nullptr;
-  EXPECT_EQ(Q_ClrInit(&h, CSP_LAB, CSP_LAB, &p), CLR_ERR_FILE_NAME);  // no profile names
-  EXPECT_EQ(Q_ClrInit(&h, 200, 200, &p), CLR_ERR_COLORSPACE);
-  EXPECT_EQ(h, nullptr);
-}
-
 // Every case gives all option records; each is looked at only for the handle's spaces.
+// (Equal spaces without bit 4 of flags take a shortcut that looks at nothing.)
 TEST(HandleInit, RefusalsLeaveNothingBehind) {
   CmykOptions cmyk;
   LabOptions lab;
@@ -61,6 +45,8 @@ TEST(HandleInit, RefusalsLeaveNothingBehind) {
       {"destination 129", CSP_RGB, 129, nullptr, CLR_ERR_COLORSPACE, true},
       {"structSize 811", CSP_CMYK, CSP_RGB, badSize, CLR_ERR_STRUCT_SIZE, true},
       {"structSize before the codes", 16, CSP_RGB, badSize, CLR_ERR_STRUCT_SIZE, true},
+      {"same space, bit 4: validated", CSP_LAB, CSP_LAB, [](auto& p) { p.flags = 1 | 4; }, CLR_ERR_FILE_NAME},
+      {"same code 200, bit 4", 200, 200, [](auto& p) { p.flags = 1 | 4; }, CLR_ERR_COLORSPACE, true},
       {"tables, ICC prepared", CSP_CMYK, CSP_RGB, [](auto& p) { p.method = METHOD_BUILTIN_TABLES, p.flags = 2; },
        CLR_ERR_METHOD},
       {"tableBits 0", CSP_CMYK, CSP_RGB, [](auto& p) { p.method = p.flags = METHOD_BUILTIN_TABLES, p.tableBits = 0; },
@@ -146,18 +132,20 @@ TEST(HandleInit, PreparesEachRequestedMethod) {
     ASSERT_NE(h.whitePoint, nullptr);
     EXPECT_EQ(h.whitePoint->kind, 50u);
   }
-  HandleGuard bare;  // no parameters: built-in formulas, YCbCr tables for a YCCK source
+  HandleGuard bare, same, ink;  // no parameters: built-in formulas, YCbCr tables for a YCCK source
   ASSERT_EQ(Q_ClrInit(&bare.h, CSP_YCCK, CSP_RGB, nullptr), CLR_OK);
   EXPECT_EQ(std::tuple(bare.h->method, bare.h->whitePoint), std::tuple(METHOD_BUILTIN, nullptr));
   EXPECT_NE(bare.h->yccTables, nullptr);
 
-  // The option records of the handle's sides are copied: the caller's may change.
+  // Equal spaces, whatever their codes: a bare handle. Other handles copy the
+  // option records of their sides: the caller's may change.
   CmykOptions cmyk{QCLR_CMYK_OPTIONS_SIZE, 1000, 1};
   YuvLayout yuv = kYuy2;
   WhitePoint white{0, 0, 0.3127, 0.3290};
   ConversionParams p = Params(METHOD_BUILTIN, METHOD_BUILTIN);
   p.cmykOptions = &cmyk, p.yuvLayout = &yuv, p.whitePoint = &white;
-  HandleGuard ink;
+  ASSERT_EQ(Q_ClrInit(&same.h, 200, 200, &p), CLR_OK);
+  EXPECT_EQ(std::tuple(same.h->methodMask, same.h->whitePoint), std::tuple(0u, nullptr));
   ASSERT_EQ(Q_ClrInit(&ink.h, CSP_RGB, CSP_CMYK, &p), CLR_OK);
   cmyk.value = 0, white.x = 0;
   ASSERT_NE(ink.h->cmykOptions, nullptr);
@@ -195,10 +183,8 @@ TEST(HandleInit, AutomaticChoice) {
 // was, the caller's pointer unwritten, and the sanitizers see any leak.
 TEST(HandleInit, EveryFailedAllocationReleasesEverything) {
   test::ProfileFiles files;
-  const auto tableFile = [&files](int32_t id, uint32_t width) {
-    return files.dir.Write(std::to_string(id), test::MinimalTableTiff(test::ResourceCopy("ET", id), width));
-  };
-  const std::string labTable = tableFile(113, 190), cmykTable = tableFile(111, 289);
+  const std::string labTable = files.dir.Write("l.tif", test::MinimalTableTiff(test::ResourceCopy("ET", 113), 190));
+  const std::string cmykTable = files.dir.Write("c.tif", test::MinimalTableTiff(test::ResourceCopy("ET", 111), 289));
   WhitePoint white{0, 0, 0.3457, 0.3585};
   LabOptions lab{QCLR_LAB_OPTIONS_SIZE, 0, 0, 100, 128, 170, 96, 200};
   CmykOptions cmyk{QCLR_CMYK_OPTIONS_SIZE, 250, 0};
