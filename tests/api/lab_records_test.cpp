@@ -21,8 +21,7 @@ std::array<int32_t, 4> Limits(const LabEncodeTable& t) { return {t.aMin, t.aMax,
 
 TEST(LabRecords, DefaultEncodingAndBothParameterSets) {
   const auto r = BuildLabRecords(test::kDefaultLabEncoding);
-  // sL = 29580 / 100 in single precision is 295.79998779..., one unit below the
-  // double-precision product 19385548.8.
+  // sL = 29580 / 100 in single precision: one unit below the double product 19385548.8.
   EXPECT_EQ((std::array{r.encode->lScaleFixed, r.encode->aScaleFixed, r.encode->bScaleFixed, r.encode->lOffsetFixed}),
             (std::array{19385548, 750 * 65536, 255 * 65536, -2673869}));  // -40.8 x 65536
   // 907489.709..., 357913.941...; limits -128 / 750, 127 / 750, -96 / 255, 159 / 255.
@@ -58,8 +57,7 @@ TEST(LabRecords, Thresholds) {
   }
 }
 
-// Values beyond the int32 range saturate instead of wrapping: 127500 / 1 x 65536
-// and 51000 / 1 x 65536 do not fit 32 bits.
+// Values beyond the int32 range (127500 / 1 x 65536) saturate instead of wrapping.
 TEST(LabRecords, ExtremeEncodingsSaturate) {
   const auto narrow = BuildLabRecords(LabEncoding(0, 100, 128, 1, 96, 1));
   EXPECT_EQ(std::pair(narrow.encode->aScaleFixed, narrow.encode->bScaleFixed), std::pair(INT32_MAX, INT32_MAX));

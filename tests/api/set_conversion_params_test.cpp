@@ -108,8 +108,8 @@ TEST(SetConversionParams, OptionRecords) {
   ASSERT_EQ(Set(decode, p), CLR_OK);
   EXPECT_EQ(std::memcmp(decode->labDecode, decodeRef->labDecode, sizeof(LabDecodeTable)), 0);
 
-  // Without Lab options at creation: the D50 record (white X 96.421) with the
-  // default encoding, whatever the caller's values; and a first white point copy.
+  // Without Lab options at creation: the D50 record with the default encoding,
+  // whatever the caller's values; and a first white point copy.
   const Handle bare = Make(CSP_LAB, CSP_BGR, nullptr);
   WhitePoint white{0, 0, 0.31, 0.33};
   p.whitePoint = &white, p.flags = 64 | 4;
@@ -142,9 +142,8 @@ TEST(SetConversionParams, YuvLayoutFieldsAndOffsets) {
   EXPECT_EQ(std::vector<int32_t>(handleArray, handleArray + 8), (std::vector<int32_t>{5, 4, 3, 2, 1, 0, 99, 99}));
 }
 
-// New white points and profile files convert like handles created with them. Bit
-// 2 builds the custom transform whatever was prepared (the sanitizer build sees a
-// leak unless freeing the handle releases it).
+// New white points and profile files convert like handles made with them. Bit 2 builds
+// the custom transform whatever was prepared (a leak unless freeing releases it).
 TEST(SetConversionParams, RebuildsTransforms) {
   test::ProfileFiles files;
   const std::string rgbCopy = files.dir.Write("rgb2.icc", test::ResourceCopy("ICM", 105));

@@ -14,8 +14,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Reads `file` from memory into a 36-byte table (a 6 x 2 RGB image); every read at
-// or past `failAfter` fails with a system error (30).
+// Reads `file` from memory into a 6 x 2 RGB table; reads at or past `failAfter` fail with 30.
 int32_t Read(const Bytes& file, Bytes* table, uint64_t failAfter = UINT64_MAX) {
   struct Context {
     const Bytes* file;
