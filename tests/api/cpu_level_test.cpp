@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "api/cpu_level.h"
@@ -8,13 +10,9 @@ namespace {
 
 TEST(CpuLevel, FromFeatureBitsAndRefresh) {
   constexpr uint32_t kMmx = 1u << 23, kSse = 1u << 25;
-  const struct {
-    bool hasCpuid;
-    uint32_t edx;
-    int level;
-  } cases[] = {{false, 0xFFFFFFFFu, 0},  // no CPUID: plain code
-               {true, 0, 0}, {true, kMmx, 1}, {true, kSse, 2}, {true, kMmx | kSse, 2}, {true, ~(kMmx | kSse), 0}};
-  for (const auto& c : cases) EXPECT_EQ(CpuLevelFromFeatures(c.hasCpuid, c.edx), c.level) << c.edx;
+  const std::tuple<bool, uint32_t, int> cases[] = {{false, 0xFFFFFFFFu, 0},  // no CPUID: plain code
+      {true, 0, 0}, {true, kMmx, 1}, {true, kSse, 2}, {true, kMmx | kSse, 2}, {true, ~(kMmx | kSse), 0}};
+  for (const auto& [hasCpuid, edx, level] : cases) EXPECT_EQ(CpuLevelFromFeatures(hasCpuid, edx), level) << edx;
 
 #if defined(__i386__) || defined(__x86_64__)
   EXPECT_EQ(DetectCpuLevel(), 2);  // every SSE2 target reports SSE

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 namespace qclr {
 namespace {
 
-// A registered handle record as handle creation makes one.
 ClrHandle* MakeRegisteredHandle() {
   auto* h = static_cast<ClrHandle*>(MemCalloc(1, sizeof(ClrHandle)));
   h->structSize = kHandleMarker;
@@ -56,10 +56,9 @@ TEST(HandleRegistry, KeepsLinksInEveryReleaseOrder) {
       const auto links = Links();
       ASSERT_EQ(links.size(), live.size());
       for (size_t i = 0; i < live.size(); ++i) {
-        EXPECT_EQ(links[i].handle, live[i]);
-        EXPECT_EQ(links[i].prev, i == 0 ? nullptr : live[i - 1]);
-        EXPECT_EQ(links[i].next, i + 1 == live.size() ? nullptr : live[i + 1]);
-        EXPECT_EQ(Q_ClrIsValid(live[i]), CLR_OK);
+        const ClrHandle* next = i + 1 == live.size() ? nullptr : live[i + 1];
+        EXPECT_EQ(std::tuple(links[i].handle, links[i].prev, links[i].next, Q_ClrIsValid(live[i])),
+                  std::tuple(live[i], i == 0 ? nullptr : live[i - 1], next, CLR_OK));
       }
     }
   } while (std::next_permutation(order.begin(), order.end()));

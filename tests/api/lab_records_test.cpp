@@ -19,7 +19,7 @@ double Nearest(double x) { return std::trunc(x >= 0 ? x + 0.5 : x - 0.5); }
 
 std::array<int32_t, 4> Limits(const LabEncodeTable& t) { return {t.aMin, t.aMax, t.bMin, t.bMax}; }
 
-TEST(LabRecords, DefaultEncodingAndBothParameterSets) {
+TEST(LabRecords, DefaultEncodingBothParameterSetsAndThresholds) {
   const auto r = BuildLabRecords(test::kDefaultLabEncoding);
   // sL = 29580 / 100 in single precision: one unit below the double product 19385548.8.
   EXPECT_EQ((std::array{r.encode->lScaleFixed, r.encode->aScaleFixed, r.encode->bScaleFixed, r.encode->lOffsetFixed}),
@@ -42,12 +42,9 @@ TEST(LabRecords, DefaultEncodingAndBothParameterSets) {
             std::tuple(96.421, double{-0.56046003f}, 178890));
   EXPECT_EQ((std::array{second.lScale, second.aScale, second.bScale, double{second.lOffsetFixed}}),
             (std::array{d.lScale, d.aScale, d.bScale, double{d.lOffsetFixed}}));
-}
 
-// The thresholds against the C library's pow: within one unit, and ascending.
-TEST(LabRecords, Thresholds) {
-  const auto r = BuildLabRecords(test::kDefaultLabEncoding);
-  const int32_t* t = r.decode->thresholds;
+  // The thresholds against the C library's pow: within one unit, and ascending.
+  const int32_t* t = d.thresholds;
   static_assert(std::extent_v<decltype(LabDecodeTable::thresholds)> == 255);
   EXPECT_EQ(t[0], Nearest(std::pow(0.5 / 255, 1 / 0.45) * 268435456));
   EXPECT_LT(t[254], 1 << 28);
