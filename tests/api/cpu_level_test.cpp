@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "api/cpu_level.h"
@@ -6,28 +8,18 @@
 namespace qclr {
 namespace {
 
-TEST(CpuLevel, FromFeatureBits) {
+TEST(CpuLevel, FromFeatureBitsAndRefresh) {
   constexpr uint32_t kMmx = 1u << 23, kSse = 1u << 25;
-  struct Case {
-    bool hasCpuid;
-    uint32_t edx;
-    int level;
-  } const cases[] = {
-      {false, 0xFFFFFFFFu, 0},  // no CPUID: plain code
-      {true, 0, 0},           {true, kMmx, 1},       {true, kSse, 2},
-      {true, kMmx | kSse, 2},  // both: SSE wins
-      {true, ~(kMmx | kSse), 0},
-  };
-  for (const Case& c : cases) EXPECT_EQ(CpuLevelFromFeatures(c.hasCpuid, c.edx), c.level) << c.edx;
-}
+  const std::tuple<bool, uint32_t, int> cases[] = {{false, 0xFFFFFFFFu, 0},  // no CPUID: plain code
+      {true, 0, 0}, {true, kMmx, 1}, {true, kSse, 2}, {true, kMmx | kSse, 2}, {true, ~(kMmx | kSse), 0}};
+  for (const auto& [hasCpuid, edx, level] : cases) EXPECT_EQ(CpuLevelFromFeatures(hasCpuid, edx), level) << edx;
 
-TEST(CpuLevel, RefreshCopiesTheDetectedLevel) {
 #if defined(__i386__) || defined(__x86_64__)
   EXPECT_EQ(DetectCpuLevel(), 2);  // every SSE2 target reports SSE
 #endif
   {
     test::CpuLevelScope pinned(1);
-    RefreshCpuLevel();
+    RefreshCpuLevel();  // copies the pinned level, not a new detection
     EXPECT_EQ(ActiveCpuLevel(), 1);
   }
   RefreshCpuLevel();

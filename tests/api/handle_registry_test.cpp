@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 namespace qclr {
 namespace {
 
-// A registered handle record as handle creation makes one.
 ClrHandle* MakeRegisteredHandle() {
   auto* h = static_cast<ClrHandle*>(MemCalloc(1, sizeof(ClrHandle)));
   h->structSize = kHandleMarker;
@@ -27,18 +27,16 @@ std::vector<RegistryLink> Links() {
   return {links.begin(), links.begin() + std::min<int>(n, 16)};
 }
 
+bool Refused(ClrHandle* h) { return Q_ClrIsValid(h) == CLR_ERR_HANDLE && Q_ClrFree(h) == CLR_ERR_HANDLE; }
+
 TEST(HandleRegistry, RejectsWhatIsNotALiveHandle) {
-  EXPECT_EQ(Q_ClrIsValid(nullptr), CLR_ERR_HANDLE);
-  EXPECT_EQ(Q_ClrFree(nullptr), CLR_ERR_HANDLE);
   ClrHandle fake{};  // looks like a handle but was never registered
   fake.structSize = kHandleMarker;
-  EXPECT_EQ(Q_ClrIsValid(&fake), CLR_ERR_HANDLE);
-  EXPECT_EQ(Q_ClrFree(&fake), CLR_ERR_HANDLE);
-
+  EXPECT_TRUE(Refused(nullptr));
+  EXPECT_TRUE(Refused(&fake));
   ClrHandle* h = MakeRegisteredHandle();
   h->structSize = 863;  // a registered record whose marker was overwritten
-  EXPECT_EQ(Q_ClrIsValid(h), CLR_ERR_HANDLE);
-  EXPECT_EQ(Q_ClrFree(h), CLR_ERR_HANDLE);
+  EXPECT_TRUE(Refused(h));
   h->structSize = kHandleMarker;
   EXPECT_EQ(Q_ClrIsValid(h), CLR_OK);
   EXPECT_EQ(Q_ClrFree(h), CLR_OK);
@@ -58,10 +56,9 @@ TEST(HandleRegistry, KeepsLinksInEveryReleaseOrder) {
       const auto links = Links();
       ASSERT_EQ(links.size(), live.size());
       for (size_t i = 0; i < live.size(); ++i) {
-        EXPECT_EQ(links[i].handle, live[i]);
-        EXPECT_EQ(links[i].prev, i == 0 ? nullptr : live[i - 1]);
-        EXPECT_EQ(links[i].next, i + 1 == live.size() ? nullptr : live[i + 1]);
-        EXPECT_EQ(Q_ClrIsValid(live[i]), CLR_OK);
+        const ClrHandle* next = i + 1 == live.size() ? nullptr : live[i + 1];
+        EXPECT_EQ(std::tuple(links[i].handle, links[i].prev, links[i].next, Q_ClrIsValid(live[i])),
+                  std::tuple(live[i], i == 0 ? nullptr : live[i - 1], next, CLR_OK));
       }
     }
   } while (std::next_permutation(order.begin(), order.end()));

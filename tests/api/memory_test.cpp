@@ -13,7 +13,7 @@ TEST(Memory, FailureCountdownHitsExactlyOneAllocation) {
   EXPECT_TRUE(blocks[0] && blocks[1] && !blocks[2] && blocks[3]);  // only the third fails
   EXPECT_EQ(static_cast<unsigned char*>(blocks[1])[15], 0);        // zero-filled
   for (void* b : blocks) MemFree(b);                                // null is ignored
-  void* empty = MemAlloc(0);
+  void* empty = MemAlloc(0);  // a block of its own
   EXPECT_NE(empty, nullptr);
   MemFree(empty);
 }

@@ -1,3 +1,4 @@
+#include <array>
 #include <cstdint>
 
 #include <gtest/gtest.h>
@@ -8,24 +9,13 @@ namespace qclr::platform {
 namespace {
 
 TEST(MulDiv, RoundsHalvesAwayFromZeroAndReportsFailures) {
-  const struct {
-    int32_t a, b, c, expected;
-  } cases[] = {
-      {-128, 60, 255, -30},  // -30.12
-      {1, 1, 2, 1},          // 0.5 -> 1
-      {-1, 1, 2, -1},        // -0.5 -> -1
-      {-7, -1, -2, -4},      // 7 / -2 = -3.5 -> -4
-      {5, 1, 3, 2},          // 1.67
-      {4, 1, 3, 1},          // 1.33
-      {10, 20, 0, -1},       // zero divisor
-      {INT32_MAX, 2, 1, -1},  // overflow
-      {INT32_MIN, 1, 1, INT32_MIN},
-      {INT32_MIN, -1, 1, -1},                        // 2^31 overflows
-      {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX},  // 64-bit product
+  const std::array<int32_t, 4> cases[] = {
+      {-128, 60, 255, -30}, {5, 1, 3, 2}, {4, 1, 3, 1},  // -30.12, 1.67, 1.33
+      {1, 1, 2, 1},         {-1, 1, 2, -1}, {-7, -1, -2, -4},  // 0.5, -0.5, 7 / -2 = -3.5
+      {10, 20, 0, -1},      {INT32_MAX, 2, 1, -1}, {INT32_MIN, -1, 1, -1},  // zero divisor, overflows
+      {INT32_MIN, 1, 1, INT32_MIN}, {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX},  // 64-bit product
   };
-  for (const auto& t : cases) {
-    EXPECT_EQ(MulDiv(t.a, t.b, t.c), t.expected) << t.a << " * " << t.b << " / " << t.c;
-  }
+  for (const auto& [a, b, c, expected] : cases) EXPECT_EQ(MulDiv(a, b, c), expected) << a << " * " << b << " / " << c;
 }
 
 }  // namespace
