@@ -27,8 +27,7 @@ TEST(ConvertDirect, ValidatesInOrder) {
     uint8_t* dst;
     int32_t width, height;
     int32_t status;
-  };
-  const Case cases[] = {
+  } const cases[] = {
       {"source code 16", 16, CSP_RGB, src, dst, 4, 4, CLR_ERR_COLORSPACE},
       {"source code -1", -1, CSP_RGB, src, dst, 4, 4, CLR_ERR_COLORSPACE},
       {"source code 129", 129, CSP_RGB, src, dst, 4, 4, CLR_ERR_COLORSPACE},
@@ -71,16 +70,14 @@ TEST(ConvertDirect, SwapsRgbAndBgrInPlace) {
   auto pixels = RandomBytes(3 * width * height, 11);
   PaddedImage image(3 * width, height, 4);
   image.SetRows(pixels);
-  ASSERT_EQ(Q_ClrConvertDirect(CSP_RGB, CSP_BGR, image.data(), image.data(), width, height, 4, 4),
-            1);
+  ASSERT_EQ(Q_ClrConvertDirect(CSP_RGB, CSP_BGR, image.data(), image.data(), width, height, 4, 4), 1);
   for (size_t i = 0; i < pixels.size(); i += 3) std::swap(pixels[i], pixels[i + 2]);
   EXPECT_EQ(image.Rows(), pixels);
   EXPECT_TRUE(image.PaddingIntact());
 }
 
-// The same buffer re-laid between two alignments, rows growing (copied from the
-// last row up, or later rows would be overwritten before they are read) and
-// shrinking.
+// The same buffer re-laid between two alignments, rows growing (copied from the last
+// row up, or later rows would be overwritten before they are read) and shrinking.
 TEST(ConvertDirect, RelaysRowsInPlace) {
   const int32_t width = 5, height = 40;
   const auto pixels = RandomBytes(15 * height, 21);
@@ -98,12 +95,12 @@ TEST(ConvertDirect, RelaysRowsInPlace) {
 }
 
 TEST(ConvertDirect, TwoStepsWithoutMemoryWritesNothing) {
-  uint8_t src[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, dst[16];
-  std::fill(std::begin(dst), std::end(dst), test::kSentinel);
+  const std::vector<uint8_t> src = RandomBytes(12, 3), untouched(16, test::kSentinel);
+  std::vector<uint8_t> dst = untouched;
   SetAllocationFailure(0);
-  EXPECT_EQ(Q_ClrConvertDirect(CSP_CMY, CSP_CMYK, src, dst, 4, 1, 0, 0), CLR_ERR_NOMEM);
+  EXPECT_EQ(Q_ClrConvertDirect(CSP_CMY, CSP_CMYK, src.data(), dst.data(), 4, 1, 0, 0), CLR_ERR_NOMEM);
   SetAllocationFailure(-1);
-  for (uint8_t b : dst) EXPECT_EQ(b, test::kSentinel);
+  EXPECT_EQ(dst, untouched);
 }
 
 }  // namespace

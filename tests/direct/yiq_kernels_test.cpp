@@ -28,8 +28,7 @@ TEST(YiqKernels, PackedPixelArithmetic) {
   struct Case {
     const char* what;
     Pixel yiq, rgb;
-  };
-  const Case cases[] = {
+  } const cases[] = {
       // R: 37230 >> 7 = 290 -> 62; G: 10710 >> 7 = 83 -> 45; B: 169 x 255 = 43095
       // wraps to -22441, >> 7 = -176 -> 0 + 176 - 59 = 117.
       {"blue difference wraps", {0, 255, 0}, {62, 45, 117}},
@@ -48,15 +47,14 @@ TEST(YiqKernels, PackedPixelArithmetic) {
   }
 }
 
-// The vector row against the lane reference for whole groups and the
-// floating-point row for the rest.
+// The vector row against the lane reference for whole groups, the floating-point
+// row for the rest.
 TEST(YiqKernels, PackedRowMatchesItsDefinition) {
   std::vector<int32_t> widths = AwkwardWidths();
   widths.push_back(2053);  // enough random lanes to reach the wrapping and saturating ones
   for (int32_t width : widths) {
     for (int32_t order : {0, 1}) {
-      const auto seed = 40u + static_cast<uint32_t>(width);
-      const auto yiq = RandomBytes(3 * static_cast<size_t>(width), seed);
+      const auto yiq = RandomBytes(3 * static_cast<size_t>(width), 40u + static_cast<uint32_t>(width));
       std::vector<uint8_t> packed(yiq.size()), expected(yiq.size());
       YiqToRgbRowPacked(yiq.data(), packed.data(), width, order);
       const int32_t grouped = width / 8 * 8;
