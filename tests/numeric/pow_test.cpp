@@ -89,10 +89,10 @@ TEST(Pow, FastPathStaysWithinItsErrorBound) {
   double worst = 0;
   for (int i = 0; i < 6000; ++i) {
     double x = random.Between(0.0, 2.0), y = random.Between(-8.0, 8.0);
-    if (i % 3 == 1) x = test::Scaled(random.Between(1.0, 2.0), random.Int(-1074, 1023)), y /= 8;
+    if (i % 3 == 1) x = std::ldexp(random.Between(1.0, 2.0), random.Int(-1074, 1023)), y /= 8;
     if (i % 3 == 2) {
-      x = 1.0 + test::Scaled(random.Between(-1.0, 1.0), -random.Int(1, 52));
-      y = test::Scaled(random.Between(-1.0, 1.0), random.Int(0, 60));
+      x = 1.0 + std::ldexp(random.Between(-1.0, 1.0), -random.Int(1, 52));
+      y = std::ldexp(random.Between(-1.0, 1.0), random.Int(0, 60));
     }
     dd::DD v;
     int scale;
@@ -121,23 +121,23 @@ TEST(Pow, MatchesQuadPrecision) {
   }
   for (int i = 0; i < 6000; ++i) {
     // Results across the whole range, including overflow, subnormals and underflow.
-    const double x = test::Scaled(random.Between(1.0, 2.0), random.Int(-1074, 1023));
+    const double x = std::ldexp(random.Between(1.0, 2.0), random.Int(-1074, 1023));
     if (x != 1.0) expectAsQuad(x, random.Between(-760.0, 720.0) / std::log(x));
   }
   for (int i = 0; i < 3000; ++i) {
     // x near 1 with large exponents; negative bases with integer exponents.
-    const double x = 1.0 + test::Scaled(random.Between(-1.0, 1.0), -random.Int(1, 53));
-    expectAsQuad(x, test::Scaled(random.Between(-1.0, 1.0), random.Int(0, 62)));
+    const double x = 1.0 + std::ldexp(random.Between(-1.0, 1.0), -random.Int(1, 53));
+    expectAsQuad(x, std::ldexp(random.Between(-1.0, 1.0), random.Int(0, 62)));
     expectAsQuad(-random.Between(0.0, 4.0), random.Int(-40, 40));
   }
   for (int i = 0; i < 4000; ++i) {
     // Arbitrary bit patterns reach every special case; half the exponents are integers.
     const double x = std::bit_cast<double>(random.Next());
     const double y = std::bit_cast<double>(random.Next());
-    expectAsQuad(x, i % 2 == 0 ? std::nearbyint(test::Scaled(y, -1000)) : y);
+    expectAsQuad(x, i % 2 == 0 ? std::nearbyint(std::ldexp(y, -1000)) : y);
   }
   for (int i = 0; i < 200; ++i) {  // the slow path alone
-    const double x = test::Scaled(random.Between(1.0, 2.0), random.Int(-1074, 1023));
+    const double x = std::ldexp(random.Between(1.0, 2.0), random.Int(-1074, 1023));
     const double y = random.Between(-745.0, 709.0) / std::log(x);
     ASSERT_EQ(Bits(detail::PowAccurate(x, y)), Bits(test::QuadPow(x, y))) << x << " " << y;
   }

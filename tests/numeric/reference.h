@@ -41,9 +41,6 @@ inline uint64_t Bits(double v) { return std::bit_cast<uint64_t>(v); }
 // The same bits, or both NaN.
 inline bool Same(double a, double b) { return Bits(a) == Bits(b) || (std::isnan(a) && std::isnan(b)); }
 
-// v * 2^e, exact unless the result is subnormal (then rounded once).
-inline double Scaled(double v, int e) { return std::ldexp(v, e); }
-
 // |(hi + lo) 2^scale - exact| / |exact| / bound: below 1 when a fast path keeps
 // within the error bound it reports.
 inline double BoundRatio(double hi, double lo, int scale, const mp::Real& exact, double bound) {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -26,13 +27,15 @@ int At(Which which, size_t offset) {
   return which == kRgbToLab && offset % 3 != 0 ? static_cast<int8_t>(b) : b;
 }
 
+using N = std::array<int, 3>;
+N Node(Which which, size_t offset) { return {At(which, offset), At(which, offset + 1), At(which, offset + 2)}; }
+
 // Generating again gives the same bytes (CI compares the platforms' builds).
 TEST(EmulationTables, SizesZeroTailAndDeterminism) {
   EXPECT_EQ(Table(kCmykToRgb).size(), 250563u);
   for (Which lab : {kLabToRgb, kRgbToLab}) {
     ASSERT_EQ(Table(lab).size(), 108300u);
-    EXPECT_TRUE(std::all_of(Table(lab).begin() + 107811, Table(lab).end(),
-                            [](uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(std::all_of(Table(lab).begin() + 107811, Table(lab).end(), [](uint8_t b) { return b == 0; }));
   }
   EXPECT_EQ(MakeCmykToRgbTable(), Table(kCmykToRgb));
   EXPECT_EQ(MakeLabToRgbTable(), Table(kLabToRgb));
@@ -40,36 +43,23 @@ TEST(EmulationTables, SizesZeroTailAndDeterminism) {
 }
 
 TEST(EmulationTables, ReferenceNodes) {
-  struct Case {
-    Which table;
-    size_t offset;
-    int value[3];
-  } const cases[] = {
-      {kCmykToRgb, CmykNodeOffset(15, 0, 0, 0), {0, 179, 235}},
-      {kCmykToRgb, CmykNodeOffset(0, 15, 0, 0), {228, 13, 129}},
-      {kCmykToRgb, CmykNodeOffset(0, 0, 15, 0), {250, 245, 0}},
-      {kLabToRgb, LabNodeOffset(0, 16, 16), {0, 0, 0}},
-      {kLabToRgb, LabNodeOffset(16, 16, 16), {119, 119, 119}},
-      {kLabToRgb, LabNodeOffset(32, 16, 16), {255, 255, 255}},
-      {kLabToRgb, LabNodeOffset(0, 0, 0), {0, 108, 195}},
-      {kRgbToLab, LabNodeOffset(0, 0, 0), {0, 0, 0}},
-      {kRgbToLab, LabNodeOffset(16, 16, 16), {137, 0, 0}},
-      {kRgbToLab, LabNodeOffset(32, 32, 32), {255, 0, 0}},
-      {kRgbToLab, LabNodeOffset(32, 0, 0), {138, 81, 70}},
-      {kRgbToLab, LabNodeOffset(0, 32, 0), {224, -79, 81}},
-      {kRgbToLab, LabNodeOffset(0, 0, 32), {75, 68, -112}},
-  };
-  for (const Case& c : cases) {
-    for (size_t ch = 0; ch < 3; ++ch) {
-      EXPECT_EQ(At(c.table, c.offset + ch), c.value[ch]) << "case " << &c - cases << ", " << ch;
-    }
-  }
+  EXPECT_EQ(Node(kCmykToRgb, CmykNodeOffset(15, 0, 0, 0)), (N{0, 179, 235}));
+  EXPECT_EQ(Node(kCmykToRgb, CmykNodeOffset(0, 15, 0, 0)), (N{228, 13, 129}));
+  EXPECT_EQ(Node(kCmykToRgb, CmykNodeOffset(0, 0, 15, 0)), (N{250, 245, 0}));
+  EXPECT_EQ(Node(kLabToRgb, LabNodeOffset(0, 16, 16)), (N{0, 0, 0}));
+  EXPECT_EQ(Node(kLabToRgb, LabNodeOffset(16, 16, 16)), (N{119, 119, 119}));
+  EXPECT_EQ(Node(kLabToRgb, LabNodeOffset(32, 16, 16)), (N{255, 255, 255}));
+  EXPECT_EQ(Node(kLabToRgb, LabNodeOffset(0, 0, 0)), (N{0, 108, 195}));
+  EXPECT_EQ(Node(kRgbToLab, LabNodeOffset(0, 0, 0)), (N{0, 0, 0}));
+  EXPECT_EQ(Node(kRgbToLab, LabNodeOffset(16, 16, 16)), (N{137, 0, 0}));
+  EXPECT_EQ(Node(kRgbToLab, LabNodeOffset(32, 32, 32)), (N{255, 0, 0}));
+  EXPECT_EQ(Node(kRgbToLab, LabNodeOffset(32, 0, 0)), (N{138, 81, 70}));
+  EXPECT_EQ(Node(kRgbToLab, LabNodeOffset(0, 32, 0)), (N{224, -79, 81}));
+  EXPECT_EQ(Node(kRgbToLab, LabNodeOffset(0, 0, 32)), (N{75, 68, -112}));
   // The grey of black ink alone.
   const int grey[17] = {255, 243, 230, 217, 204, 191, 177, 163, 149, 133, 117, 101, 84, 65, 44, 22, 0};
   for (int k = 0; k < 17; ++k) {
-    for (size_t ch = 0; ch < 3; ++ch) {
-      EXPECT_EQ(At(kCmykToRgb, CmykNodeOffset(0, 0, 0, k) + ch), grey[k]) << k;
-    }
+    EXPECT_EQ(Node(kCmykToRgb, CmykNodeOffset(0, 0, 0, k)), (N{grey[k], grey[k], grey[k]})) << k;
   }
 }
 
@@ -116,13 +106,11 @@ TEST(EmulationTables, NeighbouringNodesStayClose) {
 // Greys stay neutral and grow lighter along both Lab tables' grey axes.
 TEST(EmulationTables, GreyAxesAreNeutralAndMonotonic) {
   for (int i = 1; i < 33; ++i) {
-    const size_t l = LabNodeOffset(i, 16, 16), rgb = LabNodeOffset(i, i, i);
-    EXPECT_TRUE(At(kLabToRgb, l) == At(kLabToRgb, l + 1) &&
-                At(kLabToRgb, l) == At(kLabToRgb, l + 2))
-        << "L node " << i;
-    EXPECT_GT(At(kLabToRgb, l), At(kLabToRgb, LabNodeOffset(i - 1, 16, 16))) << "L node " << i;
-    EXPECT_TRUE(At(kRgbToLab, rgb + 1) == 0 && At(kRgbToLab, rgb + 2) == 0) << "grey node " << i;
-    EXPECT_GT(At(kRgbToLab, rgb), At(kRgbToLab, LabNodeOffset(i - 1, i - 1, i - 1))) << i;
+    const N rgb = Node(kLabToRgb, LabNodeOffset(i, 16, 16)), lab = Node(kRgbToLab, LabNodeOffset(i, i, i));
+    EXPECT_EQ(rgb, (N{rgb[0], rgb[0], rgb[0]})) << "L node " << i;
+    EXPECT_GT(rgb[0], At(kLabToRgb, LabNodeOffset(i - 1, 16, 16))) << "L node " << i;
+    EXPECT_EQ(lab, (N{lab[0], 0, 0})) << "grey node " << i;
+    EXPECT_GT(lab[0], At(kRgbToLab, LabNodeOffset(i - 1, i - 1, i - 1))) << "grey node " << i;
   }
 }
 
