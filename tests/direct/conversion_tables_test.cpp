@@ -21,20 +21,6 @@ TEST(ConversionTables, RangeLimitBytes) {
   for (const auto& c : cases) EXPECT_EQ(limit[c[0]], c[1]) << c[0];
 }
 
-TEST(ConversionTables, YccTableValues) {
-  const YccTables& t = LibraryYccTables();
-  EXPECT_EQ(t.crR[0], -179);  // (-11760768 + 32768) >> 16
-  EXPECT_EQ(t.crR[255], 178);
-  EXPECT_EQ(t.cbB[0], -227);
-  EXPECT_EQ(t.cbB[255], 225);
-  EXPECT_EQ(t.crG[128], 0);
-  EXPECT_EQ(t.cbG[128], 32768);
-  // Pure red: Y = 76, Cb = 85, Cr = 255.
-  EXPECT_EQ((t.ry[255] + t.gy[0] + t.by[0]) >> 16, 76);
-  EXPECT_EQ((t.rcb[255] + t.gcb[0] + t.bcb[0]) >> 16, 85);
-  EXPECT_EQ((t.bcb[255] + t.gcr[0] + t.bcr[0]) >> 16, 255);
-}
-
 TEST(ConversionTables, HandleCopyOwnsItsRangeLimit) {
   YccTables own{};
   BuildYccDecodeTables(&own);

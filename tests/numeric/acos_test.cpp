@@ -18,13 +18,10 @@ using test::Bits;
 
 TEST(Acos, SpecialValues) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
-  for (double x : {std::numeric_limits<double>::quiet_NaN(), 1.0 + 0x1p-52, -1.0 - 0x1p-52, kInf,
-                   -kInf, 2.0}) {
+  EXPECT_TRUE(std::isnan(Acos(1.0 + 0x1p-52)) && std::isnan(Acos(-1.0 - 0x1p-52)));
+  for (double x : {std::numeric_limits<double>::quiet_NaN(), 1.0 + 0x1p-23, -1.0 - 0x1p-23, kInf, -kInf}) {
     EXPECT_TRUE(std::isnan(Acos(x))) << x;
-  }
-  for (float x : {std::numeric_limits<float>::quiet_NaN(), 0x1.000002p0f, -0x1.000002p0f,
-                  HUGE_VALF, -HUGE_VALF}) {
-    EXPECT_TRUE(std::isnan(Acosf(x))) << x;
+    EXPECT_TRUE(std::isnan(Acosf(static_cast<float>(x)))) << x;
   }
   const double pi = 0x1.921fb54442d18p1;  // rounded to double
   const double cases[][2] = {{1.0, 0.0},       {-1.0, pi},           {0.0, pi / 2},
@@ -51,18 +48,13 @@ TEST(Acos, FastPathStaysWithinItsErrorBound) {
 
 #if QCLR_HAVE_QUADMATH
 
-TEST(Acos, MatchesQuadPrecision) {
+// The fast path is covered by its bound and the rounding test; the slow path alone
+// against quad precision.
+TEST(Acos, SlowPathMatchesQuadPrecision) {
   test::Random random(9);
-  for (int i = 0; i < 16000; ++i) {
-    // Uniform, and near +-1, +-1/2 (where the method changes) and 0; the slow path on
-    // every 40th.
-    const double sign = random.Next() % 2 == 0 ? 1.0 : -1.0;
-    const double offset = std::ldexp(random.Unit(), -random.Int(1, 53));
-    const double near[] = {random.Between(-1.0, 1.0), sign * (1.0 - offset),
-                           sign * (0.5 + (i % 8 < 4 ? offset : -offset) * 0.25), sign * offset};
-    const double x = near[i % 4];
-    ASSERT_EQ(Bits(Acos(x)), Bits(test::QuadAcos(x))) << "acos(" << x << ")";
-    if (i % 40 == 0) { ASSERT_EQ(Bits(detail::AcosAccurate(x)), Bits(test::QuadAcos(x))) << "slow path " << x; }
+  for (int i = 0; i < 400; ++i) {
+    const double x = random.Between(-1.0, 1.0);
+    ASSERT_EQ(Bits(detail::AcosAccurate(x)), Bits(test::QuadAcos(x))) << x;
   }
 }
 

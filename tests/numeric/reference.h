@@ -1,6 +1,5 @@
-// Shared helpers of the numeric tests: reproducible random inputs and, where the
-// compiler has it, quad-precision reference functions, whose results rounded to
-// double (or float) are the correctly rounded values.
+// Shared helpers of the numeric tests: reproducible random inputs and, where the compiler
+// has it, quad-precision references, which round to the correctly rounded double or float.
 #pragma once
 
 #include <bit>
@@ -41,8 +40,7 @@ inline uint64_t Bits(double v) { return std::bit_cast<uint64_t>(v); }
 // The same bits, or both NaN.
 inline bool Same(double a, double b) { return Bits(a) == Bits(b) || (std::isnan(a) && std::isnan(b)); }
 
-// |(hi + lo) 2^scale - exact| / |exact| / bound: below 1 when a fast path keeps
-// within the error bound it reports.
+// |(hi + lo) 2^scale - exact| / |exact| / bound: below 1 when a fast path keeps its bound.
 inline double BoundRatio(double hi, double lo, int scale, const mp::Real& exact, double bound) {
   constexpr int kLimbs = 6;
   const mp::Real approx =

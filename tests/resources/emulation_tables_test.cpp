@@ -33,9 +33,9 @@ N Node(Which which, size_t offset) { return {At(which, offset), At(which, offset
 // Generating again gives the same bytes (CI compares the platforms' builds).
 TEST(EmulationTables, SizesZeroTailAndDeterminism) {
   EXPECT_EQ(Table(kCmykToRgb).size(), 250563u);
-  for (Which lab : {kLabToRgb, kRgbToLab}) {
-    ASSERT_EQ(Table(lab).size(), 108300u);
-    EXPECT_TRUE(std::all_of(Table(lab).begin() + 107811, Table(lab).end(), [](uint8_t b) { return b == 0; }));
+  for (const V& lab : {Table(kLabToRgb), Table(kRgbToLab)}) {
+    ASSERT_EQ(lab.size(), 108300u);
+    EXPECT_TRUE(std::all_of(lab.begin() + 107811, lab.end(), [](uint8_t b) { return b == 0; }));
   }
   EXPECT_EQ(MakeCmykToRgbTable(), Table(kCmykToRgb));
   EXPECT_EQ(MakeLabToRgbTable(), Table(kLabToRgb));
