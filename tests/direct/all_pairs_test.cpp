@@ -1,9 +1,7 @@
 // Q_ClrConvertDirect between every ordered pair of colour spaces, at both processor
-// levels and with padded rows on both sides, against the spaces' own kernels run on
-// tight rows: the decoder into RGB, the encoder from it, a CSP_BGR side as the
-// CSP_RGB bytes with R and B exchanged. Destination padding must stay untouched and
-// the buffers are exactly as long as the library may touch, so that the sanitizer
-// build catches any overrun.
+// levels and with padded rows on both sides, against the spaces' own kernels on tight
+// rows (decoder into RGB, encoder from it; BGR as RGB with R and B exchanged). The
+// buffers are exactly as long as the library may touch, so the sanitizer sees overruns.
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -34,33 +32,24 @@ struct Space {
 };
 
 // Adapts a kernel with other arguments to the common signature.
-#define ADAPTED(call)                                                                       \
-  [](const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t i, int32_t o, int32_t r) { \
-    (void)i;                                                                                \
-    return call;                                                                            \
-  }
+#define ADAPTED(call)                                                                      \
+  [](const uint8_t* s, uint8_t* d, int32_t w, int32_t h, [[maybe_unused]] int32_t i, int32_t o, \
+     int32_t r) { return call; }
 
 // The kernel table of the direct route, written out from the kernels' names.
 const Space kSpaces[] = {
-    {CSP_RGB, nullptr, nullptr},
-    {CSP_BGR, nullptr, nullptr},
-    {CSP_YUV, RgbToYuv, YuvToRgb},
+    {CSP_RGB, nullptr, nullptr},       {CSP_BGR, nullptr, nullptr},
+    {CSP_YUV, RgbToYuv, YuvToRgb},     {CSP_HSV, RgbToHsv, HsvToRgb},
+    {CSP_HLS, RgbToHls, HlsToRgb},     {CSP_YIQ, RgbToYiq, YiqToRgb},
+    {CSP_CMY, RgbToCmy, CmyToRgb},     {CSP_LAB, RgbToLab, LabToRgb},
+    {CSP_XYZ, RgbToXyz, XyzToRgb},     {CSP_YUY2, RgbToYuy2, Yuy2ToRgb},
+    {CSP_Y41P, RgbToY41p, Y41pToRgb},  {CSP_UYVY, RgbToUyvy, UyvyToRgb},
+    {CSP_YCC, RgbToYcc, YccToRgb},     {CSP_HSI, RgbToHsi, HsiToRgb},
     {CSP_CMYK, ADAPTED(RgbToCmyk(s, d, w, h, i, o, 175, r)),
      ADAPTED(CmykToRgb(s, d, w, h, i, o, 175, r))},
-    {CSP_HSV, RgbToHsv, HsvToRgb},
-    {CSP_HLS, RgbToHls, HlsToRgb},
-    {CSP_YIQ, RgbToYiq, YiqToRgb},
-    {CSP_CMY, RgbToCmy, CmyToRgb},
-    {CSP_LAB, RgbToLab, LabToRgb},
-    {CSP_XYZ, RgbToXyz, XyzToRgb},
-    {CSP_YUY2, RgbToYuy2, Yuy2ToRgb},
     {CSP_YVU9, RgbToYvu9, ADAPTED(Yvu9ToRgb(s, d, w, h, o, r))},  // planar: no inAlign
     {CSP_YCCK, ADAPTED(RgbToYcck(nullptr, s, d, w, h, i, o, r)),
      ADAPTED(YcckToRgb(nullptr, s, d, w, h, i, o, r))},
-    {CSP_Y41P, RgbToY41p, Y41pToRgb},
-    {CSP_UYVY, RgbToUyvy, UyvyToRgb},
-    {CSP_YCC, RgbToYcc, YccToRgb},
-    {CSP_HSI, RgbToHsi, HsiToRgb},
 };
 
 // An image of `space` whose padding holds the sentinel. XYZ rows of 24 x width
@@ -98,35 +87,29 @@ TEST(AllPairs, EveryPairMatchesItsKernelsOnTightRows) {
     for (const auto& [width, height] : sizes) {
       for (const Space& from : kSpaces) {
         for (const Space& to : kSpaces) {
-          if (!SizeRuleHolds(from.code, width, height) || !SizeRuleHolds(to.code, width, height)) {
-            continue;
-          }
-          SCOPED_TRACE(testing::Message() << from.code << " -> " << to.code << ", " << width
-                                          << " x " << height << ", level " << level);
+          if (!SizeRuleHolds(from.code, width, height) || !SizeRuleHolds(to.code, width, height)) continue;
+          SCOPED_TRACE(testing::Message() << from.code << " -> " << to.code << ", " << width << " x "
+                                          << height << ", level " << level);
           Bytes in = test::RandomBytes(MakeImage(from.code, width, height, 0).size(),
                                        static_cast<uint32_t>(from.code * 131 + to.code));
-          if (from.code == CSP_XYZ) {
-            // Doubles from random bytes may be NaN or huge; use values in 0..1.
+          if (from.code == CSP_XYZ) {  // random doubles may be NaN or huge: use 0..1
             for (size_t i = 0; i < in.size(); i += 8) {
               const double v = in[i] / 255.0;
               std::memcpy(&in[i], &v, 8);
             }
           }
           const Bytes expected = Expected(from, to, in, width, height);
-          for (int32_t inAlign : alignments) {
-            for (int32_t outAlign : alignments) {
-              PaddedImage src = MakeImage(from.code, width, height, inAlign);
-              PaddedImage dst = MakeImage(to.code, width, height, outAlign);
-              // Source padding unlike the destination's sentinel.
-              std::fill(src.data(), src.data() + src.size(), uint8_t{0x5A});
-              src.SetRows(in);
-              ASSERT_EQ(Q_ClrConvertDirect(from.code, to.code, src.data(), dst.data(), width,
-                                           height, inAlign, outAlign),
-                        CLR_OK)
-                  << "aligned " << inAlign << "/" << outAlign;
-              EXPECT_EQ(dst.Rows(), expected) << "aligned " << inAlign << "/" << outAlign;
-              EXPECT_TRUE(dst.PaddingIntact()) << "aligned " << inAlign << "/" << outAlign;
-            }
+          for (int a = 0; a < 9; ++a) {
+            const int32_t inAlign = alignments[a / 3], outAlign = alignments[a % 3];
+            PaddedImage src = MakeImage(from.code, width, height, inAlign);
+            PaddedImage dst = MakeImage(to.code, width, height, outAlign);
+            std::fill(src.data(), src.data() + src.size(), uint8_t{0x5A});  // unlike the sentinel
+            src.SetRows(in);
+            SCOPED_TRACE(testing::Message() << "aligned " << inAlign << "/" << outAlign);
+            ASSERT_EQ(Q_ClrConvertDirect(from.code, to.code, src.data(), dst.data(), width, height,
+                                         inAlign, outAlign), CLR_OK);
+            EXPECT_EQ(dst.Rows(), expected);
+            EXPECT_TRUE(dst.PaddingIntact());
           }
         }
       }

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "api/memory.h"
-#include "direct/color_space.h"
 #include "qclr/qclr.h"
 #include "support/test_buffers.h"
 
@@ -25,10 +24,8 @@ TEST(ConvertDirect, ValidatesInOrder) {
     int32_t srcSpace, dstSpace;
     const uint8_t* src;
     uint8_t* dst;
-    int32_t width, height;
-    int32_t status;
-  };
-  const Case cases[] = {
+    int32_t width, height, status;
+  } const cases[] = {
       {"source code 16", 16, CSP_RGB, src, dst, 4, 4, CLR_ERR_COLORSPACE},
       {"source code -1", -1, CSP_RGB, src, dst, 4, 4, CLR_ERR_COLORSPACE},
       {"source code 129", 129, CSP_RGB, src, dst, 4, 4, CLR_ERR_COLORSPACE},
@@ -47,63 +44,47 @@ TEST(ConvertDirect, ValidatesInOrder) {
       {"same buffer, space and alignment", CSP_CMY, CSP_CMY, src, src, 4, 4, CLR_ERR_SAME_BUFFER},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(Q_ClrConvertDirect(c.srcSpace, c.dstSpace, c.src, c.dst, c.width, c.height, 0, 0),
-              c.status)
+    EXPECT_EQ(Q_ClrConvertDirect(c.srcSpace, c.dstSpace, c.src, c.dst, c.width, c.height, 0, 0), c.status)
         << c.what;
   }
 }
 
 TEST(ConvertDirect, RefusesSizesBeyondTheAddressSpace) {
   uint8_t byte = 0;
-  EXPECT_EQ(Q_ClrConvertDirect(CSP_RGB, CSP_CMY, &byte, &byte + 1, INT32_MAX, INT32_MAX, 0, 0),
-            CLR_ERR_PARAM);
-  EXPECT_EQ(Q_ClrConvertDirect(CSP_XYZ, CSP_XYZ, &byte, &byte + 1, INT32_MAX, INT32_MAX, 0, 0),
-            CLR_ERR_PARAM);
-  size_t bytes = 0;
-  EXPECT_FALSE(BufferBytes(CSP_CMYK, INT32_MAX, INT32_MAX, 4, &bytes));
-  EXPECT_TRUE(BufferBytes(CSP_CMYK, 5, 3, 8, &bytes));
-  EXPECT_EQ(bytes, 24u * 2 + 20);
+  EXPECT_EQ(Q_ClrConvertDirect(CSP_RGB, CSP_CMY, &byte, &byte + 1, INT32_MAX, INT32_MAX, 0, 0), CLR_ERR_PARAM);
+  EXPECT_EQ(Q_ClrConvertDirect(CSP_XYZ, CSP_XYZ, &byte, &byte + 1, INT32_MAX, INT32_MAX, 0, 0), CLR_ERR_PARAM);
 }
 
-// RGB to BGR in place, with one layout on both sides.
-TEST(ConvertDirect, SwapsRgbAndBgrInPlace) {
-  const int32_t width = 7, height = 3;
-  auto pixels = RandomBytes(3 * width * height, 11);
-  PaddedImage image(3 * width, height, 4);
-  image.SetRows(pixels);
-  ASSERT_EQ(Q_ClrConvertDirect(CSP_RGB, CSP_BGR, image.data(), image.data(), width, height, 4, 4),
-            1);
-  for (size_t i = 0; i < pixels.size(); i += 3) std::swap(pixels[i], pixels[i + 2]);
-  EXPECT_EQ(image.Rows(), pixels);
-  EXPECT_TRUE(image.PaddingIntact());
-}
-
-// The same buffer re-laid between two alignments, rows growing (copied from the
-// last row up, or later rows would be overwritten before they are read) and
-// shrinking.
-TEST(ConvertDirect, RelaysRowsInPlace) {
+// In place: RGB swapped to BGR, and CMY re-laid between two alignments, rows growing
+// (copied from the last row up, or later rows would be overwritten before they are
+// read) and shrinking.
+TEST(ConvertDirect, ConvertsInPlace) {
   const int32_t width = 5, height = 40;
   const auto pixels = RandomBytes(15 * height, 21);
-  const int32_t cases[][2] = {{1, 8}, {8, 1}, {4, 16}, {16, 3}, {0, 1}};
-  for (const auto& c : cases) {
-    PaddedImage from(15, height, c[0]), to(15, height, c[1]);
+  auto swapped = pixels;
+  for (size_t i = 0; i < swapped.size(); i += 3) std::swap(swapped[i], swapped[i + 2]);
+  const int32_t cases[][3] = {{CSP_BGR, 4, 4}, {CSP_CMY, 1, 8}, {CSP_CMY, 8, 1},
+                              {CSP_CMY, 4, 16}, {CSP_CMY, 16, 3}, {CSP_CMY, 0, 1}};
+  for (const auto& [space, inAlign, outAlign] : cases) {
+    PaddedImage from(15, height, inAlign), to(15, height, outAlign);
     std::vector<uint8_t> buffer(std::max(from.size(), to.size()), test::kSentinel);
     from.SetRows(pixels);
     std::memcpy(buffer.data(), from.data(), from.size());
-    ASSERT_EQ(Q_ClrConvertDirect(CSP_CMY, CSP_CMY, buffer.data(), buffer.data(), width, height,
-                                 c[0], c[1]), 1);
+    ASSERT_EQ(Q_ClrConvertDirect(space == CSP_BGR ? CSP_RGB : space, space, buffer.data(), buffer.data(),
+                                 width, height, inAlign, outAlign), 1);
     std::memcpy(to.data(), buffer.data(), to.size());
-    EXPECT_EQ(to.Rows(), pixels) << c[0] << " -> " << c[1];
+    EXPECT_EQ(to.Rows(), space == CSP_BGR ? swapped : pixels) << inAlign << " -> " << outAlign;
+    if (inAlign == outAlign) { EXPECT_TRUE(to.PaddingIntact()); }
   }
 }
 
 TEST(ConvertDirect, TwoStepsWithoutMemoryWritesNothing) {
-  uint8_t src[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, dst[16];
-  std::fill(std::begin(dst), std::end(dst), test::kSentinel);
+  const std::vector<uint8_t> src = RandomBytes(12, 3), untouched(16, test::kSentinel);
+  std::vector<uint8_t> dst = untouched;
   SetAllocationFailure(0);
-  EXPECT_EQ(Q_ClrConvertDirect(CSP_CMY, CSP_CMYK, src, dst, 4, 1, 0, 0), CLR_ERR_NOMEM);
+  EXPECT_EQ(Q_ClrConvertDirect(CSP_CMY, CSP_CMYK, src.data(), dst.data(), 4, 1, 0, 0), CLR_ERR_NOMEM);
   SetAllocationFailure(-1);
-  for (uint8_t b : dst) EXPECT_EQ(b, test::kSentinel);
+  EXPECT_EQ(dst, untouched);
 }
 
 }  // namespace

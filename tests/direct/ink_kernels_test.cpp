@@ -8,45 +8,35 @@
 namespace qclr {
 namespace {
 
-using test::AwkwardWidths;
+using V = std::vector<uint8_t>;
 using test::RandomBytes;
 
-std::vector<uint8_t> ToCmyk(std::vector<uint8_t> rgb, int32_t blackParam) {
-  std::vector<uint8_t> out(rgb.size() / 3 * 4);
+V ToCmyk(V rgb, int32_t blackParam) {
+  V out(rgb.size() / 3 * 4);
   RgbToCmyk(rgb.data(), out.data(), static_cast<int32_t>(rgb.size() / 3), 1, 0, 0, blackParam, 1);
   return out;
 }
 
-std::vector<uint8_t> FromCmyk(std::vector<uint8_t> cmyk, int32_t blackParam, int level) {
-  test::CpuLevelScope pinned(level);
-  std::vector<uint8_t> out(cmyk.size() / 4 * 3);
-  CmykToRgb(cmyk.data(), out.data(), static_cast<int32_t>(cmyk.size() / 4), 1, 0, 0, blackParam,
-            1);
+V FromCmyk(V cmyk, int32_t blackParam, int level) {
+  const test::CpuLevelScope pinned(level);
+  V out(cmyk.size() / 4 * 3);
+  CmykToRgb(cmyk.data(), out.data(), static_cast<int32_t>(cmyk.size() / 4), 1, 0, 0, blackParam, 1);
   return out;
 }
 
-TEST(InkKernels, BlackFactor) {
-  struct Case {
-    int32_t param;
-    int16_t f;
-  };
-  for (const Case& c : {Case{0, 0}, Case{175, 0}, Case{249, 0}, Case{250, 1}, Case{500, 16},
-                        Case{1000, 256}}) {
-    EXPECT_EQ(CmykBlackFactor(c.param), c.f) << c.param;
-  }
-}
-
-TEST(InkKernels, RgbToCmykDocumentedValues) {
-  using V = std::vector<uint8_t>;
+TEST(InkKernels, DocumentedValues) {
+  const V rgb = {255, 0, 100, 7, 8, 9};
+  V cmy(6), back(6);
+  RgbToCmy(rgb.data(), cmy.data(), 2, 1, 0, 0, 1);
+  CmyToRgb(cmy.data(), back.data(), 2, 1, 0, 0, 1);
+  EXPECT_EQ(cmy, (V{0, 255, 155, 248, 247, 246}));
+  EXPECT_EQ(back, rgb);
+  const int32_t blackFactors[][2] = {{0, 0}, {175, 0}, {249, 0}, {250, 1}, {500, 16}, {1000, 256}};
+  for (const auto& c : blackFactors) EXPECT_EQ(CmykBlackFactor(c[0]), c[1]) << c[0];
   EXPECT_EQ(ToCmyk({0, 0, 0}, 175), (V{255, 255, 255, 44}));  // K = 17.5 % of 255
   EXPECT_EQ(ToCmyk({255, 255, 255}, 175), (V{0, 0, 0, 0}));
   EXPECT_EQ(ToCmyk({255, 0, 128}, 175), (V{0, 255, 127, 0}));
-  // Full black generation moves the whole of a grey into K: u = lo = K = 155.
-  EXPECT_EQ(ToCmyk({100, 100, 100}, 1000), (V{0, 0, 0, 155}));
-}
-
-TEST(InkKernels, CmykToRgbDocumentedValues) {
-  using V = std::vector<uint8_t>;
+  EXPECT_EQ(ToCmyk({100, 100, 100}, 1000), (V{0, 0, 0, 155}));  // a grey wholly into K
   for (int level : {0, 2}) {
     EXPECT_EQ(FromCmyk({10, 20, 30, 200}, 175, level), (V{245, 235, 225}));  // K ignored
     EXPECT_EQ(FromCmyk({0, 0, 0, 255}, 1000, level), (V{0, 0, 0}));  // u = 65280, capped
@@ -54,54 +44,34 @@ TEST(InkKernels, CmykToRgbDocumentedValues) {
   // u = 41984 does not fit a signed 16-bit lane: the packed path leaves it uncapped
   // and saturates to black where the scalar path caps u at 255 - hi.
   EXPECT_EQ(FromCmyk({0, 0, 50, 255}, 1000, 0), (V{50, 50, 0}));
-  std::vector<uint8_t> eight(32);
-  for (int i = 0; i < 8; ++i) {
-    eight[4 * i + 2] = 50;
-    eight[4 * i + 3] = 255;
-  }
+  V eight(32);
+  for (int i = 0; i < 8; ++i) eight[4 * i + 2] = 50, eight[4 * i + 3] = 255;
   const V packed = FromCmyk(eight, 1000, 2);
   EXPECT_EQ(V(packed.begin(), packed.begin() + 3), (V{0, 0, 0}));
 }
 
-TEST(InkKernels, CmyIsTheComplementBothWays) {
-  const std::vector<uint8_t> rgb = RandomBytes(3 * 50, 7);
-  std::vector<uint8_t> cmy(rgb.size()), back(rgb.size());
-  RgbToCmy(rgb.data(), cmy.data(), 50, 1, 0, 0, 1);
-  for (size_t i = 0; i < rgb.size(); ++i) ASSERT_EQ(cmy[i], 255 - rgb[i]);
-  for (int level : {0, 1, 2}) {
-    test::CpuLevelScope pinned(level);
-    CmyToRgb(cmy.data(), back.data(), 50, 1, 0, 0, 1);
-    EXPECT_EQ(back, rgb) << "level " << level;
-  }
-}
-
-// The packed rows against their definitions on random rows of awkward widths.
+// The packed rows against their definitions on random rows of awkward widths: whole
+// groups of 8 follow the lane arithmetic, the tail the scalar formula.
 TEST(InkKernels, PackedRowsMatchTheirDefinition) {
-  for (int32_t width : AwkwardWidths()) {
+  for (int32_t width : test::AwkwardWidths()) {
+    const size_t w = static_cast<size_t>(width);
+    const int32_t grouped = width / 8 * 8;
     for (int32_t order : {0, 1}) {
-      const auto cmy = RandomBytes(3 * static_cast<size_t>(width), static_cast<uint32_t>(width));
-      std::vector<uint8_t> scalar(cmy.size()), packed(cmy.size());
+      const V cmy = RandomBytes(3 * w, static_cast<uint32_t>(width));
+      V scalar(3 * w), packed(3 * w);
       CmyToRgbRow(cmy.data(), scalar.data(), width, order);
       CmyToRgbRowPacked(cmy.data(), packed.data(), width, order);
       ASSERT_EQ(packed, scalar) << "width " << width;
-
-      auto cmyk = RandomBytes(4 * static_cast<size_t>(width), static_cast<uint32_t>(width + 99));
+      const V cmyk = RandomBytes(4 * w, static_cast<uint32_t>(width + 99));
       for (int32_t param : {0, 175, 500, 800, 1000, 3400}) {
         const int16_t f = CmykBlackFactor(param);
-        std::vector<uint8_t> plain(3 * static_cast<size_t>(width)), lanes(plain.size()),
-            expected(plain.size());
+        V plain(3 * w), lanes(3 * w), expected(3 * w);
         CmykToRgbRow(cmyk.data(), plain.data(), width, f, order);
         CmykToRgbRowPacked(cmyk.data(), lanes.data(), width, f, order);
-        // Whole groups follow the lane arithmetic, the tail the scalar formula.
-        const int32_t grouped = width / 8 * 8;
-        for (int32_t x = 0; x < grouped; ++x) {
-          CmykToRgbPixelPacked(&cmyk[4 * x], &expected[3 * x], f, order);
-        }
+        for (int32_t x = 0; x < grouped; ++x) CmykToRgbPixelPacked(&cmyk[4 * x], &expected[3 * x], f, order);
         CmykToRgbRow(&cmyk[4 * grouped], &expected[3 * grouped], width - grouped, f, order);
         ASSERT_EQ(lanes, expected) << "width " << width << " param " << param;
-        if (param <= 800) {
-          ASSERT_EQ(lanes, plain) << "width " << width << " param " << param;
-        }
+        if (param <= 800) { ASSERT_EQ(lanes, plain) << "width " << width << " param " << param; }
       }
     }
   }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "numeric/multi_precision.h"
 #include "numeric/reference.h"
 #include "numeric/rounding_test.h"
 
@@ -11,34 +10,13 @@ namespace {
 
 using test::Bits;
 
-TEST(DoubleDouble, TransformationsAreErrorFree) {
-  // 40 words hold any sum or product of two doubles exactly.
-  constexpr int kLimbs = 40;
-  auto exact = [](DD v) { return mp::Add(mp::FromDouble(v.hi, kLimbs), mp::FromDouble(v.lo, kLimbs)); };
-  test::Random random(3);
-  for (int i = 0; i < 20000; ++i) {
-    const double a = test::Scaled(random.Between(-1.0, 1.0), random.Int(-400, 400));
-    const double b = test::Scaled(random.Between(-1.0, 1.0), random.Int(-400, 400) / (1 + i % 4));
-    const mp::Real ma = mp::FromDouble(a, kLimbs);
-    const mp::Real mb = mp::FromDouble(b, kLimbs);
-    ASSERT_EQ(mp::CompareMagnitude(exact(TwoSum(a, b)), mp::Add(ma, mb)), 0) << a << " + " << b;
-    ASSERT_EQ(mp::CompareMagnitude(exact(TwoProd(a, b)), mp::Mul(ma, mb)), 0) << a << " * " << b;
-    const double smaller = test::Scaled(a * random.Between(-1.0, 1.0), -random.Int(0, 60));
-    ASSERT_EQ(mp::CompareMagnitude(exact(FastTwoSum(a, smaller)),
-                                   mp::Add(ma, mp::FromDouble(smaller, kLimbs))),
-              0)
-        << a << " + " << smaller;
-  }
-}
-
 TEST(DoubleDouble, RoundingTestDecidesOnlyClearCases) {
   struct Case {
     DD value;
     double error;
     bool decided;
     double result;
-  };
-  const Case cases[] = {
+  } const cases[] = {
       {{1.0, 0x1p-60}, 0x1p-70, true, 1.0},
       {{1.0, 0x1p-53}, 0x1p-90, false, 0},             // exactly on the tie
       {{1.0, 0x1p-53 + 0x1p-80}, 0x1p-90, true, 1.0 + 0x1p-52},
@@ -51,13 +29,10 @@ TEST(DoubleDouble, RoundingTestDecidesOnlyClearCases) {
     double result = 0;
     EXPECT_EQ(RoundsToSameDouble(c.value, c.error, result), c.decided)
         << c.value.hi << " + " << c.value.lo << " within " << c.error;
-    if (c.decided) {
-      EXPECT_EQ(Bits(result), Bits(c.result));
-    }
+    if (c.decided) { EXPECT_EQ(Bits(result), Bits(c.result)); }
   }
-  // Single precision: 1 + 2^-24 is a float tie. Values around it stay undecided
-  // (also when only the double rounding of an end lands on it); values clear of it
-  // round to the right side.
+  // 1 + 2^-24 is a float tie: values around it stay undecided (also when only the
+  // double rounding of an end lands on it), values clear of it round to their side.
   float f = 0;
   EXPECT_FALSE(RoundsToSameFloat({1.0 + 0x1p-24, 0x1p-60}, 0x1p-80, f));
   EXPECT_FALSE(RoundsToSameFloat({1.0 + 0x1p-24, 0x1p-80}, 0x1p-70, f));

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "numeric/double_double.h"
 #include "numeric/multi_precision_functions.h"
 #include "numeric/reference.h"
 
@@ -20,77 +19,23 @@ bool CloseTo(const Real& a, const Real& b, int bits) {
   return IsZero(diff) || diff.exponent <= b.exponent - bits;
 }
 
-TEST(MultiPrecision, ConstantsMatchTheirPublishedBits) {
-  // The first 512 fraction bits of pi and ln 2.
-  const uint32_t piFraction[] = {0x243F6A88, 0x85A308D3, 0x13198A2E, 0x03707344,
-                                 0xA4093822, 0x299F31D0, 0x082EFA98, 0xEC4E6C89,
-                                 0x452821E6, 0x38D01377, 0xBE5466CF, 0x34E90C6C,
-                                 0xC0AC29B7, 0xC97C50DD, 0x3F84D5B5, 0xB5470917};
-  const uint32_t ln2Fraction[] = {0xB17217F7, 0xD1CF79AB, 0xC9E3B398, 0x03F2F6AF,
-                                  0x40F34326, 0x7298B62D, 0x8A0D175B, 0x8BAAFA2B,
-                                  0xE7B87620, 0x6DEBAC98, 0x559552FB, 0x4AFA1B10,
-                                  0xED2EAE35, 0xC1382144, 0x27573B29, 0x1169B825};
-  // pi = 11.001001... in binary: the fraction starts two bits into the mantissa.
-  const Real& pi = Pi();
-  ASSERT_EQ(pi.exponent, 2);
-  EXPECT_EQ(pi.m[0] >> 30, 3u);
-  for (int i = 0; i < 15; ++i) {
-    EXPECT_EQ((pi.m[i] << 2) | (pi.m[i + 1] >> 30), piFraction[i]) << "word " << i;
-  }
-  const Real& ln2 = Ln2();
-  ASSERT_EQ(ln2.exponent, 0);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(ln2.m[i], ln2Fraction[i]) << "word " << i;
-  // 2/pi times pi/2 is one to the full precision.
-  EXPECT_TRUE(CloseTo(Mul(TwoOverPi(), Ldexp(Pi(), -1)), FromInt(1, kMaxLimbs), 32 * kMaxLimbs - 16));
-}
-
-TEST(MultiPrecision, ArithmeticRoundsLikeTheHardware) {
-  // With four words sums and products of doubles are exact, and quotients by odd
-  // integers, reciprocals and square roots are never near a rounding tie, so the
-  // rounded results must equal the correctly rounded hardware operations.
-  test::Random random(11);
-  for (int i = 0; i < 20000; ++i) {
-    const double a = test::Scaled(random.Between(-1.0, 1.0), random.Int(-600, 600));
-    const double b = test::Scaled(random.Between(-1.0, 1.0), random.Int(-600, 600) / (1 + i % 8));
-    const uint32_t k = static_cast<uint32_t>(2 * random.Int(1, 1 << 20) + 1);
-    const Real ra = FromDouble(a, 4);
-    const Real rb = FromDouble(b, 4);
-    ASSERT_EQ(Bits(RoundToDouble(Add(ra, rb))), Bits(a + b)) << a << " + " << b;
-    ASSERT_EQ(Bits(RoundToDouble(Sub(ra, rb))), Bits(a - b)) << a << " - " << b;
-    ASSERT_EQ(Bits(RoundToDouble(Mul(ra, rb))), Bits(a * b)) << a << " * " << b;
-    ASSERT_EQ(Bits(RoundToDouble(DivSmall(ra, k))), Bits(a / k)) << a << " / " << k;
-    ASSERT_EQ(Bits(RoundToDouble(MulSmall(ra, k))), Bits(a * k)) << a << " * " << k;
-    ASSERT_EQ(Bits(RoundToDouble(Reciprocal(ra))), Bits(1.0 / a)) << "1 / " << a;
-    const double positive = std::fabs(a);
-    ASSERT_EQ(Bits(RoundToDouble(Sqrt(FromDouble(positive, 4)))), Bits(std::sqrt(positive)))
-        << "sqrt " << positive;
-  }
-}
-
 TEST(MultiPrecision, RoundsTiesToEvenWithSubnormalsAndOverflow) {
   const double kMax = 0x1.fffffffffffffp1023;
-  struct Case {
-    double hi, lo;  // the exact value (hi + lo) * 2^scale
-    int scale;
-    double expected;
-  };
-  const Case cases[] = {
-      {1.0, 0x1p-53, 0, 1.0},                              // tie, 1 is even
-      {1.0 + 0x1p-52, 0x1p-53, 0, 1.0 + 0x1p-51},          // tie, up to the even one
-      {1.0, 0x1p-53 + 0x1p-100, 0, 1.0 + 0x1p-52},         // just above the tie
-      {1.0, -0x1p-54, 0, 1.0},                             // tie below 1 (spacing 2^-53)
+  const double cases[][4] = {  // {hi, lo, scale, expected}: the exact value (hi + lo) * 2^scale
+      // Ties to even at 1 (up and down), just above a tie, ties below 1 (spacing 2^-53).
+      {1.0, 0x1p-53, 0, 1.0}, {1.0 + 0x1p-52, 0x1p-53, 0, 1.0 + 0x1p-51},
+      {1.0, 0x1p-53 + 0x1p-100, 0, 1.0 + 0x1p-52}, {1.0, -0x1p-54, 0, 1.0},
       {1.0, -0x1p-54 - 0x1p-100, 0, 1.0 - 0x1p-53},
-      {1.0, -0.5, -1074, 0.0},                             // 2^-1075: tie, 0 is even
-      {1.0, -0.5 + 0x1p-30, -1074, 0x1p-1074},             // just above
-      {1.0, 0.5, -1074, 0x1p-1073},                        // 1.5 quanta: tie to 2
-      {1.0, -0x1p-53, -1022, 0x1p-1022},                   // tie at the subnormal boundary
-      {1.0, -0x1p-54 - 0x1p-100, 1024, kMax},              // below the overflow tie
-      {1.0, -0x1p-54, 1024, HUGE_VAL},                     // the tie itself
-      {-1.0, 0x1p-55, 1024, -HUGE_VAL},                    // above it
+      // 2^-1075 ties to 0, just above it, 1.5 quanta tie to 2, the subnormal boundary.
+      {1.0, -0.5, -1074, 0.0}, {1.0, -0.5 + 0x1p-30, -1074, 0x1p-1074},
+      {1.0, 0.5, -1074, 0x1p-1073}, {1.0, -0x1p-53, -1022, 0x1p-1022},
+      // Below the overflow tie, the tie itself, above it.
+      {1.0, -0x1p-54 - 0x1p-100, 1024, kMax}, {1.0, -0x1p-54, 1024, HUGE_VAL},
+      {-1.0, 0x1p-55, 1024, -HUGE_VAL},
   };
-  for (const Case& c : cases) {
-    const Real v = Ldexp(Add(FromDouble(c.hi, 6), FromDouble(c.lo, 6)), c.scale);
-    EXPECT_EQ(Bits(RoundToDouble(v)), Bits(c.expected)) << c.hi << " + " << c.lo << " at " << c.scale;
+  for (const auto& c : cases) {
+    const Real v = Ldexp(Add(FromDouble(c[0], 6), FromDouble(c[1], 6)), static_cast<int>(c[2]));
+    EXPECT_EQ(Bits(RoundToDouble(v)), Bits(c[3])) << c[0] << " + " << c[1] << " at " << c[2];
   }
   // Single precision: 1 + 2^-24 ties to 1, 2^-150 ties to 0, 3 * 2^-150 to 2^-148.
   EXPECT_EQ(RoundToFloat(Add(FromDouble(1.0, 4), FromDouble(0x1p-24, 4))), 1.0f);
@@ -99,69 +44,41 @@ TEST(MultiPrecision, RoundsTiesToEvenWithSubnormalsAndOverflow) {
   EXPECT_EQ(RoundToFloat(FromDouble(0x1.ffffffp127, 4)), HUGE_VALF);
 }
 
-TEST(MultiPrecision, SplitsOffTheNearestInteger) {
-  struct Case {
-    double value;
-    int quadrant;
-    double fraction;
-  };
-  const Case cases[] = {
-      {0.3, 0, 0.3},       {0.75, 1, -0.25},        {7.25, 3, 0.25}, {5.75, 2, -0.25},
-      {1024.125, 0, 0.125}, {0x1p80, 0, 0.0}, {0x1p52 + 3, 3, 0.0},
-  };
-  for (const Case& c : cases) {
-    Real fraction;
-    EXPECT_EQ(SplitNearestInteger(FromDouble(c.value, 4), fraction), c.quadrant) << c.value;
-    EXPECT_EQ(RoundToDouble(fraction), c.fraction) << c.value;
-  }
-  // A fraction far below the integer part: 2^70 + 6 + 2^-40.
-  const Real big = Add(Add(FromDouble(0x1p70, 4), FromInt(6, 4)), FromDouble(0x1p-40, 4));
-  Real fraction;
-  EXPECT_EQ(SplitNearestInteger(big, fraction), 2);
-  EXPECT_EQ(RoundToDouble(fraction), 0x1p-40);
-}
-
+// 20 words (640 bits): far beyond any double reference, so identities check them.
 TEST(MultiPrecision, FunctionsHoldTheirIdentitiesAtHighPrecision) {
-  // 20 words (640 bits): far beyond any double reference, so identities check them.
   constexpr int kLimbs = 20;
   constexpr int kBits = 32 * kLimbs - kLostBits - 8;
   test::Random random(5);
   const Real one = FromInt(1, kLimbs);
+  EXPECT_TRUE(CloseTo(Pow(2.0, 0.5, kLimbs), Sqrt(FromInt(2, kLimbs)), kBits));
   for (int i = 0; i < 12; ++i) {
-    const double x = test::Scaled(random.Between(0.5, 1.0), random.Int(-1074, 1000));
+    const double x = std::ldexp(random.Between(0.5, 1.0), random.Int(-1074, 1000));
     EXPECT_TRUE(CloseTo(Exp(Log(x, kLimbs), kLimbs), FromDouble(x, kLimbs), kBits)) << x;
     const Real r = FromDouble(random.Between(-1.0, 1.0), kLimbs);
-    const Real s = SinOfReduced(r, kLimbs);
-    const Real c = CosOfReduced(r, kLimbs);
+    const Real s = SinOfReduced(r, kLimbs), c = CosOfReduced(r, kLimbs);
     EXPECT_TRUE(CloseTo(Add(Mul(s, s), Mul(c, c)), one, kBits));
     const double a = random.Between(-0.5, 0.5);
     EXPECT_TRUE(CloseTo(SinOfReduced(Asin(a, kLimbs), kLimbs), FromDouble(a, kLimbs), kBits)) << a;
     const double b = random.Between(0.6, 1.0);  // the square-root branch of Acos
     EXPECT_TRUE(CloseTo(CosOfReduced(Acos(b, kLimbs), kLimbs), FromDouble(b, kLimbs), kBits)) << b;
-    // The reduction of Cos: cos(x + 2 pi k) for a huge double x.
-    const double huge = test::Scaled(random.Between(0.5, 1.0), random.Int(100, 1000));
-    const Real c1 = Cos(huge, kLimbs);
-    const Real c2 = Cos(-huge, kLimbs);
-    EXPECT_EQ(CompareMagnitude(c1, c2), 0);
-    EXPECT_TRUE(CloseTo(Pow(2.0, 0.5, kLimbs), Sqrt(FromInt(2, kLimbs)), kBits));
   }
 }
 
+// The rounding test of the slow paths trusts 2^(kLostBits - 32 limbs): compare
+// four-word results with twelve-word ones and require 8 bits of margin.
 TEST(MultiPrecision, FunctionsStayWithinTheirErrorBound) {
-  // The rounding test of the slow paths trusts 2^(kLostBits - 32 limbs); compare
-  // four-word results with twelve-word ones and require 8 bits of margin.
   auto lostBits = [](const Real& low, const Real& high) {
     const Real diff = Sub(WithLimbs(high, 12), WithLimbs(low, 12));
     return IsZero(diff) ? -99 : diff.exponent - high.exponent + 32 * 4;
   };
   test::Random random(13);
   for (int i = 0; i < 60; ++i) {
-    const double x = test::Scaled(random.Between(0.5, 1.0), random.Int(-1074, 1023));
+    const double x = std::ldexp(random.Between(0.5, 1.0), random.Int(-1074, 1023));
     const double y = random.Between(-740.0, 700.0) / std::log(x);
     EXPECT_LT(lostBits(Pow(x, y, 4), Pow(x, y, 12)), kLostBits - 8) << x << " " << y;
-    const double c = i % 3 == 0 ? test::Scaled(random.Unit(), random.Int(0, 1023)) : random.Between(-10.0, 10.0);
+    const double c = i % 3 == 0 ? std::ldexp(random.Unit(), random.Int(0, 1023)) : random.Between(-10.0, 10.0);
     EXPECT_LT(lostBits(Cos(c, 4), Cos(c, 12)), kLostBits - 8) << c;
-    const double a = i % 2 == 0 ? random.Between(-1.0, 1.0) : 1.0 - test::Scaled(random.Unit(), -random.Int(1, 53));
+    const double a = i % 2 == 0 ? random.Between(-1.0, 1.0) : 1.0 - std::ldexp(random.Unit(), -random.Int(1, 53));
     EXPECT_LT(lostBits(Acos(a, 4), Acos(a, 12)), kLostBits - 8) << a;
   }
 }

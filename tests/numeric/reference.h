@@ -1,7 +1,5 @@
-// Shared helpers of the numeric tests: reproducible random inputs and, where the
-// compiler has it, quad-precision reference functions. The quad functions are
-// accurate to far more than double precision, so rounding their result to double
-// (or float) gives the correctly rounded value except in astronomically rare cases.
+// Shared helpers of the numeric tests: reproducible random inputs and, where the compiler
+// has it, quad-precision references, which round to the correctly rounded double or float.
 #pragma once
 
 #include <bit>
@@ -39,18 +37,16 @@ class Random {
 
 inline uint64_t Bits(double v) { return std::bit_cast<uint64_t>(v); }
 
-// v * 2^e, exact unless the result is subnormal (then rounded once).
-inline double Scaled(double v, int e) { return std::ldexp(v, e); }
+// The same bits, or both NaN.
+inline bool Same(double a, double b) { return Bits(a) == Bits(b) || (std::isnan(a) && std::isnan(b)); }
 
-// |approximation - exact| / |exact|, for bound checks of the fast paths.
-inline double RelativeError(double hi, double lo, int scale, const mp::Real& exact) {
+// |(hi + lo) 2^scale - exact| / |exact| / bound: below 1 when a fast path keeps its bound.
+inline double BoundRatio(double hi, double lo, int scale, const mp::Real& exact, double bound) {
   constexpr int kLimbs = 6;
   const mp::Real approx =
       mp::Ldexp(mp::Add(mp::FromDouble(hi, kLimbs), mp::FromDouble(lo, kLimbs)), scale);
   const double diff = mp::ToDoubleApprox(mp::Sub(mp::WithLimbs(exact, kLimbs), approx));
-  const double value = mp::ToDoubleApprox(exact);
-  const double ratio = diff / value;
-  return ratio < 0 ? -ratio : ratio;
+  return std::fabs(diff / mp::ToDoubleApprox(exact)) / bound;
 }
 
 #if QCLR_HAVE_QUADMATH

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -26,14 +27,15 @@ int At(Which which, size_t offset) {
   return which == kRgbToLab && offset % 3 != 0 ? static_cast<int8_t>(b) : b;
 }
 
-// Generating again gives the same bytes; CI compares other platforms' builds with
-// this one byte for byte.
+using N = std::array<int, 3>;
+N Node(Which which, size_t offset) { return {At(which, offset), At(which, offset + 1), At(which, offset + 2)}; }
+
+// Generating again gives the same bytes (CI compares the platforms' builds).
 TEST(EmulationTables, SizesZeroTailAndDeterminism) {
   EXPECT_EQ(Table(kCmykToRgb).size(), 250563u);
-  for (Which lab : {kLabToRgb, kRgbToLab}) {
-    ASSERT_EQ(Table(lab).size(), 108300u);
-    EXPECT_TRUE(std::all_of(Table(lab).begin() + 107811, Table(lab).end(),
-                            [](uint8_t b) { return b == 0; }));
+  for (const V& lab : {Table(kLabToRgb), Table(kRgbToLab)}) {
+    ASSERT_EQ(lab.size(), 108300u);
+    EXPECT_TRUE(std::all_of(lab.begin() + 107811, lab.end(), [](uint8_t b) { return b == 0; }));
   }
   EXPECT_EQ(MakeCmykToRgbTable(), Table(kCmykToRgb));
   EXPECT_EQ(MakeLabToRgbTable(), Table(kLabToRgb));
@@ -41,55 +43,38 @@ TEST(EmulationTables, SizesZeroTailAndDeterminism) {
 }
 
 TEST(EmulationTables, ReferenceNodes) {
-  struct Case {
-    Which table;
-    size_t offset;
-    int value[3];
-  };
-  const Case cases[] = {
-      {kCmykToRgb, CmykNodeOffset(15, 0, 0, 0), {0, 179, 235}},
-      {kCmykToRgb, CmykNodeOffset(0, 15, 0, 0), {228, 13, 129}},
-      {kCmykToRgb, CmykNodeOffset(0, 0, 15, 0), {250, 245, 0}},
-      {kLabToRgb, LabNodeOffset(0, 16, 16), {0, 0, 0}},
-      {kLabToRgb, LabNodeOffset(16, 16, 16), {119, 119, 119}},
-      {kLabToRgb, LabNodeOffset(32, 16, 16), {255, 255, 255}},
-      {kLabToRgb, LabNodeOffset(0, 0, 0), {0, 108, 195}},
-      {kRgbToLab, LabNodeOffset(0, 0, 0), {0, 0, 0}},
-      {kRgbToLab, LabNodeOffset(16, 16, 16), {137, 0, 0}},
-      {kRgbToLab, LabNodeOffset(32, 32, 32), {255, 0, 0}},
-      {kRgbToLab, LabNodeOffset(32, 0, 0), {138, 81, 70}},
-      {kRgbToLab, LabNodeOffset(0, 32, 0), {224, -79, 81}},
-      {kRgbToLab, LabNodeOffset(0, 0, 32), {75, 68, -112}},
-  };
-  for (const Case& c : cases) {
-    for (size_t ch = 0; ch < 3; ++ch) {
-      EXPECT_EQ(At(c.table, c.offset + ch), c.value[ch]) << "case " << &c - cases << ", " << ch;
-    }
-  }
+  EXPECT_EQ(Node(kCmykToRgb, CmykNodeOffset(15, 0, 0, 0)), (N{0, 179, 235}));
+  EXPECT_EQ(Node(kCmykToRgb, CmykNodeOffset(0, 15, 0, 0)), (N{228, 13, 129}));
+  EXPECT_EQ(Node(kCmykToRgb, CmykNodeOffset(0, 0, 15, 0)), (N{250, 245, 0}));
+  EXPECT_EQ(Node(kLabToRgb, LabNodeOffset(0, 16, 16)), (N{0, 0, 0}));
+  EXPECT_EQ(Node(kLabToRgb, LabNodeOffset(16, 16, 16)), (N{119, 119, 119}));
+  EXPECT_EQ(Node(kLabToRgb, LabNodeOffset(32, 16, 16)), (N{255, 255, 255}));
+  EXPECT_EQ(Node(kLabToRgb, LabNodeOffset(0, 0, 0)), (N{0, 108, 195}));
+  EXPECT_EQ(Node(kRgbToLab, LabNodeOffset(0, 0, 0)), (N{0, 0, 0}));
+  EXPECT_EQ(Node(kRgbToLab, LabNodeOffset(16, 16, 16)), (N{137, 0, 0}));
+  EXPECT_EQ(Node(kRgbToLab, LabNodeOffset(32, 32, 32)), (N{255, 0, 0}));
+  EXPECT_EQ(Node(kRgbToLab, LabNodeOffset(32, 0, 0)), (N{138, 81, 70}));
+  EXPECT_EQ(Node(kRgbToLab, LabNodeOffset(0, 32, 0)), (N{224, -79, 81}));
+  EXPECT_EQ(Node(kRgbToLab, LabNodeOffset(0, 0, 32)), (N{75, 68, -112}));
   // The grey of black ink alone.
-  const int grey[17] = {255, 243, 230, 217, 204, 191, 177, 163, 149,
-                        133, 117, 101, 84,  65,  44,  22,  0};
+  const int grey[17] = {255, 243, 230, 217, 204, 191, 177, 163, 149, 133, 117, 101, 84, 65, 44, 22, 0};
   for (int k = 0; k < 17; ++k) {
-    for (size_t ch = 0; ch < 3; ++ch) {
-      EXPECT_EQ(At(kCmykToRgb, CmykNodeOffset(0, 0, 0, k) + ch), grey[k]) << k;
-    }
+    EXPECT_EQ(Node(kCmykToRgb, CmykNodeOffset(0, 0, 0, k)), (N{grey[k], grey[k], grey[k]})) << k;
   }
 }
 
 // The largest change of a channel, in table units or in linear light, between nodes
-// one step apart on any axis of a grid of `dims` axes with `axis` nodes each.
+// one step apart on any axis of a grid of `dims` axes of `axis` nodes.
 double LargestStep(Which which, size_t axis, int dims, bool linearLight = false) {
   auto value = [&](size_t offset) {
     const double v = At(which, offset), x = v / 255;
     if (!linearLight) return v;
     return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
   };
-  size_t nodes = 1;
-  for (int d = 0; d < dims; ++d) nodes *= axis;
+  const size_t nodes = axis * axis * axis * (dims == 4 ? axis : 1);
   double largest = 0;
   for (size_t n = 0; n < nodes; ++n) {
-    size_t stride = 1;
-    for (int d = 0; d < dims; ++d, stride *= axis) {
+    for (size_t stride = 1; stride < nodes; stride *= axis) {
       if ((n / stride) % axis + 1 == axis) continue;
       for (size_t ch = 0; ch < 3; ++ch) {
         largest = std::max(largest, std::fabs(value(3 * n + ch) - value(3 * (n + stride) + ch)));
@@ -101,21 +86,19 @@ double LargestStep(Which which, size_t axis, int dims, bool linearLight = false)
 
 TEST(EmulationTables, NeighbouringNodesStayClose) {
   // One node of ink moves a channel by at most 255 x 1.18 / 15 = 20 levels; the
-  // black ramp's largest step is 22.
+  // black ramp's largest step is 22. Eight levels of R, G or B move L*, a* or b* by
+  // about 10 at most.
   EXPECT_LE(LargestStep(kCmykToRgb, 17, 4), 24);
-  // Eight levels of R, G or B never move L*, a* or b* by more than about 10.
   EXPECT_LE(LargestStep(kRgbToLab, 33, 3), 12);
-  // The display levels of Lab to RGB jump near black, where the transfer curve is
-  // steep; in linear light a step of 3 L* or 8 a*, b* stays within a quarter of the
-  // range, also around the pinned dark corner.
+  // Lab to RGB jumps near black, where the transfer curve is steep; in linear light a
+  // step stays within a quarter of the range, also around the pinned dark corner.
   EXPECT_LE(LargestStep(kLabToRgb, 33, 3, true), 0.25);
-  // The dark corner's reference keeps far more green than the model: its correction
-  // is blended into the nodes around it rather than standing out alone.
+  // The dark corner keeps far more green than the model: its correction is blended
+  // into the nodes around it rather than standing out alone.
   for (size_t stride : {LabNodeOffset(1, 0, 0), LabNodeOffset(0, 1, 0), LabNodeOffset(0, 0, 1)}) {
-    for (size_t step = 0; step < 12; ++step) {
-      EXPECT_LE(std::abs(At(kLabToRgb, step * stride + 1) - At(kLabToRgb, (step + 1) * stride + 1)),
-                10)
-          << "stride " << stride << " step " << step;
+    for (size_t n = 0; n < 12; ++n) {
+      EXPECT_LE(std::abs(At(kLabToRgb, n * stride + 1) - At(kLabToRgb, (n + 1) * stride + 1)), 10)
+          << "stride " << stride << " step " << n;
     }
   }
 }
@@ -123,13 +106,11 @@ TEST(EmulationTables, NeighbouringNodesStayClose) {
 // Greys stay neutral and grow lighter along both Lab tables' grey axes.
 TEST(EmulationTables, GreyAxesAreNeutralAndMonotonic) {
   for (int i = 1; i < 33; ++i) {
-    const size_t l = LabNodeOffset(i, 16, 16), rgb = LabNodeOffset(i, i, i);
-    EXPECT_TRUE(At(kLabToRgb, l) == At(kLabToRgb, l + 1) &&
-                At(kLabToRgb, l) == At(kLabToRgb, l + 2))
-        << "L node " << i;
-    EXPECT_GT(At(kLabToRgb, l), At(kLabToRgb, LabNodeOffset(i - 1, 16, 16))) << "L node " << i;
-    EXPECT_TRUE(At(kRgbToLab, rgb + 1) == 0 && At(kRgbToLab, rgb + 2) == 0) << "grey node " << i;
-    EXPECT_GT(At(kRgbToLab, rgb), At(kRgbToLab, LabNodeOffset(i - 1, i - 1, i - 1))) << i;
+    const N rgb = Node(kLabToRgb, LabNodeOffset(i, 16, 16)), lab = Node(kRgbToLab, LabNodeOffset(i, i, i));
+    EXPECT_EQ(rgb, (N{rgb[0], rgb[0], rgb[0]})) << "L node " << i;
+    EXPECT_GT(rgb[0], At(kLabToRgb, LabNodeOffset(i - 1, 16, 16))) << "L node " << i;
+    EXPECT_EQ(lab, (N{lab[0], 0, 0})) << "grey node " << i;
+    EXPECT_GT(lab[0], At(kRgbToLab, LabNodeOffset(i - 1, i - 1, i - 1))) << "grey node " << i;
   }
 }
 
