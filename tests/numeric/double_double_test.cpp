@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "numeric/multi_precision.h"
 #include "numeric/reference.h"
 #include "numeric/rounding_test.h"
 
@@ -9,6 +10,26 @@ namespace qclr::dd {
 namespace {
 
 using test::Bits;
+
+TEST(DoubleDouble, TransformationsAreErrorFree) {
+  // 40 words hold any sum or product of two doubles exactly.
+  constexpr int kLimbs = 40;
+  auto exact = [](DD v) { return mp::Add(mp::FromDouble(v.hi, kLimbs), mp::FromDouble(v.lo, kLimbs)); };
+  test::Random random(3);
+  for (int i = 0; i < 20000; ++i) {
+    const double a = std::ldexp(random.Between(-1.0, 1.0), random.Int(-400, 400));
+    const double b = std::ldexp(random.Between(-1.0, 1.0), random.Int(-400, 400) / (1 + i % 4));
+    const mp::Real ma = mp::FromDouble(a, kLimbs);
+    const mp::Real mb = mp::FromDouble(b, kLimbs);
+    ASSERT_EQ(mp::CompareMagnitude(exact(TwoSum(a, b)), mp::Add(ma, mb)), 0) << a << " + " << b;
+    ASSERT_EQ(mp::CompareMagnitude(exact(TwoProd(a, b)), mp::Mul(ma, mb)), 0) << a << " * " << b;
+    const double smaller = std::ldexp(a * random.Between(-1.0, 1.0), -random.Int(0, 60));
+    ASSERT_EQ(mp::CompareMagnitude(exact(FastTwoSum(a, smaller)),
+                                   mp::Add(ma, mp::FromDouble(smaller, kLimbs))),
+              0)
+        << a << " + " << smaller;
+  }
+}
 
 TEST(DoubleDouble, RoundingTestDecidesOnlyClearCases) {
   struct Case {

@@ -19,6 +19,29 @@ bool CloseTo(const Real& a, const Real& b, int bits) {
   return IsZero(diff) || diff.exponent <= b.exponent - bits;
 }
 
+TEST(MultiPrecision, ArithmeticRoundsLikeTheHardware) {
+  // With four words sums and products of doubles are exact, and quotients by odd
+  // integers, reciprocals and square roots are never near a rounding tie, so the
+  // rounded results must equal the correctly rounded hardware operations.
+  test::Random random(11);
+  for (int i = 0; i < 20000; ++i) {
+    const double a = std::ldexp(random.Between(-1.0, 1.0), random.Int(-600, 600));
+    const double b = std::ldexp(random.Between(-1.0, 1.0), random.Int(-600, 600) / (1 + i % 8));
+    const uint32_t k = static_cast<uint32_t>(2 * random.Int(1, 1 << 20) + 1);
+    const Real ra = FromDouble(a, 4);
+    const Real rb = FromDouble(b, 4);
+    ASSERT_EQ(Bits(RoundToDouble(Add(ra, rb))), Bits(a + b)) << a << " + " << b;
+    ASSERT_EQ(Bits(RoundToDouble(Sub(ra, rb))), Bits(a - b)) << a << " - " << b;
+    ASSERT_EQ(Bits(RoundToDouble(Mul(ra, rb))), Bits(a * b)) << a << " * " << b;
+    ASSERT_EQ(Bits(RoundToDouble(DivSmall(ra, k))), Bits(a / k)) << a << " / " << k;
+    ASSERT_EQ(Bits(RoundToDouble(MulSmall(ra, k))), Bits(a * k)) << a << " * " << k;
+    ASSERT_EQ(Bits(RoundToDouble(Reciprocal(ra))), Bits(1.0 / a)) << "1 / " << a;
+    const double positive = std::fabs(a);
+    ASSERT_EQ(Bits(RoundToDouble(Sqrt(FromDouble(positive, 4)))), Bits(std::sqrt(positive)))
+        << "sqrt " << positive;
+  }
+}
+
 TEST(MultiPrecision, RoundsTiesToEvenWithSubnormalsAndOverflow) {
   const double kMax = 0x1.fffffffffffffp1023;
   const double cases[][4] = {  // {hi, lo, scale, expected}: the exact value (hi + lo) * 2^scale
