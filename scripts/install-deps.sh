@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and CI need; packages that
-# are already present are skipped. Runs apt-get as root (through sudo when needed).
+# Installs the Debian 12 packages that one kind of work needs: `build` (the library
+# and the tool), `test` (the test suites too), or one of CI's extra builds
+# (`ci-...`); packages that are already present are skipped. Runs apt-get as root
+# (through sudo when needed).
 set -euo pipefail
 
-packages=(cmake ninja-build g++ googletest libgtest-dev)
-case "${1:-all}" in
+packages=(cmake ninja-build g++)
+test_packages=(googletest libgtest-dev libtiff-dev)
+case "${1:-test}" in
   build) ;;
-  all) packages+=(g++-multilib qemu-user libtiff-dev libbenchmark-dev clang libclang-rt-14-dev icc-profiles-free) ;;
-  *) echo "usage: $0 [build|all]" >&2; exit 2 ;;
+  test) packages+=("${test_packages[@]}") ;;
+  ci-x86-32) packages+=("${test_packages[@]}" g++-multilib qemu-user) ;;
+  ci-fuzz) packages+=(clang libclang-rt-14-dev) ;;
+  *) echo "usage: $0 [build|test|ci-x86-32|ci-fuzz]" >&2; exit 2 ;;
 esac
 
 missing=()
