@@ -3,7 +3,8 @@
 # installed layout (soname, static library, run path), the tool started from a
 # moved copy of the prefix, the C and C++ examples of docs/examples built through
 # pkg-config and through find_package (shared and static), the Python examples,
-# and the Python module's tests against the installed module and library.
+# and the Python module's tests against the installed module and library. The
+# user guide's excerpts of the examples are checked against the files.
 set -euo pipefail
 scripts/install-deps.sh ci-install
 src=$PWD
@@ -13,6 +14,9 @@ rm -rf "$work" && mkdir -p "$work"
 
 cmake --build build -j "${QCLR_CI_JOBS:-2}"  # nothing to do after stage 10
 cmake --install build --prefix "$prefix" > "$work/install.log"
+
+echo "-- the user guide quotes the examples as they are"
+/usr/bin/python3 scripts/check_doc_excerpts.py docs/user-guide.md
 
 echo "-- installed layout"
 lib=$prefix/lib
@@ -32,8 +36,8 @@ export PKG_CONFIG_PATH=$lib/pkgconfig
 test "$(pkg-config --modversion qclr)" = "$(sed -n 's/^#define QCLR_VERSION_\(MAJOR\|MINOR\|PATCH\) //p' include/qclr/qclr.h | paste -sd.)"
 cc -Wall -Werror docs/examples/convert_pixels.c $(pkg-config --cflags --libs qclr) -Wl,-rpath,"$lib" -o "$work/convert_pixels"
 c++ -std=c++17 -Wall -Werror docs/examples/press_proof.cpp $(pkg-config --cflags --libs qclr) -Wl,-rpath,"$lib" -o "$work/press_proof"
-cc -Wall -Werror docs/examples/convert_pixels.c $(pkg-config --cflags qclr) "$lib/libqclr.a" \
-  $(pkg-config --static --libs-only-l qclr | sed 's/-lqclr//') -o "$work/convert_pixels_static"
+cc -Wall -Werror docs/examples/convert_pixels.c $(pkg-config --cflags qclr) \
+  "$(pkg-config --variable=libdir qclr)/libqclr.a" -lstdc++ -lm -o "$work/convert_pixels_static"
 "$work/convert_pixels" && "$work/press_proof" && "$work/convert_pixels_static"
 if readelf -d "$work/convert_pixels_static" | grep -q 'NEEDED.*libqclr'; then
   echo "the static example needs libqclr.so" >&2; exit 1
