@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that one kind of work needs: `build` (the library
-# and the tool), `test` (the test suites too), or one of CI's extra builds
-# (`ci-...`); packages that are already present are skipped. Runs apt-get as root
-# (through sudo when needed).
+# and the tool), `test` (the test suites too), `python` (the Python module: numpy),
+# or one of CI's extra builds (`ci-...`); packages that are already present are
+# skipped. Runs apt-get as root (through sudo when needed).
 set -euo pipefail
 
 packages=(cmake ninja-build g++)
@@ -10,9 +10,11 @@ test_packages=(googletest libgtest-dev libtiff-dev)
 case "${1:-test}" in
   build) ;;
   test) packages+=("${test_packages[@]}") ;;
+  python) packages=(python3 python3-numpy) ;;
   ci-x86-32) packages+=("${test_packages[@]}" g++-multilib qemu-user) ;;
   ci-fuzz) packages+=(clang libclang-rt-14-dev) ;;
-  *) echo "usage: $0 [build|test|ci-x86-32|ci-fuzz]" >&2; exit 2 ;;
+  ci-install) packages+=(pkg-config python3-numpy python3-pytest) ;;
+  *) echo "usage: $0 [build|test|python|ci-x86-32|ci-fuzz|ci-install]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -18,6 +18,14 @@
 
 #include <stdint.h>
 
+/* The library's version. The build takes its version from these three lines, so
+ * the file names, the pkg-config file and the CMake package follow them;
+ * Q_ClrGetVersion reports the version of the library actually loaded. */
+#define QCLR_VERSION_MAJOR 0
+#define QCLR_VERSION_MINOR 1
+#define QCLR_VERSION_PATCH 0
+#define QCLR_VERSION (QCLR_VERSION_MAJOR * 10000 + QCLR_VERSION_MINOR * 100 + QCLR_VERSION_PATCH)
+
 #if defined(_WIN32) && !defined(_WIN64)
 #define QCLR_CALL __stdcall
 #else
@@ -337,6 +345,13 @@ QCLR_API int32_t QCLR_CALL Q_ClrConvertDirectToBitmap(int32_t srcSpace, int32_t 
  * identity table, then zeroes the record. A zeroed record is accepted and stays
  * zero. CLR_OK; CLR_ERR_PARAM for a null record. */
 QCLR_API int32_t QCLR_CALL Q_ClrFreeBitmap(BitmapRecord* bitmap);
+
+/* ---- Version ---------------------------------------------------------------- */
+
+/* Writes the loaded library's version (QCLR_VERSION_MAJOR, _MINOR, _PATCH as it was
+ * built) into the three integers. CLR_OK; CLR_ERR_PARAM when a pointer is null
+ * (nothing is written then). */
+QCLR_API int32_t QCLR_CALL Q_ClrGetVersion(int32_t* major, int32_t* minor, int32_t* patch);
 
 /* ---- Colour settings dialog ----------------------------------------------- */
 

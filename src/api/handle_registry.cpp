@@ -3,9 +3,13 @@
 #include <mutex>
 
 #include "api/memory.h"
+#include "platform/platform.h"
 
 namespace qclr {
 namespace {
+
+// The entry point releases the handles still live when the library unloads.
+[[gnu::used]] const char* const kEmptiedByLibraryEntry = &platform::kLibraryEntry;
 
 std::mutex gRegistryMutex;
 RegistryNode* gHead = nullptr;

@@ -2,8 +2,13 @@
 
 #include <cstring>
 
+#include "platform/platform.h"
+
 namespace qclr {
 namespace {
+
+// The entry point fills these tables when the library loads.
+[[gnu::used]] const char* const kFilledByLibraryEntry = &platform::kLibraryEntry;
 
 YccTables gYccTables;
 uint16_t gSquareTable[256];

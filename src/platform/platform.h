@@ -8,6 +8,12 @@
 
 namespace qclr::platform {
 
+// Defined beside the platform's entry point, which builds the conversion tables
+// and releases the live handles. The files holding those refer to it, so that a
+// program linking them from the static library links the entry point too (an
+// archive member nothing refers to is left out, constructor and all).
+extern const char kLibraryEntry;
+
 // CPUID function 1: stores the EDX feature bits and returns true; false on a
 // processor without CPUID (every non-x86 processor).
 bool ReadCpuFeatureBits(uint32_t* edx);

@@ -2,6 +2,11 @@
 // when the library (or a program linking it statically) is loaded and the
 // destructor when it is unloaded.
 #include "api/library.h"
+#include "platform/platform.h"
+
+namespace qclr::platform {
+extern const char kLibraryEntry = 0;
+}
 
 namespace {
 

@@ -4,7 +4,12 @@
 #include <windows.h>
 
 #include "api/library.h"
+#include "platform/platform.h"
 #include "platform/win32/module_handle.h"
+
+namespace qclr::platform {
+extern const char kLibraryEntry = 0;
+}
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
   qclr::platform::SetModuleHandle(instance);
