@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that one kind of work needs: `build` (the library
-# and the tool), `test` (the test suites too), or one of CI's extra builds
-# (`ci-...`); packages that are already present are skipped. Runs apt-get as root
+# and the tool), `test` (the test suites too), `bench` (the benchmarks and the
+# peer libraries they are compared with, bench/compare.py), or one of CI's extra
+# builds (`ci-...`); packages that are already present are skipped. Runs apt-get as root
 # (through sudo when needed).
 set -euo pipefail
 
@@ -10,9 +11,10 @@ test_packages=(googletest libgtest-dev libtiff-dev)
 case "${1:-test}" in
   build) ;;
   test) packages+=("${test_packages[@]}") ;;
+  bench) packages+=(libbenchmark-dev pkgconf libopencv-dev libyuv-dev libswscale-dev libavutil-dev python3) ;;
   ci-x86-32) packages+=("${test_packages[@]}" g++-multilib qemu-user) ;;
   ci-fuzz) packages+=(clang libclang-rt-14-dev) ;;
-  *) echo "usage: $0 [build|test|ci-x86-32|ci-fuzz]" >&2; exit 2 ;;
+  *) echo "usage: $0 [build|test|bench|ci-x86-32|ci-fuzz]" >&2; exit 2 ;;
 esac
 
 missing=()
