@@ -89,7 +89,6 @@ def medians(report):
         result[b["run_name"]] = {
             "error": b.get("error_occurred", False),
             "cpu_ns": b.get("cpu_time", 0) * scale[b.get("time_unit", "ns")],
-            "real_ns": b.get("real_time", 0) * scale[b.get("time_unit", "ns")],
             "mpx": b.get("items_per_second", 0) / 1e6,
             "memcpy_bytes": b.get("memcpy_bytes"),
             "label": b.get("label", ""),
@@ -122,12 +121,23 @@ class Results:
         return sorted(found, key=lambda p: -p[1])
 
 
-def fmt(value, digits=2):
+def fmt(value):
     if value is None:
         return "—"
     if value >= 100:
         return f"{value:.0f}"
-    return f"{value:.{digits}f}" if value >= 0.1 else f"{value:.3f}"
+    if value >= 10:
+        return f"{value:.1f}"
+    return f"{value:.2f}" if value >= 1 else f"{value:.2g}"
+
+
+def spread(report):
+    """Median and largest coefficient of variation between repetitions, in %."""
+    cvs = sorted((b["cpu_time"], b["run_name"]) for b in report["benchmarks"] if b.get("aggregate_name") == "cv")
+    if not cvs:
+        return "not measured (one repetition)"
+    return (f"median {100 * cvs[len(cvs) // 2][0]:.1f} %, largest {100 * cvs[-1][0]:.1f} %"
+            f" (`{cvs[-1][1]}`)")
 
 
 def goal_text(goal):
@@ -206,7 +216,8 @@ def first_line(command):
         return "unknown"
 
 
-def machine(build, context):
+def machine(build, report):
+    context = report.get("context", {})
     model, flags = "unknown", set()
     try:
         with open("/proc/cpuinfo") as f:
@@ -234,21 +245,22 @@ def machine(build, context):
             f"- Compiler: {compiler}; libraries: {packages}",
             f"- Load average at the start of the run: {', '.join(f'{v:.2f}' for v in context.get('load_avg', []))}"
             f" (the machine is shared: medians of repeated runs, ratios from the same run)",
+            f"- Spread of the times between repetitions (coefficient of variation): {spread(report)}",
             f"- Date: {context.get('date', datetime.date.today().isoformat())}"]
 
 
 def document(data, build):
     results = Results(medians(data["compare"]))
     goals, missed = goals_table(results)
-    context = data["compare"].get("context", {})
     lines = ["# Performance", "",
              "Throughput on one core, from `bench/compare.py` (made by it: do not edit by hand). Every row is the",
              f"median of {data['repetitions']} repetitions run in random order; × memcpy is a memcpy with the same",
              "memory traffic ((source + destination bytes) / 2) divided by the conversion's time, both from the",
              "same run; qclr / best is qclr's speed over the fastest peer's, from the same run. Direct kernels",
              "are shown at the packed processor level (the one this machine selects). Peers do the same job on",
-             "the same frame, not the same bytes (their calls are listed in the last table).", "",
-             "## Machine", ""] + machine(build, context) + ["", "## How to reproduce", "", "```",
+             "the same frame, not the same bytes (their calls are listed in the last table; the plain C loops",
+             "are in `bench/plain_loops_avx2.cpp`). Times are processor time of the converting thread.", "",
+             "## Machine", ""] + machine(build, data["compare"]) + ["", "## How to reproduce", "", "```",
              "scripts/install-deps.sh bench",
              "cmake -S . -B build-bench -G Ninja -DQCLR_BUILD_BENCH=ON -DQCLR_BUILD_TESTS=OFF",
              "cmake --build build-bench -j2 --target compare_bench thread_bench",
@@ -258,7 +270,8 @@ def document(data, build):
              "One benchmark alone: `build-bench/bench/compare_bench --benchmark_filter='RGB->LAB/3840'`; qclr",
              "alone: `kernel_bench` (direct kernels at both processor levels) and `handle_bench` (handle routes).", "",
              f"## Goals at {GOAL_SIZE.replace('x', '×')}", "",
-             f"{len(ROWS) - missed} of {len(ROWS)} rows meet their goal.", ""] + goals + [
+             f"{len(ROWS) - missed} of {len(ROWS)} rows meet their goal. The ICC rows have no ICC peer: the plain C",
+             "ink loops stand beside them for scale.", ""] + goals + [
              "", "## Threads", "",
              "One image converted in horizontal bands through one handle, one band a thread (`thread_bench`,",
              "wall-clock time).", ""] + threads_table(medians(data["threads"])) + [

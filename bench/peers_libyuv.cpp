@@ -17,7 +17,7 @@ using bench::FrameSize;
 // Converts row y of the frame, through one row of ARGB where libyuv needs it.
 using RowStep = std::function<void(const uint8_t* src, uint8_t* argb, uint8_t* dst, int y, FrameSize s)>;
 
-void Register(const char* conversion, double srcBpp, double dstBpp, RowStep step, const char* label) {
+void Register(const char* conversion, double srcBpp, double dstBpp, RowStep step, const std::string& label) {
   const bench::Prepare prepare = [step](FrameSize size) -> bench::ConvertFrame {
     auto argb = std::make_shared<std::vector<uint8_t>>(4 * size_t(size.width));
     return [step, argb](const uint8_t* src, uint8_t* dst, FrameSize s) {
@@ -40,36 +40,35 @@ T* Row(T* frame, double bytesPerPixel, int y, FrameSize s) {
   return frame + static_cast<size_t>(bytesPerPixel * s.width) * y;
 }
 
+// A packed-to-packed libyuv conversion (src, srcStride, dst, dstStride, width, height).
+using PackedFn = int (*)(const uint8_t*, int, uint8_t*, int, int, int);
+
+struct ThroughArgb {
+  const char* conversion;
+  double srcBpp, dstBpp;
+  PackedFn toArgb, fromArgb;
+  const char* toName;
+  const char* fromName;
+};
+
+const ThroughArgb kThroughArgb[] = {
+    {"RGB->YUY2", 3, 2, libyuv::RAWToARGB, libyuv::ARGBToYUY2, "RAWToARGB", "ARGBToYUY2"},
+    {"RGB->UYVY", 3, 2, libyuv::RAWToARGB, libyuv::ARGBToUYVY, "RAWToARGB", "ARGBToUYVY"},
+    {"YUY2->RGB", 2, 3, libyuv::YUY2ToARGB, libyuv::ARGBToRAW, "YUY2ToARGB", "ARGBToRAW"},
+    {"UYVY->RGB", 2, 3, libyuv::UYVYToARGB, libyuv::ARGBToRAW, "UYVYToARGB", "ARGBToRAW"},
+};
+
 const int kRegistered = [] {
   using namespace libyuv;
-  Register(
-      "RGB->YUY2", 3, 2,
-      [](const uint8_t* src, uint8_t* argb, uint8_t* dst, int y, FrameSize s) {
-        RAWToARGB(Row(src, 3, y, s), 0, argb, 0, s.width, 1);
-        ARGBToYUY2(argb, 0, Row(dst, 2, y, s), 0, s.width, 1);
-      },
-      "RAWToARGB + ARGBToYUY2 a row");
-  Register(
-      "RGB->UYVY", 3, 2,
-      [](const uint8_t* src, uint8_t* argb, uint8_t* dst, int y, FrameSize s) {
-        RAWToARGB(Row(src, 3, y, s), 0, argb, 0, s.width, 1);
-        ARGBToUYVY(argb, 0, Row(dst, 2, y, s), 0, s.width, 1);
-      },
-      "RAWToARGB + ARGBToUYVY a row");
-  Register(
-      "YUY2->RGB", 2, 3,
-      [](const uint8_t* src, uint8_t* argb, uint8_t* dst, int y, FrameSize s) {
-        YUY2ToARGB(Row(src, 2, y, s), 0, argb, 0, s.width, 1);
-        ARGBToRAW(argb, 0, Row(dst, 3, y, s), 0, s.width, 1);
-      },
-      "YUY2ToARGB + ARGBToRAW a row");
-  Register(
-      "UYVY->RGB", 2, 3,
-      [](const uint8_t* src, uint8_t* argb, uint8_t* dst, int y, FrameSize s) {
-        UYVYToARGB(Row(src, 2, y, s), 0, argb, 0, s.width, 1);
-        ARGBToRAW(argb, 0, Row(dst, 3, y, s), 0, s.width, 1);
-      },
-      "UYVYToARGB + ARGBToRAW a row");
+  for (const ThroughArgb& t : kThroughArgb) {
+    Register(
+        t.conversion, t.srcBpp, t.dstBpp,
+        [t](const uint8_t* src, uint8_t* argb, uint8_t* dst, int y, FrameSize s) {
+          t.toArgb(Row(src, t.srcBpp, y, s), 0, argb, 0, s.width, 1);
+          t.fromArgb(argb, 0, Row(dst, t.dstBpp, y, s), 0, s.width, 1);
+        },
+        std::string(t.toName) + " + " + t.fromName + " a row");
+  }
   // 4:4:4 is planar in libyuv: three planes of width x height bytes.
   Register(
       "RGB->YUV", 3, 3,
