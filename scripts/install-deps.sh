@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that one kind of work needs: `build` (the library
 # and the tool), `test` (the test suites too), `python` (the Python module: numpy),
-# or one of CI's extra builds (`ci-...`); packages that are already present are
-# skipped. Runs apt-get as root (through sudo when needed).
+# `bench` (the benchmarks and the peer libraries they are compared with), or one of
+# CI's extra builds (`ci-...`); packages that are already present are skipped. Runs
+# apt-get as root (through sudo when needed).
 set -euo pipefail
 
 packages=(cmake ninja-build g++)
@@ -11,10 +12,11 @@ case "${1:-test}" in
   build) ;;
   test) packages+=("${test_packages[@]}") ;;
   python) packages=(python3 python3-numpy) ;;
+  bench) packages+=(libbenchmark-dev pkg-config libopencv-dev libyuv-dev libswscale-dev libavutil-dev python3) ;;
   ci-x86-32) packages+=("${test_packages[@]}" g++-multilib qemu-user) ;;
   ci-fuzz) packages+=(clang libclang-rt-14-dev) ;;
   ci-install) packages+=(pkg-config python3-numpy python3-pytest) ;;
-  *) echo "usage: $0 [build|test|python|ci-x86-32|ci-fuzz|ci-install]" >&2; exit 2 ;;
+  *) echo "usage: $0 [build|test|python|bench|ci-x86-32|ci-fuzz|ci-install]" >&2; exit 2 ;;
 esac
 
 missing=()
