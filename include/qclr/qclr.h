@@ -155,9 +155,11 @@ typedef struct YuvLayout {
   int32_t uStepY;         /* rows per U sample (above 1 only when planar) */
   int32_t vStepX;
   int32_t vStepY;
-  int32_t* sampleOffsets; /* packed: byte offsets of the samples of a group;
-                             planar: entry 0 is the plane order 0..5. The array
-                             stays the caller's and must outlive the handle. */
+  int32_t* sampleOffsets; /* packed: byte offsets of the samples of a group
+                             (groupPixels Y, then groupPixels / uStepX U, then
+                             groupPixels / vStepX V); planar: entry 0 is the plane
+                             order 0..5. A handle keeps its own copy of the
+                             entries; the array may be released after the call. */
   int32_t groupPixels;    /* packed: pixels per group, >= 1 */
   int32_t noOffsets;      /* 0: subtract 16 from Y and 128 from U, V */
   int32_t planar;         /* 0: packed groups, otherwise three planes */
@@ -279,7 +281,9 @@ QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t srcSpace, in
  * active method (one prepared by Q_ClrInit), 16 CMYK options, 32 YUV layout, 64
  * Lab encoding, 4 white point, 2 custom profile files, 8 custom table file, applied
  * in that order; transforms and tables are rebuilt. The option records' mask
- * fields select single fields. A failure leaves the earlier groups applied. */
+ * fields select single fields. params and every option record it hands over must
+ * carry their structSize (else CLR_ERR_STRUCT_SIZE, as for Q_ClrInit). A failure
+ * leaves the earlier groups applied. */
 QCLR_API int32_t QCLR_CALL Q_ClrSetConversionParams(ClrHandle* handle,
                                                     const ConversionParams* params);
 

@@ -159,6 +159,13 @@ bool YuvLayoutIsMeaningful(const YuvLayout& layout) {
   return true;
 }
 
+int64_t YuvLayoutOffsetEntries(const YuvLayout& layout) {
+  if (layout.planar != 0) return 1;
+  const int32_t n = layout.groupPixels;
+  if (n < 1 || layout.uStepX < 1 || layout.vStepX < 1) return 0;
+  return int64_t{n} + n / layout.uStepX + n / layout.vStepX;
+}
+
 int32_t PackedGroupBytes(const YuvLayout& layout) {
   const int32_t n = layout.groupPixels;
   return n + n / layout.uStepX + n / layout.vStepX;

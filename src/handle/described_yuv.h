@@ -27,6 +27,11 @@ bool YuvLayoutIsMeaningful(const YuvLayout& layout);
 // holds. Only for layouts that YuvLayoutIsMeaningful accepts.
 int32_t PackedGroupBytes(const YuvLayout& layout);
 
+// Entries of the sampleOffsets array the decoder reads: 1 for a planar layout (the
+// plane order), n + n / uStepX + n / vStepX for a packed one; 0 when the group size
+// or a horizontal step of a packed layout is below 1. Does not read the array.
+int64_t YuvLayoutOffsetEntries(const YuvLayout& layout);
+
 // CSP_YUV in the described layout -> RGB side (rows of 3 x width bytes, padded for
 // outAlign; R first when rgbOrder is 1, B first when 0). Packed sources skip, after
 // every image row, the padding of a row of 3 x width bytes for inAlign; planar
