@@ -182,11 +182,14 @@ int32_t DescribedYuvToRgb(const YuvLayout& layout, const uint8_t* src, uint8_t* 
   if (!OneDividesTheOther(layout.uStepX, layout.vStepX)) return CLR_ERR_PARAM;
   if (planar && inAlign > 1) return CLR_ERR_PARAM;
 
+  const int64_t pixels = int64_t{width} * height;
   if (!planar) {
+    // A partial group at the end would read its missing pixels' samples past the
+    // image: only whole groups are converted.
+    if (pixels % layout.groupPixels != 0) return CLR_ERR_PARAM;
     DecodePacked(layout, src, dst, width, height, inAlign, outAlign, rgbOrder);
     return CLR_OK;
   }
-  const int64_t pixels = int64_t{width} * height;
   if (!ChromaWalkStaysInPlane(UPlane(layout, pixels), width, height) ||
       !ChromaWalkStaysInPlane(VPlane(layout, pixels), width, height)) {
     return CLR_ERR_PARAM;

@@ -37,10 +37,11 @@ int64_t YuvLayoutOffsetEntries(const YuvLayout& layout);
 // every image row, the padding of a row of 3 x width bytes for inAlign; planar
 // sources have no padding. Returns CLR_ERR_PARAM and writes nothing when the layout
 // is not meaningful, when width or height is below 1, when a packed layout has a
-// vertical step other than 1, when neither vertical step divides the other or
-// neither horizontal step divides the other, when a planar source has inAlign
-// above 1, or when the image size would take a planar chroma walk outside its
-// plane. CLR_OK otherwise.
+// vertical step other than 1 or the image is not a whole number of its groups
+// (width x height not a multiple of groupPixels), when neither vertical step
+// divides the other or neither horizontal step divides the other, when a planar
+// source has inAlign above 1, or when the image size would take a planar chroma
+// walk outside its plane. CLR_OK otherwise.
 int32_t DescribedYuvToRgb(const YuvLayout& layout, const uint8_t* src, uint8_t* dst,
                           int32_t width, int32_t height, int32_t inAlign, int32_t outAlign,
                           int32_t rgbOrder);
