@@ -296,8 +296,12 @@ QCLR_API int32_t QCLR_CALL Q_ClrFree(ClrHandle* handle);
 /* ---- Direct conversion ---------------------------------------------------- */
 
 /* Converts one buffer between any two colour spaces with the built-in formulas,
- * through RGB. Source and destination must not overlap, except that the same
- * buffer may be re-laid in place between two alignments of the same space. */
+ * through RGB. Between different spaces the destination may be the source buffer
+ * or overlap it: it receives the bytes an out-of-place conversion gives (through a
+ * temporary buffer where needed, CLR_ERR_NOMEM when there is no memory for it).
+ * Within one space the same buffer may be re-laid in place between two
+ * alignments (equal alignments give CLR_ERR_SAME_BUFFER); other overlaps of one
+ * space are not supported. */
 QCLR_API int32_t QCLR_CALL Q_ClrConvertDirect(int32_t srcSpace, int32_t dstSpace,
                                               const uint8_t* srcBuffer, uint8_t* dstBuffer,
                                               int32_t width, int32_t height,
@@ -306,9 +310,11 @@ QCLR_API int32_t QCLR_CALL Q_ClrConvertDirect(int32_t srcSpace, int32_t dstSpace
 /* ---- Conversion through a handle ----------------------------------------- */
 
 /* Converts one buffer from the handle's source space into its destination space
- * by the handle's active method. The same buffer may be given twice only for
- * equal spaces with equal alignments (copied onto itself); equal spaces with
- * different alignments give CLR_ERR_SAME_BUFFER (the opposite of
+ * by the handle's active method. Between different spaces (and through the
+ * transform of a custom ICC handle between equal ones) the destination may be the
+ * source buffer or overlap it, as for Q_ClrConvertDirect. A handle that copies
+ * within one space takes the same buffer twice only with equal alignments (copied
+ * onto itself); different alignments give CLR_ERR_SAME_BUFFER (the opposite of
  * Q_ClrConvertDirect, which re-lays the rows in place). */
 QCLR_API int32_t QCLR_CALL Q_ClrConvert(ClrHandle* handle, const uint8_t* srcBuffer,
                                         uint8_t* dstBuffer, int32_t width, int32_t height,

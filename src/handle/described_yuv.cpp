@@ -171,6 +171,19 @@ int32_t PackedGroupBytes(const YuvLayout& layout) {
   return n + n / layout.uStepX + n / layout.vStepX;
 }
 
+uint64_t DescribedYuvSourceBytes(const YuvLayout& layout, int32_t width, int32_t height,
+                                 int32_t inAlign) {
+  const uint64_t pixels = uint64_t(width) * uint64_t(height);
+  if (layout.planar != 0) {
+    return pixels + pixels / (uint64_t(layout.uStepX) * uint64_t(layout.uStepY)) +
+           pixels / (uint64_t(layout.vStepX) * uint64_t(layout.vStepY));
+  }
+  const uint64_t n = uint64_t(layout.groupPixels);
+  const uint64_t groups = (pixels + n - 1) / n;
+  const uint64_t padding = uint64_t(RowPadding(3 * ptrdiff_t{width}, inAlign));
+  return groups * uint64_t(PackedGroupBytes(layout)) + (uint64_t(height) - 1) * padding;
+}
+
 int32_t DescribedYuvToRgb(const YuvLayout& layout, const uint8_t* src, uint8_t* dst,
                           int32_t width, int32_t height, int32_t inAlign, int32_t outAlign,
                           int32_t rgbOrder) {

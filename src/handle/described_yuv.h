@@ -32,6 +32,13 @@ int32_t PackedGroupBytes(const YuvLayout& layout);
 // or a horizontal step of a packed layout is below 1. Does not read the array.
 int64_t YuvLayoutOffsetEntries(const YuvLayout& layout);
 
+// An upper bound of the source bytes DescribedYuvToRgb reads for this size (it
+// reads within them whenever it converts): packed, the groups plus the padding of
+// every row but the last; planar, the three planes. Only for layouts that
+// YuvLayoutIsMeaningful accepts and sizes of at least 1 x 1.
+uint64_t DescribedYuvSourceBytes(const YuvLayout& layout, int32_t width, int32_t height,
+                                 int32_t inAlign);
+
 // CSP_YUV in the described layout -> RGB side (rows of 3 x width bytes, padded for
 // outAlign; R first when rgbOrder is 1, B first when 0). Packed sources skip, after
 // every image row, the padding of a row of 3 x width bytes for inAlign; planar
