@@ -209,7 +209,7 @@ int32_t ChangeTableFile(ClrHandle* h, const ConversionParams& p) {
   if (!EmulationTableFor(h->srcSpace, h->dstSpace, &kind)) return CLR_OK;
   auto* table = static_cast<uint8_t*>(MemAlloc(kind.bytes));
   if (table == nullptr) return CLR_ERR_NOMEM;
-  const int32_t status = ReadTableImage(h->tableFileName, table, kind.bytes);
+  const int32_t status = ReadTableImage(h->tableFileName, table, kind.bytes, kind.usedBytes);
   if (status != CLR_OK) {
     MemFree(table);  // a table that did not load is not kept half read
     return status;
