@@ -60,7 +60,8 @@ struct ReadOnlyFile {
 
 // Opens the file at `path` (an 8-bit path as the caller gave it) for reading.
 // Returns kErrorSuccess, or e.g. kErrorFileNotFound, kErrorPathNotFound (a folder
-// of the path is missing), kErrorAccessDenied (no permission, or a folder).
+// of the path is missing), kErrorAccessDenied (no permission, or not a regular
+// file: a folder, a FIFO, a device). Never waits for another process.
 int32_t OpenReadOnlyFile(const char* path, ReadOnlyFile* file);
 
 // The file's size in bytes.

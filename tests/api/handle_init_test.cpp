@@ -179,6 +179,30 @@ TEST(HandleInit, AutomaticChoice) {
 }
 
 // Each allocation made to fail in turn: registry and caller's pointer stay as they were.
+// A FIFO or a device named as a table or profile file is refused with the status
+// of a file that does not open, and at once (opening a FIFO waited for a writer).
+TEST(HandleInit, RefusesFilesThatAreNotRegular) {
+  test::ProfileFiles files;
+  const std::string fifo = files.dir.Path("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& name : {fifo, std::string("/dev/zero")}) {
+    SCOPED_TRACE(name);
+    ConversionParams table = Params(METHOD_CUSTOM_TABLES, METHOD_CUSTOM_TABLES);
+    SetName(table.tableFileName, name);
+    ConversionParams profiles = Params(METHOD_CUSTOM_ICC, METHOD_CUSTOM_ICC);
+    SetName(profiles.srcProfileName, files.rgb);
+    SetName(profiles.dstProfileName, name);
+    const int before = test::LiveHandles();
+    ClrHandle* h = nullptr;
+    EXPECT_EQ(test::CallNamingFifo(fifo, [&] { return Q_ClrInit(&h, CSP_CMYK, CSP_RGB, &table); }),
+              platform::kErrorAccessDenied);
+    EXPECT_EQ(test::CallNamingFifo(fifo, [&] { return Q_ClrInit(&h, CSP_RGB, CSP_LAB, &profiles); }),
+              CLR_ERR_PROFILE_OPEN);
+    EXPECT_EQ(h, nullptr);
+    EXPECT_EQ(test::LiveHandles(), before);
+  }
+}
+
 TEST(HandleInit, EveryFailedAllocationReleasesEverything) {
   test::ProfileFiles files;
   const std::string labTable = files.dir.Write("l.tif", test::MinimalTableTiff(test::ResourceCopy("ET", 113), 190));
