@@ -34,14 +34,20 @@ struct IccProfile {
   size_t size;
 };
 
-// Opens a profile from `size` bytes at `data`, which are copied; the caller's
-// block is not referenced afterwards. Null when the block is too short for the
-// header and the tag directory, the signature at offset 36 is not 'acsp', or
-// memory runs out.
+// A profile is as long as the size in its header (offset 0) declares; bytes after
+// that are not part of it. A profile whose declared size cannot hold its header and
+// tag directory, or exceeds the bytes there are, is refused.
+
+// Opens a profile from the `size` bytes at `data`; the profile's bytes are copied
+// and the caller's block is not referenced afterwards. Null when the block is too
+// short for the header, the signature at offset 36 is not 'acsp', the declared
+// size is refused, or memory runs out.
 IccProfile* IccOpenProfileFromMem(const void* data, size_t size);
 
-// Opens the profile file at `path`. The file is read whole and closed at once.
-// Null on the same conditions as from memory, or when the file cannot be read.
+// Opens the profile file at `path`: reads its header, then the declared size (at
+// most 256 MiB) from the start of the file, and closes it at once. Null on the same
+// conditions as from memory, or when the file cannot be read (or is not a regular
+// file).
 IccProfile* IccOpenProfileFromFile(const char* path);
 
 // Opens the built-in profile that serves `format` (a PixelFormat word): 0x40019

@@ -1,5 +1,7 @@
 // Opening profiles and reading their tags.
 
+#include <filesystem>
+
 #include "icc_test_support.h"
 
 namespace qclr {
@@ -83,6 +85,7 @@ TEST(IccOpen, RefusesTagsOutsideTheProfile) {
   };
   for (const auto& [what, offset, size, keep] : cases) {
     Bytes b(valid.begin(), valid.begin() + ptrdiff_t(keep));
+    test::SetU32(b, 0, uint32_t(keep));
     test::SetU32(b, TestProfile::EntryAt(0) + 4, offset);
     test::SetU32(b, TestProfile::EntryAt(0) + 8, size);
     const ProfilePtr p = Open(b);
@@ -92,6 +95,46 @@ TEST(IccOpen, RefusesTagsOutsideTheProfile) {
     EXPECT_EQ(IccReadCurve(p.get(), kIccTagMediaWhite), nullptr) << what;
     EXPECT_EQ(IccReadLut(p.get(), kIccTagMediaWhite), nullptr) << what;
   }
+}
+
+// A profile is as long as its header says: a longer file or block is read only
+// that far (a tag beyond it lies outside the profile), a shorter one, or a size
+// that cannot hold the header and the directory, is refused. (A profile file was
+// once read whole, whatever its length.)
+TEST(IccOpen, TakesTheSizeTheHeaderDeclares) {
+  const Bytes valid = TestProfile().Tag(kIccTagMediaWhite, test::XyzTag(1 << 16, 2 << 16, 3 << 16)).Build();
+  const uint32_t size = uint32_t(valid.size());
+  Bytes longer = valid;
+  longer.resize(valid.size() + 1000, 0x77);
+  const std::string longerFile = test::WriteTempFile("longer.icc", longer);
+  const std::string sparseFile = test::WriteTempFile("sparse.icc", valid);
+  std::filesystem::resize_file(sparseFile, uintmax_t{1} << 30);
+  const ProfilePtr opened[] = {Open(longer), ProfilePtr(IccOpenProfileFromFile(longerFile.c_str())),
+                               ProfilePtr(IccOpenProfileFromFile(sparseFile.c_str()))};
+  for (const ProfilePtr& p : opened) {
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->size, size);
+    double xyz[3];
+    EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), 1);
+    EXPECT_EQ(xyz[2], 3.0);
+  }
+  std::filesystem::remove(sparseFile);
+
+  const std::pair<const char*, uint32_t> refused[] = {
+      {"one byte more than there is", size + 1}, {"0", 0}, {"the directory cut short", 132 + 12 - 1},
+      {"4 GiB - 1", 0xFFFFFFFF}};
+  for (const auto& [what, declared] : refused) {
+    Bytes b = valid;
+    test::SetU32(b, 0, declared);
+    EXPECT_EQ(Open(b), nullptr) << what;
+    EXPECT_EQ(ProfilePtr(IccOpenProfileFromFile(test::WriteTempFile("declared.icc", b).c_str())), nullptr) << what;
+  }
+  Bytes tagBeyond = valid;  // the white point is the last tag
+  test::SetU32(tagBeyond, 0, size - 20);
+  const ProfilePtr p = Open(tagBeyond);
+  ASSERT_NE(p, nullptr);
+  double xyz[3];
+  EXPECT_LT(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), 0);
 }
 
 // A file profile keeps its name (cut to 259 characters). An open allocates three
