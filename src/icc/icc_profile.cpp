@@ -143,19 +143,23 @@ bool IccIsTag(const IccProfile* profile, uint32_t signature) {
   return false;
 }
 
-bool IccOpenTag(const IccProfile* profile, uint32_t signature, IccByteReader* reader, uint32_t* type) {
+int32_t IccOpenTag(const IccProfile* profile, uint32_t signature, IccByteReader* reader, uint32_t* type) {
+  const uint64_t directoryEnd = kDirectoryStart + uint64_t(profile->tagCount) * kDirectoryEntrySize;
   for (int32_t i = 0; i < profile->tagCount; ++i) {
     const IccTagEntry& tag = profile->tags[i];
     if (tag.signature != signature) continue;
-    // The first entry decides; a tag whose extent leaves the profile is refused.
-    if (tag.offset > profile->size || tag.size > profile->size - tag.offset) return false;
-    IccByteReader r(profile->data, profile->size, tag.offset);
+    // The first entry decides. Its bytes must lie behind the directory and within
+    // the profile, and it is read no further than its declared size.
+    if (tag.offset < directoryEnd || tag.offset > profile->size || tag.size > profile->size - tag.offset) {
+      return -1;
+    }
+    IccByteReader r(profile->data + tag.offset, tag.size);
     uint32_t reserved;
-    if (!r.ReadU32(type) || !r.ReadU32(&reserved)) return false;
+    if (!r.ReadU32(type) || !r.ReadU32(&reserved)) return -1;
     *reader = r;
-    return true;
+    return 1;
   }
-  return false;
+  return 0;
 }
 
 }  // namespace qclr

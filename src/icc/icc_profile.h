@@ -73,9 +73,10 @@ void IccGetIlluminant(const IccProfile* profile, double xyz[3]);
 bool IccIsTag(const IccProfile* profile, uint32_t signature);
 
 // For the tag readers: finds the first directory entry of `signature` and reads
-// the tag's type signature; `reader` is left just behind the 8-byte tag head.
-// False when the tag is absent, its extent lies outside the profile, or its head
-// does not fit.
-bool IccOpenTag(const IccProfile* profile, uint32_t signature, IccByteReader* reader, uint32_t* type);
+// the tag's type signature. 1: `reader` covers the tag's declared size only and is
+// left just behind the 8-byte tag head; 0: the tag is absent; -1: the tag does
+// not fit (its extent leaves the profile, it starts within the header or the tag
+// directory, or its declared size cannot hold the head).
+int32_t IccOpenTag(const IccProfile* profile, uint32_t signature, IccByteReader* reader, uint32_t* type);
 
 }  // namespace qclr
