@@ -201,8 +201,11 @@ typedef struct ConversionParams {
  *   QCLR_BITMAP_IN_MEMORY  data is the first row in a memory mapping whose handle is
  *                          storageHandle; the mapping starts viewOffset bytes before.
  *   QCLR_BITMAP_TILED      data is a BitmapTileTable; storageHandle is 0.
- *   QCLR_BITMAP_ON_DISK    data is the zero-terminated name of a temporary file whose
- *                          handle is storageHandle; row r starts at r x bytesPerLine.
+ *   QCLR_BITMAP_ON_DISK    the rows are in a temporary file whose handle (descriptor)
+ *                          is storageHandle; row r starts at r x bytesPerLine. data
+ *                          is the zero-terminated name the file was created with;
+ *                          the file is read through its handle (on POSIX the name is
+ *                          removed at once, so nothing is left behind).
  * Release it with Q_ClrFreeBitmap. */
 typedef struct BitmapRecord {
   uint32_t storageHandle;   /*   0 */
