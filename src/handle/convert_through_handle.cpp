@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "api/clr_handle.h"
+#include "api/handle_contents.h"
 #include "api/handle_registry.h"
 #include "api/memory.h"
 #include "direct/color_space.h"
@@ -154,10 +155,7 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrConvert(ClrHandle* handle, const uint
     return Q_ClrConvertDirect(h.srcSpace, h.dstSpace, srcBuffer, dstBuffer, width, height, inAlign,
                               outAlign);
   }
-  if (h.method != METHOD_BUILTIN && h.method != METHOD_ICC && h.method != METHOD_CUSTOM_ICC &&
-      h.method != METHOD_BUILTIN_TABLES && h.method != METHOD_CUSTOM_TABLES) {
-    return CLR_ERR_METHOD;
-  }
+  if (!IsMethodValue(h.method)) return CLR_ERR_METHOD;
   const auto convert = [&](uint8_t* into, int32_t intoAlign) {
     switch (h.method) {
       case METHOD_ICC:
