@@ -163,9 +163,11 @@ typedef struct YuvLayout {
   int32_t uStepY;         /* rows per U sample (above 1 only when planar) */
   int32_t vStepX;
   int32_t vStepY;
-  int32_t* sampleOffsets; /* packed: byte offsets of the samples of a group;
-                             planar: entry 0 is the plane order 0..5. The array
-                             stays the caller's and must outlive the handle. */
+  int32_t* sampleOffsets; /* packed: byte offsets of the samples of a group
+                             (groupPixels Y, then groupPixels / uStepX U, then
+                             groupPixels / vStepX V); planar: entry 0 is the plane
+                             order 0..5. A handle keeps its own copy of the
+                             entries; the array may be released after the call. */
   int32_t groupPixels;    /* packed: pixels per group, >= 1 */
   int32_t noOffsets;      /* 0: subtract 16 from Y and 128 from U, V */
   int32_t planar;         /* 0: packed groups, otherwise three planes */
@@ -207,8 +209,11 @@ typedef struct ConversionParams {
  *   QCLR_BITMAP_IN_MEMORY  data is the first row in a memory mapping whose handle is
  *                          storageHandle; the mapping starts viewOffset bytes before.
  *   QCLR_BITMAP_TILED      data is a BitmapTileTable; storageHandle is 0.
- *   QCLR_BITMAP_ON_DISK    data is the zero-terminated name of a temporary file whose
- *                          handle is storageHandle; row r starts at r x bytesPerLine.
+ *   QCLR_BITMAP_ON_DISK    the rows are in a temporary file whose handle (descriptor)
+ *                          is storageHandle; row r starts at r x bytesPerLine. data
+ *                          is the zero-terminated name the file was created with;
+ *                          the file is read through its handle (on POSIX the name is
+ *                          removed at once, so nothing is left behind).
  * Release it with Q_ClrFreeBitmap. */
 typedef struct BitmapRecord {
   uint32_t storageHandle;   /*   0 */
@@ -287,7 +292,9 @@ QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t srcSpace, in
  * active method (one prepared by Q_ClrInit), 16 CMYK options, 32 YUV layout, 64
  * Lab encoding, 4 white point, 2 custom profile files, 8 custom table file, applied
  * in that order; transforms and tables are rebuilt. The option records' mask
- * fields select single fields. A failure leaves the earlier groups applied. */
+ * fields select single fields. params and every option record it hands over must
+ * carry their structSize (else CLR_ERR_STRUCT_SIZE, as for Q_ClrInit). A failure
+ * leaves the earlier groups applied. */
 QCLR_API int32_t QCLR_CALL Q_ClrSetConversionParams(ClrHandle* handle,
                                                     const ConversionParams* params);
 
@@ -300,8 +307,12 @@ QCLR_API int32_t QCLR_CALL Q_ClrFree(ClrHandle* handle);
 /* ---- Direct conversion ---------------------------------------------------- */
 
 /* Converts one buffer between any two colour spaces with the built-in formulas,
- * through RGB. Source and destination must not overlap, except that the same
- * buffer may be re-laid in place between two alignments of the same space. */
+ * through RGB. Between different spaces the destination may be the source buffer
+ * or overlap it: it receives the bytes an out-of-place conversion gives (through a
+ * temporary buffer where needed, CLR_ERR_NOMEM when there is no memory for it).
+ * Within one space the same buffer may be re-laid in place between two
+ * alignments (equal alignments give CLR_ERR_SAME_BUFFER); other overlaps of one
+ * space are not supported. */
 QCLR_API int32_t QCLR_CALL Q_ClrConvertDirect(int32_t srcSpace, int32_t dstSpace,
                                               const uint8_t* srcBuffer, uint8_t* dstBuffer,
                                               int32_t width, int32_t height,
@@ -310,9 +321,11 @@ QCLR_API int32_t QCLR_CALL Q_ClrConvertDirect(int32_t srcSpace, int32_t dstSpace
 /* ---- Conversion through a handle ----------------------------------------- */
 
 /* Converts one buffer from the handle's source space into its destination space
- * by the handle's active method. The same buffer may be given twice only for
- * equal spaces with equal alignments (copied onto itself); equal spaces with
- * different alignments give CLR_ERR_SAME_BUFFER (the opposite of
+ * by the handle's active method. Between different spaces (and through the
+ * transform of a custom ICC handle between equal ones) the destination may be the
+ * source buffer or overlap it, as for Q_ClrConvertDirect. A handle that copies
+ * within one space takes the same buffer twice only with equal alignments (copied
+ * onto itself); different alignments give CLR_ERR_SAME_BUFFER (the opposite of
  * Q_ClrConvertDirect, which re-lays the rows in place). */
 QCLR_API int32_t QCLR_CALL Q_ClrConvert(ClrHandle* handle, const uint8_t* srcBuffer,
                                         uint8_t* dstBuffer, int32_t width, int32_t height,

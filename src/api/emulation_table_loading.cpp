@@ -13,11 +13,11 @@ namespace qclr {
 
 bool EmulationTableFor(int32_t srcSpace, int32_t dstSpace, EmulationTableKind* kind) {
   if (srcSpace == CSP_CMYK && IsRgbSide(dstSpace)) {
-    *kind = {111, 250563};  // 17^4 nodes of R, G, B
+    *kind = {111, 250563, 250563};  // 17^4 nodes of R, G, B
   } else if (IsRgbSide(srcSpace) && dstSpace == CSP_LAB) {
-    *kind = {113, 108300};  // 33^3 nodes of L, a, b and 489 unused bytes
+    *kind = {113, 108300, 107811};  // 33^3 nodes of L, a, b and 489 unused bytes
   } else if (srcSpace == CSP_LAB && IsRgbSide(dstSpace)) {
-    *kind = {112, 108300};
+    *kind = {112, 108300, 107811};
   } else {
     return false;
   }
@@ -42,7 +42,7 @@ int32_t LoadEmulationTable(ClrHandle* h, int32_t srcSpace, int32_t dstSpace,
   MemFree(h->customTable);
   h->customTable = static_cast<uint8_t*>(MemAlloc(kind.bytes));
   if (h->customTable == nullptr) return CLR_ERR_NOMEM;
-  return ReadTableImage(h->tableFileName, h->customTable, kind.bytes);
+  return ReadTableImage(h->tableFileName, h->customTable, kind.bytes, kind.usedBytes);
 }
 
 }  // namespace qclr

@@ -9,11 +9,13 @@
 
 namespace qclr {
 
-// The table of a colour-space pair: its "ET" resource id and its size in bytes.
-// False for pairs without a table. BGR takes RGB's tables.
+// The table of a colour-space pair: its "ET" resource id, its size in bytes and
+// the bytes its lookups read (a file may hold just those). False for pairs
+// without a table. BGR takes RGB's tables.
 struct EmulationTableKind {
   int32_t resourceId;
   size_t bytes;
+  size_t usedBytes;
 };
 bool EmulationTableFor(int32_t srcSpace, int32_t dstSpace, EmulationTableKind* kind);
 

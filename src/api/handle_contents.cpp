@@ -48,6 +48,11 @@ bool FileNameUsable(const char (&name)[QCLR_FILE_NAME_SIZE]) {
   return end != nullptr && end != name;
 }
 
+bool IsMethodValue(int32_t m) {
+  return m == METHOD_BUILTIN || m == METHOD_ICC || m == METHOD_CUSTOM_ICC ||
+         m == METHOD_BUILTIN_TABLES || m == METHOD_CUSTOM_TABLES;
+}
+
 bool CmykOptionsValid(const CmykOptions& options) {
   return options.value >= 0 && options.value <= 1000;
 }
@@ -58,6 +63,17 @@ bool YuvLayoutValid(const YuvLayout& layout) { return YuvLayoutIsMeaningful(layo
 
 bool WhitePointValid(const WhitePoint& white) {
   return white.kind != 0 || (white.x > 0 && white.y > 0 && white.x + white.y < 1);
+}
+
+YuvLayout* CopyYuvLayout(const YuvLayout& layout) {
+  static_assert(sizeof(YuvLayout) % alignof(int32_t) == 0, "the offsets follow the record");
+  const auto entries = static_cast<size_t>(YuvLayoutOffsetEntries(layout));
+  auto* copy = static_cast<YuvLayout*>(MemAlloc(sizeof(YuvLayout) + entries * sizeof(int32_t)));
+  if (copy == nullptr) return nullptr;
+  *copy = layout;
+  copy->sampleOffsets = reinterpret_cast<int32_t*>(copy + 1);
+  std::memcpy(copy->sampleOffsets, layout.sampleOffsets, entries * sizeof(int32_t));
+  return copy;
 }
 
 }  // namespace qclr

@@ -19,12 +19,19 @@ uint32_t PixelFormatOfSpace(int32_t space);
 // fixed field (at most 259 characters). Never reads past the field.
 bool FileNameUsable(const char (&name)[QCLR_FILE_NAME_SIZE]);
 
-// Checks of the caller's option records shared by creation and change: CMYK black
-// generation 0..1000; Lab ranges not zero; a YUV layout that means something; a
-// chromaticity inside the triangle of real colours (0 < x, 0 < y, x + y < 1).
+// Checks of the caller's records shared by creation and change: a method value;
+// CMYK black generation 0..1000; Lab ranges not zero; a YUV layout that means
+// something; a chromaticity inside the triangle of real colours (0 < x, 0 < y,
+// x + y < 1).
+bool IsMethodValue(int32_t method);  // one of the five methods (not the automatic choice)
 bool CmykOptionsValid(const CmykOptions& options);
 bool LabOptionsValid(const LabOptions& options);
 bool YuvLayoutValid(const YuvLayout& layout);
 bool WhitePointValid(const WhitePoint& white);
+
+// The handle's own copy of a layout that YuvLayoutValid accepts: the record and the
+// offsets it reads in one block (released with the record), sampleOffsets pointing
+// at the block's array. Null when memory runs out.
+YuvLayout* CopyYuvLayout(const YuvLayout& layout);
 
 }  // namespace qclr

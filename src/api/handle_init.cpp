@@ -138,7 +138,8 @@ int32_t PrepareOptions(ClrHandle* h, const ConversionParams& p) {
   if (hasSide(CSP_YUV) && p.yuvLayout != nullptr) {
     if (p.yuvLayout->structSize != QCLR_YUV_LAYOUT_SIZE) return CLR_ERR_STRUCT_SIZE;
     if (!YuvLayoutValid(*p.yuvLayout)) return CLR_ERR_PARAM;
-    if (int32_t s = CopyRecord(*p.yuvLayout, &h->yuvLayout); s != CLR_OK) return s;
+    h->yuvLayout = CopyYuvLayout(*p.yuvLayout);  // with its own offsets
+    if (h->yuvLayout == nullptr) return CLR_ERR_NOMEM;
   }
   if (hasSide(CSP_LAB) && p.labOptions != nullptr) {
     if (p.labOptions->structSize != QCLR_LAB_OPTIONS_SIZE) return CLR_ERR_STRUCT_SIZE;
@@ -182,7 +183,9 @@ int32_t Prepare(ClrHandle* h, ConversionParams& p, bool* chose) {
   }
 
   const uint32_t prepared = p.flags & kMethodBits;
-  if (prepared == 0 || (p.flags & static_cast<uint32_t>(p.method)) == 0) return CLR_ERR_METHOD;
+  if (prepared == 0 || !IsMethodValue(p.method) || (prepared & static_cast<uint32_t>(p.method)) == 0) {
+    return CLR_ERR_METHOD;
+  }
   h->method = p.method;
   h->methodMask = prepared;
   h->gammaHundredths = kGammaHundredths;

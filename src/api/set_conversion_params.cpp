@@ -10,6 +10,7 @@
 #include "api/lab_records.h"
 #include "api/memory.h"
 #include "api/table_image.h"
+#include "handle/described_yuv.h"
 #include "icc/color_transform.h"
 #include "icc/pixel_format.h"
 #include "qclr/qclr.h"
@@ -30,11 +31,6 @@ constexpr uint32_t kDefaultTemperature = 50;
 
 bool HasSide(const ClrHandle& h, int32_t space) { return h.srcSpace == space || h.dstSpace == space; }
 
-bool IsMethodValue(int32_t m) {
-  return m == METHOD_BUILTIN || m == METHOD_ICC || m == METHOD_CUSTOM_ICC ||
-         m == METHOD_BUILTIN_TABLES || m == METHOD_CUSTOM_TABLES;
-}
-
 // Records created by this call, released again when a later group fails.
 struct Created {
   bool cmykOptions = false;
@@ -52,6 +48,7 @@ struct Created {
 int32_t ChangeCmyk(ClrHandle* h, const CmykOptions* options, Created* created) {
   if (!HasSide(*h, CSP_CMYK)) return CLR_ERR_METHOD;
   if (options == nullptr) return CLR_ERR_PARAM;
+  if (options->structSize != QCLR_CMYK_OPTIONS_SIZE) return CLR_ERR_STRUCT_SIZE;
   if (h->cmykOptions == nullptr) {
     if (!CmykOptionsValid(*options)) return CLR_ERR_PARAM;
     h->cmykOptions = static_cast<CmykOptions*>(MemAlloc(sizeof(CmykOptions)));
@@ -65,20 +62,14 @@ int32_t ChangeCmyk(ClrHandle* h, const CmykOptions* options, Created* created) {
   return CLR_OK;
 }
 
-// The entries of a packed layout's offsets array that the decoder reads.
-int32_t OffsetEntries(const YuvLayout& l) {
-  if (l.planar != 0) return 1;
-  return l.groupPixels + l.groupPixels / l.uStepX + l.groupPixels / l.vStepX;
-}
-
 int32_t ChangeYuv(ClrHandle* h, const YuvLayout* from, Created* created) {
   if (!HasSide(*h, CSP_YUV)) return CLR_ERR_METHOD;
   if (from == nullptr) return CLR_ERR_PARAM;
+  if (from->structSize != QCLR_YUV_LAYOUT_SIZE) return CLR_ERR_STRUCT_SIZE;
   if (h->yuvLayout == nullptr) {
     if (!YuvLayoutValid(*from)) return CLR_ERR_PARAM;
-    h->yuvLayout = static_cast<YuvLayout*>(MemAlloc(sizeof(YuvLayout)));
+    h->yuvLayout = CopyYuvLayout(*from);
     if (h->yuvLayout == nullptr) return CLR_ERR_NOMEM;
-    *h->yuvLayout = *from;
     created->yuvLayout = true;
     return CLR_OK;
   }
@@ -91,17 +82,24 @@ int32_t ChangeYuv(ClrHandle* h, const YuvLayout* from, Created* created) {
   if (m & 8) next.vStepY = from->vStepY;
   if (m & 32) next.groupPixels = from->groupPixels;
   if (m & 64) next.noOffsets = from->noOffsets;
-  if ((m & 16) && from->sampleOffsets == nullptr) return CLR_ERR_PARAM;
-  // Offsets are copied into the array the handle already points to: exactly the
-  // entries the new layout reads, which the caller's array must hold too.
   if (m & 16) {
-    YuvLayout probe = next;
-    probe.sampleOffsets = from->sampleOffsets;
-    if (!YuvLayoutValid(probe)) return CLR_ERR_PARAM;
-    std::memmove(next.sampleOffsets, from->sampleOffsets,
-                 static_cast<size_t>(OffsetEntries(next)) * sizeof(int32_t));
+    // New offsets: the entries the new layout reads, from the caller's array into
+    // an array of the handle's own.
+    if (from->sampleOffsets == nullptr) return CLR_ERR_PARAM;
+    next.sampleOffsets = from->sampleOffsets;
+    if (!YuvLayoutValid(next)) return CLR_ERR_PARAM;
+    YuvLayout* copy = CopyYuvLayout(next);
+    if (copy == nullptr) return CLR_ERR_NOMEM;
+    MemFree(h->yuvLayout);
+    h->yuvLayout = copy;
+    return CLR_OK;
   }
-  if (!YuvLayoutValid(next)) return CLR_ERR_PARAM;
+  // The handle's array holds the entries of its current layout; the new layout may
+  // read no more of them.
+  const int64_t entries = YuvLayoutOffsetEntries(next);
+  if (entries < 1 || entries > YuvLayoutOffsetEntries(*h->yuvLayout) || !YuvLayoutValid(next)) {
+    return CLR_ERR_PARAM;
+  }
   *h->yuvLayout = next;
   return CLR_OK;
 }
@@ -109,6 +107,7 @@ int32_t ChangeYuv(ClrHandle* h, const YuvLayout* from, Created* created) {
 int32_t ChangeLab(ClrHandle* h, const LabOptions* options, Created* created) {
   if (!HasSide(*h, CSP_LAB)) return CLR_ERR_METHOD;
   if (options == nullptr) return CLR_ERR_PARAM;
+  if (options->structSize != QCLR_LAB_OPTIONS_SIZE) return CLR_ERR_STRUCT_SIZE;
   if (h->labDecode == nullptr) {
     // A handle made without Lab options gets the D50 record with the default
     // encoding; the caller's values are not used.
@@ -210,7 +209,7 @@ int32_t ChangeTableFile(ClrHandle* h, const ConversionParams& p) {
   if (!EmulationTableFor(h->srcSpace, h->dstSpace, &kind)) return CLR_OK;
   auto* table = static_cast<uint8_t*>(MemAlloc(kind.bytes));
   if (table == nullptr) return CLR_ERR_NOMEM;
-  const int32_t status = ReadTableImage(h->tableFileName, table, kind.bytes);
+  const int32_t status = ReadTableImage(h->tableFileName, table, kind.bytes, kind.usedBytes);
   if (status != CLR_OK) {
     MemFree(table);  // a table that did not load is not kept half read
     return status;
@@ -222,7 +221,7 @@ int32_t ChangeTableFile(ClrHandle* h, const ConversionParams& p) {
 int32_t Apply(ClrHandle* h, const ConversionParams& p, Created* created) {
   const uint32_t groups = p.flags;
   if (groups & kGroupMethod) {
-    if (IsMethodValue(p.method) && (h->methodMask & static_cast<uint32_t>(p.method)) == 0) {
+    if (!IsMethodValue(p.method) || (h->methodMask & static_cast<uint32_t>(p.method)) == 0) {
       return CLR_ERR_METHOD;
     }
     h->method = p.method;
@@ -257,6 +256,7 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrSetConversionParams(ClrHandle* handle
   using namespace qclr;
   if (!IsLiveHandle(handle)) return CLR_ERR_PARAM;
   if (params == nullptr) return CLR_ERR_SAME_BUFFER;
+  if (params->structSize != QCLR_CONVERSION_PARAMS_SIZE) return CLR_ERR_STRUCT_SIZE;
   Created created;
   const int32_t status = Apply(handle, *params, &created);
   if (status == CLR_ERR_NOMEM) created.Undo(handle);

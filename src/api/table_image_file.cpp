@@ -5,7 +5,7 @@
 
 namespace qclr {
 
-int32_t ReadTableImage(const char* fileName, uint8_t* buffer, size_t bufferSize) {
+int32_t ReadTableImage(const char* fileName, uint8_t* buffer, size_t bufferSize, size_t usedBytes) {
   platform::ReadOnlyFile file;
   int32_t error = platform::OpenReadOnlyFile(fileName, &file);
   if (error != platform::kErrorSuccess) return error;
@@ -23,7 +23,7 @@ int32_t ReadTableImage(const char* fileName, uint8_t* buffer, size_t bufferSize)
                             return e;
                           },
                           &file};
-  const int32_t status = ReadTableTiff(source, buffer, bufferSize);
+  const int32_t status = ReadTableTiff(source, buffer, bufferSize, usedBytes);
   platform::CloseReadOnlyFile(&file);
   return status;
 }

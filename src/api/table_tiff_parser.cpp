@@ -20,9 +20,8 @@ constexpr uint16_t kTagPlanarConfiguration = 284;
 constexpr uint16_t kTypeShort = 3;
 constexpr uint16_t kTypeLong = 4;
 
-// Largest strip count accepted: far more than any table needs, small enough that
-// the strip arrays stay cheap to walk.
-constexpr uint32_t kMaxStrips = 1u << 20;
+// Strip offsets and byte counts are read this many at a time.
+constexpr uint32_t kStripChunk = 1024;
 
 class TiffReader {
  public:
@@ -75,6 +74,44 @@ class TiffReader {
   }
 
   bool Count(uint64_t entryOffset, uint32_t* count) { return U32(entryOffset + 4, count); }
+
+  // Where the SHORT or LONG values of an entry lie.
+  struct Array {
+    uint32_t size;   // bytes a value
+    uint32_t count;
+    uint64_t at;     // the first value
+  };
+  bool ArrayOf(uint64_t entryOffset, Array* array) {
+    uint32_t type = 0, count = 0;
+    if (!U16(entryOffset + 2, &type) || !U32(entryOffset + 4, &count)) return false;
+    if (type != kTypeShort && type != kTypeLong) return Fail();
+    array->size = type == kTypeShort ? 2 : 4;
+    array->count = count;
+    array->at = entryOffset + 8;
+    if (uint64_t{count} * array->size > 4) {
+      uint32_t offset = 0;
+      if (!U32(entryOffset + 8, &offset)) return false;
+      array->at = offset;
+    }
+    return true;
+  }
+
+  // Values first .. first + n - 1 (n at most kStripChunk) of `array`, in one read.
+  bool ReadValues(const Array& array, uint32_t first, uint32_t n, uint32_t* values) {
+    uint8_t bytes[kStripChunk * 4];
+    if (n > kStripChunk || uint64_t{first} + n > array.count) return Fail();
+    if (!Read(array.at + uint64_t{first} * array.size, bytes, size_t{n} * array.size)) return false;
+    for (uint32_t i = 0; i < n; ++i) {
+      const uint8_t* b = bytes + size_t{i} * array.size;
+      if (array.size == 2) {
+        values[i] = bigEndian_ ? (b[0] << 8 | b[1]) : (b[1] << 8 | b[0]);
+      } else {
+        values[i] = bigEndian_ ? (uint32_t{b[0]} << 24 | uint32_t{b[1]} << 16 | uint32_t{b[2]} << 8 | b[3])
+                               : (uint32_t{b[3]} << 24 | uint32_t{b[2]} << 16 | uint32_t{b[1]} << 8 | b[0]);
+      }
+    }
+    return true;
+  }
 
   bool Fail() {
     status_ = CLR_ERR_TABLE_FORMAT;
@@ -141,9 +178,46 @@ bool EightBitSamples(TiffReader& r, const Directory& dir) {
   return true;
 }
 
+// Copies the strips into `buffer`, strips that lie one after another in the file
+// in one read.
+class StripReader {
+ public:
+  StripReader(TiffReader& r, uint8_t* buffer, size_t bytes) : r_(r), buffer_(buffer), bytes_(bytes) {}
+
+  bool Add(uint32_t offset, uint32_t bytes) {
+    if (bytes > bytes_ - filled_) return r_.Fail();
+    if (runBytes_ == 0 || offset != runStart_ + runBytes_) {
+      if (!Flush()) return false;
+      runStart_ = offset;
+      runAt_ = filled_;
+    }
+    runBytes_ += bytes;
+    filled_ += bytes;
+    return true;
+  }
+
+  bool Flush() {
+    if (started_ && !r_.Read(runStart_, buffer_ + runAt_, runBytes_)) return false;
+    started_ = true;
+    runBytes_ = 0;
+    return true;
+  }
+
+  size_t filled() const { return filled_; }
+
+ private:
+  TiffReader& r_;
+  uint8_t* buffer_;
+  size_t bytes_;
+  size_t filled_ = 0;
+  uint64_t runStart_ = 0;
+  size_t runAt_ = 0, runBytes_ = 0;
+  bool started_ = false;
+};
+
 }  // namespace
 
-int32_t ReadTableTiff(const ByteSource& source, uint8_t* buffer, size_t bufferSize) {
+int32_t ReadTableTiff(const ByteSource& source, uint8_t* buffer, size_t bufferSize, size_t usedBytes) {
   TiffReader r(source);
   Directory dir;
   if (!ReadDirectory(r, &dir)) return r.status();
@@ -154,31 +228,39 @@ int32_t ReadTableTiff(const ByteSource& source, uint8_t* buffer, size_t bufferSi
   if (!EightBitSamples(r, dir)) return r.status();
   const uint64_t pixels = uint64_t{dir.width} * dir.height;  // below 2^64
   if (dir.samples > 0 && pixels > UINT64_MAX / dir.samples) return CLR_ERR_TABLE_FORMAT;
-  if (pixels * dir.samples != bufferSize) return CLR_ERR_TABLE_FORMAT;
+  // The whole table, or exactly the bytes its lookups read (the rest is zero).
+  const uint64_t dataBytes = pixels * dir.samples;
+  if (dataBytes != bufferSize && dataBytes != usedBytes) return CLR_ERR_TABLE_FORMAT;
 
-  uint32_t strips = 0, counts = 0;
-  if (!r.Count(dir.offsetsEntry, &strips)) return r.status();
-  if (strips == 0 || strips > kMaxStrips) return CLR_ERR_TABLE_FORMAT;
+  // At most one strip a row: a count beyond that is no layout of this image.
+  TiffReader::Array offsets{}, counts{};
+  if (!r.ArrayOf(dir.offsetsEntry, &offsets)) return r.status();
+  const uint32_t strips = offsets.count;
+  if (strips == 0 || strips > dir.height) return CLR_ERR_TABLE_FORMAT;
   if (dir.countsEntry != 0) {
-    if (!r.Count(dir.countsEntry, &counts)) return r.status();
-    if (counts != strips) return CLR_ERR_TABLE_FORMAT;
+    if (!r.ArrayOf(dir.countsEntry, &counts)) return r.status();
+    if (counts.count != strips) return CLR_ERR_TABLE_FORMAT;
   } else if (strips != 1) {
     return CLR_ERR_TABLE_FORMAT;  // several strips need their byte counts
   }
-  size_t filled = 0;
-  for (uint32_t s = 0; s < strips; ++s) {
-    uint32_t offset = 0, bytes = 0;
-    if (!r.Value(dir.offsetsEntry, s, &offset)) return r.status();
+  StripReader reader(r, buffer, static_cast<size_t>(dataBytes));
+  uint32_t stripOffsets[kStripChunk], stripBytes[kStripChunk];
+  for (uint32_t first = 0; first < strips; first += kStripChunk) {
+    const uint32_t n = strips - first < kStripChunk ? strips - first : kStripChunk;
+    if (!r.ReadValues(offsets, first, n, stripOffsets)) return r.status();
     if (dir.countsEntry == 0) {
-      bytes = static_cast<uint32_t>(bufferSize);  // one strip holding all the data
-    } else if (!r.Value(dir.countsEntry, s, &bytes)) {
+      stripBytes[0] = static_cast<uint32_t>(dataBytes);  // one strip holding all the data
+    } else if (!r.ReadValues(counts, first, n, stripBytes)) {
       return r.status();
     }
-    if (bytes > bufferSize - filled) return CLR_ERR_TABLE_FORMAT;
-    if (!r.Read(offset, buffer + filled, bytes)) return r.status();
-    filled += bytes;
+    for (uint32_t i = 0; i < n; ++i) {
+      if (!reader.Add(stripOffsets[i], stripBytes[i])) return r.status();
+    }
   }
-  return filled == bufferSize ? CLR_OK : CLR_ERR_TABLE_FORMAT;
+  if (!reader.Flush()) return r.status();
+  if (reader.filled() != dataBytes) return CLR_ERR_TABLE_FORMAT;
+  std::memset(buffer + dataBytes, 0, bufferSize - static_cast<size_t>(dataBytes));
+  return CLR_OK;
 }
 
 }  // namespace qclr

@@ -47,6 +47,11 @@ ptrdiff_t PaddingBaseBytes(int32_t space, int32_t width) {
   return space == CSP_XYZ ? 3 * ptrdiff_t{width} : RowBytes(space, width);
 }
 
+bool BuffersOverlap(const void* a, size_t aBytes, const void* b, size_t bBytes) {
+  const auto x = reinterpret_cast<uintptr_t>(a), y = reinterpret_cast<uintptr_t>(b);
+  return x <= y ? y - x < aBytes : x - y < bBytes;  // no sum that could wrap
+}
+
 ptrdiff_t Yvu9Bytes(int32_t width, int32_t height) {
   return ptrdiff_t{width} * height + 2 * ptrdiff_t{width / 4} * (height / 4);
 }

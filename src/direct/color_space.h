@@ -23,6 +23,9 @@ bool SizeRuleHolds(int32_t space, int32_t width, int32_t height);
 // (the caller refuses such a size instead of letting products wrap).
 bool BufferBytes(int32_t space, int32_t width, int32_t height, int32_t align, size_t* bytes);
 
+// True when the `aBytes` bytes at `a` and the `bBytes` bytes at `b` share a byte.
+bool BuffersOverlap(const void* a, size_t aBytes, const void* b, size_t bBytes);
+
 // Row length in bytes as the kernels count it, and the length the row padding is
 // computed from (they differ only for CSP_XYZ: 24 x width against 3 x width).
 // Not defined for CSP_YVU9, which is planar and unpadded.

@@ -6,16 +6,16 @@
 #include "api/memory.h"
 #include "direct/color_space.h"
 #include "direct/kernel_table.h"
+#include "direct/row_layout.h"
 #include "direct/same_space_copy.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
 namespace {
 
-// Size rule of the space, and a buffer size the platform can address.
-bool SizeAcceptable(int32_t space, int32_t width, int32_t height, int32_t align) {
-  size_t bytes = 0;
-  return SizeRuleHolds(space, width, height) && BufferBytes(space, width, height, align, &bytes);
+// Size rule of the space, and a buffer size the platform can address (stored).
+bool SizeAcceptable(int32_t space, int32_t width, int32_t height, int32_t align, size_t* bytes) {
+  return SizeRuleHolds(space, width, height) && BufferBytes(space, width, height, align, bytes);
 }
 
 // Decodes into a tightly packed CSP_RGB temporary, then encodes from it.
@@ -44,27 +44,40 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrConvertDirect(int32_t srcSpace, int32
   if (!IsValidColorSpace(srcSpace)) return CLR_ERR_COLORSPACE;
   if (srcBuffer == nullptr) return CLR_ERR_PARAM;
   if (width < 1 || height < 1) return CLR_ERR_PARAM;
-  if (!SizeAcceptable(srcSpace, width, height, inAlign)) return CLR_ERR_PARAM;
+  size_t srcBytes = 0, dstBytes = 0;
+  if (!SizeAcceptable(srcSpace, width, height, inAlign, &srcBytes)) return CLR_ERR_PARAM;
   if (!IsValidColorSpace(dstSpace)) return CLR_ERR_COLORSPACE;
   if (dstBuffer == nullptr) return CLR_ERR_PARAM;
-  if (!SizeAcceptable(dstSpace, width, height, outAlign)) return CLR_ERR_PARAM;
+  if (!SizeAcceptable(dstSpace, width, height, outAlign, &dstBytes)) return CLR_ERR_PARAM;
   if (srcSpace == dstSpace) {
     if (srcBuffer == dstBuffer && inAlign == outAlign) return CLR_ERR_SAME_BUFFER;
     SameSpaceCopy(srcSpace, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
     return CLR_OK;
   }
-  if (IsRgbSide(srcSpace) && IsRgbSide(dstSpace)) {
-    return SwapRgbBgr(srcBuffer, dstBuffer, width, height, inAlign, outAlign);
-  }
   const SpaceKernels* from = DirectKernels(srcSpace);
   const SpaceKernels* to = DirectKernels(dstSpace);
-  if (IsRgbSide(srcSpace)) {
-    return to->encoder(srcBuffer, dstBuffer, width, height, inAlign, outAlign,
-                       srcSpace == CSP_RGB ? 1 : 0);
+  if (!IsRgbSide(srcSpace) && !IsRgbSide(dstSpace)) {
+    // Reads the whole source into its temporary buffer before writing: may overlap.
+    return ConvertTwoSteps(*from, *to, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
   }
-  if (IsRgbSide(dstSpace)) {
-    return from->decoder(srcBuffer, dstBuffer, width, height, inAlign, outAlign,
-                         dstSpace == CSP_RGB ? 1 : 0);
+  const auto oneStep = [&](uint8_t* into, int32_t intoAlign) {
+    if (IsRgbSide(srcSpace) && IsRgbSide(dstSpace)) {
+      return SwapRgbBgr(srcBuffer, into, width, height, inAlign, intoAlign);
+    }
+    if (IsRgbSide(srcSpace)) {
+      return to->encoder(srcBuffer, into, width, height, inAlign, intoAlign, srcSpace == CSP_RGB ? 1 : 0);
+    }
+    return from->decoder(srcBuffer, into, width, height, inAlign, intoAlign, dstSpace == CSP_RGB ? 1 : 0);
+  };
+  // A kernel writing over source bytes it has yet to read would corrupt them; the
+  // swap reads each pixel before writing it, so one buffer whose rows do not grow
+  // is safe.
+  const bool swapInPlace = IsRgbSide(srcSpace) && IsRgbSide(dstSpace) && srcBuffer == dstBuffer &&
+                           PaddedStride(3 * ptrdiff_t{width}, outAlign) <=
+                               PaddedStride(3 * ptrdiff_t{width}, inAlign);
+  if (swapInPlace || !BuffersOverlap(srcBuffer, srcBytes, dstBuffer, dstBytes)) {
+    return oneStep(dstBuffer, outAlign);
   }
-  return ConvertTwoSteps(*from, *to, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
+  return ConvertThroughTemporary(dstSpace, dstBuffer, width, height, outAlign,
+                                 [&](uint8_t* temporary) { return oneStep(temporary, 0); });
 }

@@ -2,7 +2,12 @@
 // different alignment. Shared by the direct route and conversion handles.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+#include "api/memory.h"
+#include "direct/color_space.h"
+#include "qclr/qclr.h"
 
 namespace qclr {
 
@@ -18,5 +23,23 @@ void SameSpaceCopy(int32_t space, const uint8_t* src, uint8_t* dst, int32_t widt
 // read whole before it is written, so src may equal dst when the layouts agree.
 int32_t SwapRgbBgr(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                    int32_t inAlign, int32_t outAlign);
+
+// For a destination that overlaps the source: `convert(temporary)` writes the
+// result tightly packed (alignment 0) into a temporary buffer of `space`, which is
+// then copied into dst with outAlign, its padding untouched. Returns CLR_ERR_NOMEM
+// when the temporary buffer cannot be had, else the conversion's status; dst is
+// written only when the conversion succeeds.
+template <typename Convert>
+int32_t ConvertThroughTemporary(int32_t space, uint8_t* dst, int32_t width, int32_t height,
+                                int32_t outAlign, Convert&& convert) {
+  size_t bytes = 0;
+  if (!BufferBytes(space, width, height, 0, &bytes)) return CLR_ERR_PARAM;
+  auto* temporary = static_cast<uint8_t*>(MemAlloc(bytes));
+  if (temporary == nullptr) return CLR_ERR_NOMEM;
+  const int32_t status = convert(temporary);
+  if (status == CLR_OK) SameSpaceCopy(space, temporary, dst, width, height, 0, outAlign);
+  MemFree(temporary);
+  return status;
+}
 
 }  // namespace qclr

@@ -2,9 +2,11 @@
 // active method. The handle is only read, so conversions by the built-in formulas
 // and by emulation tables may run on several threads through one handle.
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "api/clr_handle.h"
+#include "api/handle_contents.h"
 #include "api/handle_registry.h"
 #include "api/memory.h"
 #include "direct/color_space.h"
@@ -22,9 +24,9 @@
 namespace qclr {
 namespace {
 
-bool SizeAcceptable(int32_t space, int32_t width, int32_t height, int32_t align) {
-  size_t bytes = 0;
-  return SizeRuleHolds(space, width, height) && BufferBytes(space, width, height, align, &bytes);
+// Size rule of the space, and a buffer size the platform can address (stored).
+bool SizeAcceptable(int32_t space, int32_t width, int32_t height, int32_t align, size_t* bytes) {
+  return SizeRuleHolds(space, width, height) && BufferBytes(space, width, height, align, bytes);
 }
 
 int32_t BlackParam(const ClrHandle& h) {
@@ -110,6 +112,19 @@ int32_t ConvertByTable(const ClrHandle& h, const uint8_t* table, const uint8_t* 
   return CLR_OK;
 }
 
+// The source bytes a conversion through the handle may read: those of the source
+// space, or of the handle's described YUV layout when the built-in method decodes
+// through it.
+size_t SourceBytes(const ClrHandle& h, size_t spaceBytes, int32_t width, int32_t height,
+                   int32_t inAlign) {
+  if (h.srcSpace != CSP_YUV || h.yuvLayout == nullptr || h.method != METHOD_BUILTIN ||
+      !IsRgbSide(h.dstSpace)) {
+    return spaceBytes;
+  }
+  const uint64_t bytes = DescribedYuvSourceBytes(*h.yuvLayout, width, height, inAlign);
+  return bytes > SIZE_MAX ? SIZE_MAX : static_cast<size_t>(bytes);
+}
+
 }  // namespace
 }  // namespace qclr
 
@@ -127,8 +142,9 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrConvert(ClrHandle* handle, const uint
   // A bare handle keeps whatever equal codes it was made with; only the known
   // spaces have a layout to convert.
   if (!IsValidColorSpace(h.srcSpace) || !IsValidColorSpace(h.dstSpace)) return CLR_ERR_COLORSPACE;
-  if (width < 1 || height < 1 || !SizeAcceptable(h.srcSpace, width, height, inAlign) ||
-      !SizeAcceptable(h.dstSpace, width, height, outAlign)) {
+  size_t srcBytes = 0, dstBytes = 0;
+  if (width < 1 || height < 1 || !SizeAcceptable(h.srcSpace, width, height, inAlign, &srcBytes) ||
+      !SizeAcceptable(h.dstSpace, width, height, outAlign, &dstBytes)) {
     return CLR_ERR_PARAM;
   }
   if (h.srcSpace == h.dstSpace && h.method != METHOD_CUSTOM_ICC) {
@@ -139,20 +155,27 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrConvert(ClrHandle* handle, const uint
     return Q_ClrConvertDirect(h.srcSpace, h.dstSpace, srcBuffer, dstBuffer, width, height, inAlign,
                               outAlign);
   }
-  switch (h.method) {
-    case METHOD_BUILTIN:
-      return ConvertBuiltin(h, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
-    case METHOD_ICC:
-      return ConvertByTransform(h, h.iccTransform, srcBuffer, dstBuffer, width, height, inAlign,
-                                outAlign);
-    case METHOD_CUSTOM_ICC:
-      return ConvertByTransform(h, h.customIccTransform, srcBuffer, dstBuffer, width, height,
-                                inAlign, outAlign);
-    case METHOD_BUILTIN_TABLES:
-      return ConvertByTable(h, h.builtinTable, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
-    case METHOD_CUSTOM_TABLES:
-      return ConvertByTable(h, h.customTable, srcBuffer, dstBuffer, width, height, inAlign, outAlign);
-    default:
-      return CLR_ERR_METHOD;
+  if (!IsMethodValue(h.method)) return CLR_ERR_METHOD;
+  const auto convert = [&](uint8_t* into, int32_t intoAlign) {
+    switch (h.method) {
+      case METHOD_ICC:
+        return ConvertByTransform(h, h.iccTransform, srcBuffer, into, width, height, inAlign, intoAlign);
+      case METHOD_CUSTOM_ICC:
+        return ConvertByTransform(h, h.customIccTransform, srcBuffer, into, width, height, inAlign,
+                                  intoAlign);
+      case METHOD_BUILTIN_TABLES:
+        return ConvertByTable(h, h.builtinTable, srcBuffer, into, width, height, inAlign, intoAlign);
+      case METHOD_CUSTOM_TABLES:
+        return ConvertByTable(h, h.customTable, srcBuffer, into, width, height, inAlign, intoAlign);
+      default:
+        return ConvertBuiltin(h, srcBuffer, into, width, height, inAlign, intoAlign);
+    }
+  };
+  // The converters read the source while they write: a destination that overlaps
+  // it receives the result through a temporary buffer.
+  if (!BuffersOverlap(srcBuffer, SourceBytes(h, srcBytes, width, height, inAlign), dstBuffer, dstBytes)) {
+    return convert(dstBuffer, outAlign);
   }
+  return ConvertThroughTemporary(h.dstSpace, dstBuffer, width, height, outAlign,
+                                 [&](uint8_t* temporary) { return convert(temporary, 0); });
 }

@@ -159,9 +159,29 @@ bool YuvLayoutIsMeaningful(const YuvLayout& layout) {
   return true;
 }
 
+int64_t YuvLayoutOffsetEntries(const YuvLayout& layout) {
+  if (layout.planar != 0) return 1;
+  const int32_t n = layout.groupPixels;
+  if (n < 1 || layout.uStepX < 1 || layout.vStepX < 1) return 0;
+  return int64_t{n} + n / layout.uStepX + n / layout.vStepX;
+}
+
 int32_t PackedGroupBytes(const YuvLayout& layout) {
   const int32_t n = layout.groupPixels;
   return n + n / layout.uStepX + n / layout.vStepX;
+}
+
+uint64_t DescribedYuvSourceBytes(const YuvLayout& layout, int32_t width, int32_t height,
+                                 int32_t inAlign) {
+  const uint64_t pixels = uint64_t(width) * uint64_t(height);
+  if (layout.planar != 0) {
+    return pixels + pixels / (uint64_t(layout.uStepX) * uint64_t(layout.uStepY)) +
+           pixels / (uint64_t(layout.vStepX) * uint64_t(layout.vStepY));
+  }
+  const uint64_t n = uint64_t(layout.groupPixels);
+  const uint64_t groups = (pixels + n - 1) / n;
+  const uint64_t padding = uint64_t(RowPadding(3 * ptrdiff_t{width}, inAlign));
+  return groups * uint64_t(PackedGroupBytes(layout)) + (uint64_t(height) - 1) * padding;
 }
 
 int32_t DescribedYuvToRgb(const YuvLayout& layout, const uint8_t* src, uint8_t* dst,
@@ -175,11 +195,14 @@ int32_t DescribedYuvToRgb(const YuvLayout& layout, const uint8_t* src, uint8_t* 
   if (!OneDividesTheOther(layout.uStepX, layout.vStepX)) return CLR_ERR_PARAM;
   if (planar && inAlign > 1) return CLR_ERR_PARAM;
 
+  const int64_t pixels = int64_t{width} * height;
   if (!planar) {
+    // A partial group at the end would read its missing pixels' samples past the
+    // image: only whole groups are converted.
+    if (pixels % layout.groupPixels != 0) return CLR_ERR_PARAM;
     DecodePacked(layout, src, dst, width, height, inAlign, outAlign, rgbOrder);
     return CLR_OK;
   }
-  const int64_t pixels = int64_t{width} * height;
   if (!ChromaWalkStaysInPlane(UPlane(layout, pixels), width, height) ||
       !ChromaWalkStaysInPlane(VPlane(layout, pixels), width, height)) {
     return CLR_ERR_PARAM;

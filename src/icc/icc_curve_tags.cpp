@@ -35,7 +35,7 @@ GammaCurve* IccBuildGamma(int32_t count, double gamma) {
 GammaCurve* IccReadCurve(const IccProfile* profile, uint32_t signature) {
   IccByteReader reader;
   uint32_t type, count;
-  if (!IccOpenTag(profile, signature, &reader, &type) || type != kIccTypeCurve) return nullptr;
+  if (IccOpenTag(profile, signature, &reader, &type) != 1 || type != kIccTypeCurve) return nullptr;
   if (!reader.ReadU32(&count)) return nullptr;
   if (count == 0) {
     GammaCurve* identity = AllocGammaCurve(2);
@@ -49,7 +49,7 @@ GammaCurve* IccReadCurve(const IccProfile* profile, uint32_t signature) {
     if (!reader.ReadU16(&gamma)) return nullptr;
     return IccBuildGamma(256, U8Fixed8ToDouble(gamma));
   }
-  // The entries must all be in the profile.
+  // The entries must all be in the tag.
   if (count > reader.Remaining() / 2 || count > INT32_MAX) return nullptr;
   GammaCurve* curve = AllocGammaCurve(static_cast<int32_t>(count));
   if (curve == nullptr) return nullptr;

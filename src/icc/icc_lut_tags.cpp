@@ -135,7 +135,7 @@ bool ReadBody(IccByteReader* reader, const LutShape& s, LutTable* table) {
 LutTable* IccReadLut(const IccProfile* profile, uint32_t signature) {
   IccByteReader reader;
   uint32_t type;
-  if (!IccOpenTag(profile, signature, &reader, &type)) return nullptr;
+  if (IccOpenTag(profile, signature, &reader, &type) != 1) return nullptr;
   if (type != kIccTypeLut8 && type != kIccTypeLut16) return nullptr;
   LutShape shape;
   int32_t matrix[9];

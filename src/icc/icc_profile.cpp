@@ -18,18 +18,27 @@ constexpr size_t kDirectoryEntrySize = 12;
 struct Header {
   uint32_t fields[20];
   uint32_t tagCount;
+  uint32_t size() const { return fields[0]; }  // the profile's size as declared
 };
 
-// False unless the block holds the header, the 'acsp' signature and a tag
-// directory that fits (which also bounds the tag count).
-bool ParseHeader(const uint8_t* data, size_t size, Header* header) {
-  IccByteReader reader(data, size);
+// The largest profile file read: far beyond any real profile, and it keeps a file
+// whose header declares gigabytes from being read into memory.
+constexpr uint64_t kMaxProfileFileBytes = uint64_t{256} << 20;
+
+// Parses the header and the tag count from the `bytes` bytes at `data`, the start
+// of a source of `available` bytes. False unless the header and count are there,
+// the signature is 'acsp', and the size the header declares holds the header and
+// the directory and is no larger than the source (a longer source is fine: the
+// profile ends where its header says).
+bool ParseHeader(const uint8_t* data, size_t bytes, uint64_t available, Header* header) {
+  IccByteReader reader(data, bytes);
   for (uint32_t& f : header->fields) {
     if (!reader.ReadU32(&f)) return false;
   }
-  IccByteReader countReader(data, size, kIccHeaderSize);
+  IccByteReader countReader(data, bytes, kIccHeaderSize);
   if (header->fields[9] != kIccMagic || !countReader.ReadU32(&header->tagCount)) return false;
-  return header->tagCount <= (size - kDirectoryStart) / kDirectoryEntrySize;
+  const uint64_t directoryEnd = kDirectoryStart + uint64_t{header->tagCount} * kDirectoryEntrySize;
+  return directoryEnd <= header->size() && header->size() <= available;
 }
 
 // A profile over `block` (size bytes from MemAlloc, parsed into `header`), which
@@ -63,32 +72,26 @@ IccProfile* MakeProfile(uint8_t* block, size_t size, const Header& header) {
   return profile;
 }
 
-// Reads the whole file into a block from MemAlloc; null when it cannot be read
-// or cannot be a profile (shorter than the header, no 'acsp' signature).
-uint8_t* ReadProfileFile(const char* path, size_t* size) {
+// Reads the profile at the start of the file (as many bytes as its header
+// declares) into a block from MemAlloc; null when the file cannot be read or holds
+// no profile.
+uint8_t* ReadProfileFile(const char* path, Header* header) {
   platform::ReadOnlyFile file;
   if (platform::OpenReadOnlyFile(path, &file) != platform::kErrorSuccess) return nullptr;
   uint8_t* block = nullptr;
   uint64_t fileSize = 0;
-  uint8_t header[kIccHeaderSize];
-  // Look at the header first, so that a large file that is no profile is not
-  // read whole.
-  if (platform::ReadOnlyFileSize(file, &fileSize) == platform::kErrorSuccess && fileSize >= kDirectoryStart &&
-      static_cast<size_t>(fileSize) == fileSize &&
-      platform::ReadOnlyFileAt(file, 0, header, sizeof header) == platform::kErrorSuccess) {
-    uint32_t magic = 0;
-    IccByteReader(header, sizeof header, 36).ReadU32(&magic);
-    if (magic == kIccMagic) {
-      block = static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(fileSize)));
-      if (block != nullptr &&
-          platform::ReadOnlyFileAt(file, 0, block, static_cast<size_t>(fileSize)) != platform::kErrorSuccess) {
-        MemFree(block);
-        block = nullptr;
-      }
+  uint8_t head[kDirectoryStart];
+  if (platform::ReadOnlyFileSize(file, &fileSize) == platform::kErrorSuccess && fileSize >= sizeof head &&
+      platform::ReadOnlyFileAt(file, 0, head, sizeof head) == platform::kErrorSuccess &&
+      ParseHeader(head, sizeof head, fileSize, header) && header->size() <= kMaxProfileFileBytes) {
+    block = static_cast<uint8_t*>(MemAlloc(header->size()));
+    if (block != nullptr &&
+        platform::ReadOnlyFileAt(file, 0, block, header->size()) != platform::kErrorSuccess) {
+      MemFree(block);
+      block = nullptr;
     }
   }
   platform::CloseReadOnlyFile(&file);
-  *size = static_cast<size_t>(fileSize);
   return block;
 }
 
@@ -96,24 +99,19 @@ uint8_t* ReadProfileFile(const char* path, size_t* size) {
 
 IccProfile* IccOpenProfileFromMem(const void* data, size_t size) {
   Header header;
-  if (data == nullptr || !ParseHeader(static_cast<const uint8_t*>(data), size, &header)) return nullptr;
-  auto* block = static_cast<uint8_t*>(MemAlloc(size));
+  if (data == nullptr || !ParseHeader(static_cast<const uint8_t*>(data), size, size, &header)) return nullptr;
+  auto* block = static_cast<uint8_t*>(MemAlloc(header.size()));
   if (block == nullptr) return nullptr;
-  std::memcpy(block, data, size);
-  return MakeProfile(block, size, header);
+  std::memcpy(block, data, header.size());
+  return MakeProfile(block, header.size(), header);
 }
 
 IccProfile* IccOpenProfileFromFile(const char* path) {
   if (path == nullptr) return nullptr;
-  size_t size = 0;
-  uint8_t* block = ReadProfileFile(path, &size);
-  if (block == nullptr) return nullptr;
   Header header;
-  if (!ParseHeader(block, size, &header)) {
-    MemFree(block);
-    return nullptr;
-  }
-  IccProfile* profile = MakeProfile(block, size, header);
+  uint8_t* block = ReadProfileFile(path, &header);
+  if (block == nullptr) return nullptr;
+  IccProfile* profile = MakeProfile(block, header.size(), header);
   if (profile == nullptr) return nullptr;
   profile->fromMemory = 0;
   std::strncpy(profile->fileName, path, kIccFileNameSize - 1);
@@ -145,19 +143,23 @@ bool IccIsTag(const IccProfile* profile, uint32_t signature) {
   return false;
 }
 
-bool IccOpenTag(const IccProfile* profile, uint32_t signature, IccByteReader* reader, uint32_t* type) {
+int32_t IccOpenTag(const IccProfile* profile, uint32_t signature, IccByteReader* reader, uint32_t* type) {
+  const uint64_t directoryEnd = kDirectoryStart + uint64_t(profile->tagCount) * kDirectoryEntrySize;
   for (int32_t i = 0; i < profile->tagCount; ++i) {
     const IccTagEntry& tag = profile->tags[i];
     if (tag.signature != signature) continue;
-    // The first entry decides; a tag whose extent leaves the profile is refused.
-    if (tag.offset > profile->size || tag.size > profile->size - tag.offset) return false;
-    IccByteReader r(profile->data, profile->size, tag.offset);
+    // The first entry decides. Its bytes must lie behind the directory and within
+    // the profile, and it is read no further than its declared size.
+    if (tag.offset < directoryEnd || tag.offset > profile->size || tag.size > profile->size - tag.offset) {
+      return -1;
+    }
+    IccByteReader r(profile->data + tag.offset, tag.size);
     uint32_t reserved;
-    if (!r.ReadU32(type) || !r.ReadU32(&reserved)) return false;
+    if (!r.ReadU32(type) || !r.ReadU32(&reserved)) return -1;
     *reader = r;
-    return true;
+    return 1;
   }
-  return false;
+  return 0;
 }
 
 }  // namespace qclr

@@ -34,14 +34,20 @@ struct IccProfile {
   size_t size;
 };
 
-// Opens a profile from `size` bytes at `data`, which are copied; the caller's
-// block is not referenced afterwards. Null when the block is too short for the
-// header and the tag directory, the signature at offset 36 is not 'acsp', or
-// memory runs out.
+// A profile is as long as the size in its header (offset 0) declares; bytes after
+// that are not part of it. A profile whose declared size cannot hold its header and
+// tag directory, or exceeds the bytes there are, is refused.
+
+// Opens a profile from the `size` bytes at `data`; the profile's bytes are copied
+// and the caller's block is not referenced afterwards. Null when the block is too
+// short for the header, the signature at offset 36 is not 'acsp', the declared
+// size is refused, or memory runs out.
 IccProfile* IccOpenProfileFromMem(const void* data, size_t size);
 
-// Opens the profile file at `path`. The file is read whole and closed at once.
-// Null on the same conditions as from memory, or when the file cannot be read.
+// Opens the profile file at `path`: reads its header, then the declared size (at
+// most 256 MiB) from the start of the file, and closes it at once. Null on the same
+// conditions as from memory, or when the file cannot be read (or is not a regular
+// file).
 IccProfile* IccOpenProfileFromFile(const char* path);
 
 // Opens the built-in profile that serves `format` (a PixelFormat word): 0x40019
@@ -67,9 +73,10 @@ void IccGetIlluminant(const IccProfile* profile, double xyz[3]);
 bool IccIsTag(const IccProfile* profile, uint32_t signature);
 
 // For the tag readers: finds the first directory entry of `signature` and reads
-// the tag's type signature; `reader` is left just behind the 8-byte tag head.
-// False when the tag is absent, its extent lies outside the profile, or its head
-// does not fit.
-bool IccOpenTag(const IccProfile* profile, uint32_t signature, IccByteReader* reader, uint32_t* type);
+// the tag's type signature. 1: `reader` covers the tag's declared size only and is
+// left just behind the 8-byte tag head; 0: the tag is absent; -1: the tag does
+// not fit (its extent leaves the profile, it starts within the header or the tag
+// directory, or its declared size cannot hold the head).
+int32_t IccOpenTag(const IccProfile* profile, uint32_t signature, IccByteReader* reader, uint32_t* type);
 
 }  // namespace qclr

@@ -1,7 +1,8 @@
 // Readers of the tags the transform builder needs: XYZ values, tone curves and
 // 8-bit and 16-bit lookup tables. Each checks the tag's type signature and reads
-// only within the profile; a tag that is absent, of another type or cut short
-// gives the failure result and changes nothing.
+// only within the tag's declared size; a tag that is absent, of another type or
+// does not fit (IccOpenTag) or whose content needs more than its size gives the
+// failure result and changes nothing.
 #pragma once
 
 #include <cstdint>
@@ -11,16 +12,18 @@
 
 namespace qclr {
 
-// The first XYZ number of tag `signature` (type 'XYZ ' or 0x07C3B10C): 1, or -1
-// when the tag is absent, of another type or too short.
+// The first XYZ number of tag `signature` (type 'XYZ ' or 0x07C3B10C): 1; -1 when
+// the tag is absent or of another type; -2 when it does not fit or is too short
+// for the number.
 int32_t IccReadXYZ(const IccProfile* profile, uint32_t signature, double xyz[3]);
 
-// The media white point ('wtpt'): 1, or 0 with D50 (0.964294, 1.0, 0.825104)
-// when it is absent or unreadable.
+// The media white point ('wtpt'): 1; else D50 (0.964294, 1.0, 0.825104) and 0
+// when the tag is absent or of another type, -1 when it is there but broken (the
+// -2 of IccReadXYZ).
 int32_t IccReadMediaWhitePoint(const IccProfile* profile, double xyz[3]);
 
-// The media black point ('bkpt'): 1, or 0 with (0, 0, 0) when it is absent or
-// unreadable.
+// The media black point ('bkpt'): 1; else (0, 0, 0) and 0 or -1 as for the white
+// point.
 int32_t IccReadMediaBlackPoint(const IccProfile* profile, double xyz[3]);
 
 // The colorant matrix: columns red, green, blue from 'rXYZ', 'gXYZ', 'bXYZ'

@@ -1,5 +1,6 @@
 // IccCreateTransform: from two profiles to a device link (or a joined stage).
 #include <cstring>
+#include <initializer_list>
 
 #include "api/memory.h"
 #include "icc/color_transform.h"
@@ -114,21 +115,21 @@ int32_t PhaseOf(const IccProfile* p) {
   const bool absolute = IccGetRenderingIntent(p) == kIntentAbsolute;
   const uint32_t pcs = IccGetConnectionSpace(p);
   if (pcs == kSpaceLab) return absolute ? kPhaseLabAbsolute : kPhaseLabRelative;
-  if (pcs == kPcsXyz) return absolute ? kPhaseXyzAbsolute : kPhaseXyzRelative;
-  return kPhaseXyzRelative;
+  return absolute ? kPhaseXyzAbsolute : kPhaseXyzRelative;  // XYZ (the build checked it)
 }
 
 XyzTriple Triple(const double v[3]) { return {v[0], v[1], v[2]}; }
 
-StagePoints PointsOf(const IccProfile* in, const IccProfile* out, const XyzTriple& target) {
+// The media points and illuminants of both profiles. An absent media point takes
+// its default; false when one is there but broken.
+bool PointsOf(const IccProfile* in, const IccProfile* out, const XyzTriple& target, StagePoints* points) {
   double bi[3], wi[3], ii[3], bo[3], wo[3], io[3];
-  IccReadMediaBlackPoint(in, bi);
-  IccReadMediaWhitePoint(in, wi);
+  const bool readable = IccReadMediaBlackPoint(in, bi) >= 0 && IccReadMediaWhitePoint(in, wi) >= 0 &&
+                        IccReadMediaBlackPoint(out, bo) >= 0 && IccReadMediaWhitePoint(out, wo) >= 0;
   IccGetIlluminant(in, ii);
-  IccReadMediaBlackPoint(out, bo);
-  IccReadMediaWhitePoint(out, wo);
   IccGetIlluminant(out, io);
-  return {Triple(bi), Triple(wi), Triple(ii), Triple(bo), Triple(wo), Triple(io), target};
+  *points = {Triple(bi), Triple(wi), Triple(ii), Triple(bo), Triple(wo), Triple(io), target};
+  return readable;
 }
 
 // The channel values packed when the stage saturates to white: full light for RGB,
@@ -246,7 +247,9 @@ bool BuildPipeline(ColorTransform* t, const XyzTriple& target) {
     t->outputPhase = kPhaseXyzRelative;
     if (t->outputShaper == nullptr || outChannels != 3) return false;
   }
-  const StagePlan plan = PlanStage(t->inputPhase, t->outputPhase, PointsOf(in, out, target));
+  StagePoints points;
+  if (!PointsOf(in, out, target, &points)) return false;
+  const StagePlan plan = PlanStage(t->inputPhase, t->outputPhase, points);
   t->stage = plan.kind;
   std::memcpy(t->stageScale, plan.scale, sizeof plan.scale);
   std::memcpy(t->stageOffset, plan.offset, sizeof plan.offset);
@@ -288,6 +291,14 @@ ColorTransform* IccCreateTransform(IccProfile* inputProfile, uint32_t inputForma
     IccDeleteTransform(t);
     *status = CLR_ERR_PROFILE_MISMATCH;
     return nullptr;
+  }
+  // A connection space other than XYZ or Lab is no profile this engine can join.
+  for (const uint32_t pcs : {IccGetConnectionSpace(inputProfile), IccGetConnectionSpace(outputProfile)}) {
+    if (pcs != kPcsXyz && pcs != kSpaceLab) {
+      IccDeleteTransform(t);
+      *status = CLR_ERR_PROFILE_MISMATCH;
+      return nullptr;
+    }
   }
   t->inputPhase = PhaseOf(inputProfile);
   t->outputPhase = PhaseOf(outputProfile);

@@ -66,7 +66,8 @@ struct ReadOnlyFile {
 
 // Opens the file at `path` (an 8-bit path as the caller gave it) for reading.
 // Returns kErrorSuccess, or e.g. kErrorFileNotFound, kErrorPathNotFound (a folder
-// of the path is missing), kErrorAccessDenied (no permission, or a folder).
+// of the path is missing), kErrorAccessDenied (no permission, or not a regular
+// file: a folder, a FIFO, a device). Never waits for another process.
 int32_t OpenReadOnlyFile(const char* path, ReadOnlyFile* file);
 
 // The file's size in bytes.
@@ -105,8 +106,11 @@ uint64_t AvailableMemoryBytes();
 inline constexpr size_t kTempNameCapacity = 260;
 
 // Creates a new empty file, open for reading and writing, in the temporary
-// directory, named `prefix` followed by a unique part. Stores its handle and its
-// full name. False when no file can be made.
+// directory, named `prefix` followed by a unique part. Stores its handle and the
+// full name it was created with. The file is deleted when its handle is released,
+// also when the process ends without releasing it (POSIX removes the name at
+// once; Windows opens the file delete-on-close), so it is reached through the
+// handle only. False when no file can be made.
 bool CreateTemporaryFile(const char* prefix, uint32_t* handle, char* name, size_t capacity);
 
 // Moves the file position to `offset`; returns the position reached, -1 on failure.
@@ -115,7 +119,7 @@ int64_t SeekTemporaryFile(uint32_t handle, int64_t offset);
 // Writes `count` bytes at the file position. False unless all were written.
 bool WriteTemporaryFile(uint32_t handle, const void* bytes, size_t count);
 
-// Closes the file and deletes it.
+// Closes the file, which deletes it. `name` is the name it was created with.
 void ReleaseTemporaryFile(uint32_t handle, const char* name);
 
 // The bitmap defaults of the calling thread, made on the thread's first use with

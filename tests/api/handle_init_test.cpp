@@ -52,6 +52,11 @@ TEST(HandleInit, RefusalsLeaveNothingBehind) {
       {"tableBits 0", CSP_CMYK, CSP_RGB, [](auto& p) { p.method = p.flags = METHOD_BUILTIN_TABLES, p.tableBits = 0; },
        CLR_ERR_PARAM},
       {"no method bit", CSP_CMYK, CSP_RGB, [](auto& p) { p.flags = 64; }, CLR_ERR_METHOD},
+      {"method 3, flags 3", CSP_CMYK, CSP_RGB, [](auto& p) { p.method = p.flags = 3; }, CLR_ERR_METHOD},
+      {"method -1, flags 31", CSP_CMYK, CSP_RGB, [](auto& p) { p.method = -1, p.flags = 31; }, CLR_ERR_METHOD},
+      {"method 0x41, flags 0x41", CSP_CMYK, CSP_RGB, [](auto& p) { p.method = p.flags = 0x41; }, CLR_ERR_METHOD},
+      {"method 32, flags 33: no automatic choice", CSP_CMYK, CSP_RGB, [](auto& p) { p.method = 32, p.flags = 33; },
+       CLR_ERR_METHOD},
       {"built-in ICC, HSV", CSP_HSV, CSP_RGB, [](auto& p) { p.method = p.flags = METHOD_ICC; }, CLR_ERR_COLORSPACE},
       {"empty dstProfileName", CSP_CMYK, CSP_RGB, [&](auto& p) { profiles(p, "x.icc", ""); }, CLR_ERR_FILE_NAME},
       {"unterminated source name", CSP_CMYK, CSP_RGB, [&](auto& p) { profiles(p, longName, "x"); }, CLR_ERR_FILE_NAME},
@@ -174,6 +179,30 @@ TEST(HandleInit, AutomaticChoice) {
 }
 
 // Each allocation made to fail in turn: registry and caller's pointer stay as they were.
+// A FIFO or a device named as a table or profile file is refused with the status
+// of a file that does not open, and at once (opening a FIFO waited for a writer).
+TEST(HandleInit, RefusesFilesThatAreNotRegular) {
+  test::ProfileFiles files;
+  const std::string fifo = files.dir.Path("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& name : {fifo, std::string("/dev/zero")}) {
+    SCOPED_TRACE(name);
+    ConversionParams table = Params(METHOD_CUSTOM_TABLES, METHOD_CUSTOM_TABLES);
+    SetName(table.tableFileName, name);
+    ConversionParams profiles = Params(METHOD_CUSTOM_ICC, METHOD_CUSTOM_ICC);
+    SetName(profiles.srcProfileName, files.rgb);
+    SetName(profiles.dstProfileName, name);
+    const int before = test::LiveHandles();
+    ClrHandle* h = nullptr;
+    EXPECT_EQ(test::CallNamingFifo(fifo, [&] { return Q_ClrInit(&h, CSP_CMYK, CSP_RGB, &table); }),
+              platform::kErrorAccessDenied);
+    EXPECT_EQ(test::CallNamingFifo(fifo, [&] { return Q_ClrInit(&h, CSP_RGB, CSP_LAB, &profiles); }),
+              CLR_ERR_PROFILE_OPEN);
+    EXPECT_EQ(h, nullptr);
+    EXPECT_EQ(test::LiveHandles(), before);
+  }
+}
+
 TEST(HandleInit, EveryFailedAllocationReleasesEverything) {
   test::ProfileFiles files;
   const std::string labTable = files.dir.Write("l.tif", test::MinimalTableTiff(test::ResourceCopy("ET", 113), 190));

@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -36,9 +38,9 @@ V RecordBytes(const Handle& h) {
 }
 
 TEST(SetConversionParams, RefusalsByGroupChangeNothing) {
-  CmykOptions cmyk{0, 1001, 1};
+  CmykOptions cmyk{QCLR_CMYK_OPTIONS_SIZE, 1001, 1};
   LabOptions lab{};
-  YuvLayout yuv{0, 0, 2, 1, 2, 1, nullptr, 2, 0, 0};
+  YuvLayout yuv{QCLR_YUV_LAYOUT_SIZE, 0, 2, 1, 2, 1, nullptr, 2, 0, 0};
   const std::string unterminated(QCLR_FILE_NAME_SIZE, 'n');
   const struct {
     const char* what;
@@ -116,22 +118,116 @@ TEST(SetConversionParams, OptionRecords) {
   EXPECT_EQ(std::tuple(bare->labEncode, bare->whitePoint->y), std::tuple(nullptr, 0.33));
 }
 
-// Mask bit 16 copies the entries the layout reads into the array the handle's
-// copy points to (the one given at creation), and nothing beyond.
-TEST(SetConversionParams, YuvLayoutFieldsAndOffsets) {
-  int32_t handleArray[8] = {0, 2, 1, 3, 99, 99, 99, 99};
-  int32_t six[8] = {5, 4, 3, 2, 1, 0, 77, 77};
-  YuvLayout layout{QCLR_YUV_LAYOUT_SIZE, 0, 2, 1, 2, 1, handleArray, 2, 0, 0};
+// Decodes width x height pixels of `src` through the handle's described layout.
+V Decoded(const Handle& h, const V& src, int32_t width, int32_t height) {
+  V out(3 * size_t(width) * size_t(height), 0x5A);
+  EXPECT_EQ(Q_ClrConvert(h.get(), src.data(), out.data(), width, height, 0, 0), CLR_OK);
+  return out;
+}
+
+// The handle keeps its own copy of the offsets its layout reads: the caller's arrays
+// are never written and may be reused at once, and a change of the offsets (mask bit
+// 16) gets an array of the new layout's size. (The new entries once went into the
+// array given at creation, past its end.)
+TEST(SetConversionParams, YuvLayoutOffsetsAreTheHandlesOwn) {
+  const V src = test::RandomBytes(64, 9);
+  std::vector<int32_t> created = {0, 2, 1, 3};  // the layout reads these 4
+  created.resize(20, 99);
+  const std::vector<int32_t> createdBefore = created;
+  YuvLayout layout{QCLR_YUV_LAYOUT_SIZE, 0, 2, 1, 2, 1, created.data(), 2, 0, 0};
   ConversionParams p = Params(METHOD_BUILTIN, METHOD_BUILTIN);
   p.yuvLayout = &layout;
   const Handle h = Make(CSP_YUV, CSP_RGB, &p);
-  YuvLayout change{0, 127, 4, 2, 4, 2, six, 4, 1, 0};  // a group of 4 pixels has 6 samples
-  p.yuvLayout = &change, p.flags = 32;
+  const V yuy2 = Decoded(h, src, 8, 4);
+  std::fill(created.begin(), created.end(), -7);  // the caller reuses its array
+  EXPECT_EQ(Decoded(h, src, 8, 4), yuy2);
+
+  // 8 pixels a group sharing U and V in pairs: 8 + 4 + 4 offsets.
+  std::vector<int32_t> eight = {1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14};
+  YuvLayout change{QCLR_YUV_LAYOUT_SIZE, 16 | 32, 0, 0, 0, 0, eight.data(), 8, 0, 0};
+  std::copy(createdBefore.begin(), createdBefore.end(), created.begin());
+  p = Params(METHOD_BUILTIN, 32);
+  p.yuvLayout = &change;
   ASSERT_EQ(Set(h, p), CLR_OK);
+  EXPECT_EQ(created, createdBefore);
+  layout.sampleOffsets = eight.data(), layout.groupPixels = 8;
+  ConversionParams fresh = Params(METHOD_BUILTIN, METHOD_BUILTIN);
+  fresh.yuvLayout = &layout;
+  const V expected = Decoded(Make(CSP_YUV, CSP_RGB, &fresh), src, 8, 4);
+  std::fill(eight.begin(), eight.end(), -7);
+  EXPECT_EQ(Decoded(h, src, 8, 4), expected);
+  EXPECT_EQ(h->yuvLayout->groupPixels, 8);
+
+  // Other fields follow the mask; a layout that would read more offsets than the
+  // handle holds, with no new offsets given, is refused and changes nothing.
+  YuvLayout steps{QCLR_YUV_LAYOUT_SIZE, 1 | 2 | 4 | 8 | 64, 4, 2, 4, 2, nullptr, 0, 1, 0};
+  p.yuvLayout = &steps;
+  ASSERT_EQ(Set(h, p), CLR_OK);  // 8 + 2 + 2 offsets: the first 12 of the 16
   const YuvLayout& l = *h->yuvLayout;
   EXPECT_EQ((std::vector{l.uStepX, l.uStepY, l.vStepX, l.vStepY, l.groupPixels, l.noOffsets}),
-            (std::vector{4, 2, 4, 2, 4, 1}));
-  EXPECT_EQ(std::vector<int32_t>(handleArray, handleArray + 8), (std::vector<int32_t>{5, 4, 3, 2, 1, 0, 99, 99}));
+            (std::vector{4, 2, 4, 2, 8, 1}));
+  const V before = RecordBytes(h);
+  const std::vector<int32_t> offsetsBefore(l.sampleOffsets, l.sampleOffsets + 12);
+  YuvLayout bigger{QCLR_YUV_LAYOUT_SIZE, 32, 0, 0, 0, 0, nullptr, 16, 0, 0};
+  p.yuvLayout = &bigger;
+  EXPECT_EQ(Set(h, p), CLR_ERR_PARAM);
+  EXPECT_EQ(RecordBytes(h), before);
+  EXPECT_EQ(std::vector<int32_t>(l.sampleOffsets, l.sampleOffsets + 12), offsetsBefore);
+
+  // A failed allocation of the new array leaves the handle as it was.
+  std::iota(eight.begin(), eight.end(), 0);
+  change.mask = 16 | 32;
+  p.yuvLayout = &change;
+  SetAllocationFailure(0);
+  EXPECT_EQ(Set(h, p), CLR_ERR_NOMEM);
+  SetAllocationFailure(-1);
+  EXPECT_EQ(RecordBytes(h), before);
+  EXPECT_EQ(std::vector<int32_t>(l.sampleOffsets, l.sampleOffsets + 12), offsetsBefore);
+}
+
+// The parameter record and each option record it names must be as long as their
+// kind, as at creation; a record is refused before anything past its structSize is
+// read (the records here end where their structSize says).
+TEST(SetConversionParams, ChecksRecordSizes) {
+  const auto words = [](std::initializer_list<uint32_t> w) {
+    auto block = std::make_unique<uint32_t[]>(w.size());
+    std::copy(w.begin(), w.end(), block.get());
+    return block;
+  };
+  const Handle h = Make(CSP_CMYK, CSP_RGB, nullptr);
+  const V before = RecordBytes(h);
+  const auto shortParams = words({8, 1});
+  EXPECT_EQ(Q_ClrSetConversionParams(h.get(), reinterpret_cast<const ConversionParams*>(shortParams.get())),
+            CLR_ERR_STRUCT_SIZE);
+  ConversionParams p = Params(METHOD_BUILTIN, 1);
+  p.structSize = QCLR_CONVERSION_PARAMS_SIZE + 4;
+  EXPECT_EQ(Set(h, p), CLR_ERR_STRUCT_SIZE);
+  const auto cmyk = words({8, 300});  // no mask field
+  p = Params(METHOD_BUILTIN, 16);
+  p.cmykOptions = reinterpret_cast<CmykOptions*>(cmyk.get());
+  EXPECT_EQ(Set(h, p), CLR_ERR_STRUCT_SIZE);
+  EXPECT_EQ(RecordBytes(h), before);
+
+  const Handle yuv = Make(CSP_YUV, CSP_BGR, nullptr);
+  const auto layout = words({8, 0xFFFFFFFF});
+  p = Params(METHOD_BUILTIN, 32);
+  p.yuvLayout = reinterpret_cast<YuvLayout*>(layout.get());
+  EXPECT_EQ(Set(yuv, p), CLR_ERR_STRUCT_SIZE);
+  EXPECT_EQ(yuv->yuvLayout, nullptr);
+
+  LabOptions labBefore = test::kDefaultLabEncoding;
+  ConversionParams init = Params(METHOD_BUILTIN, METHOD_BUILTIN);
+  init.labOptions = &labBefore;
+  const Handle lab = Make(CSP_LAB, CSP_RGB, &init);
+  const V labRecord(reinterpret_cast<const uint8_t*>(lab->labDecode),
+                    reinterpret_cast<const uint8_t*>(lab->labDecode) + sizeof(LabDecodeTable));
+  const auto options = words({8, 0xFFFFFFFF});
+  p = Params(METHOD_BUILTIN, 64);
+  p.labOptions = reinterpret_cast<LabOptions*>(options.get());
+  EXPECT_EQ(Set(lab, p), CLR_ERR_STRUCT_SIZE);
+  EXPECT_EQ(V(reinterpret_cast<const uint8_t*>(lab->labDecode),
+              reinterpret_cast<const uint8_t*>(lab->labDecode) + sizeof(LabDecodeTable)),
+            labRecord);
 }
 
 // New white points and profile files convert like handles made with them. Bit 2 builds
@@ -208,9 +304,11 @@ TEST(SetConversionParams, MethodsAndFailuresKeepEarlierGroups) {
   EXPECT_EQ(Set(ink, p), CLR_ERR_METHOD);
   ASSERT_NE(ink->cmykOptions, nullptr);
   EXPECT_EQ(std::tuple(ink->method, ink->cmykOptions->value), std::tuple(METHOD_ICC, 300));
-  EXPECT_EQ(Set(ink, Params(METHOD_AUTO, 1)), CLR_OK);  // not a method value: stored, refused when converting
-  uint8_t pixels[7] = {};
-  EXPECT_EQ(Q_ClrConvert(ink.get(), pixels, pixels + 4, 1, 1, 0, 0), CLR_ERR_METHOD);
+  // Only the five method values can become active; the handle keeps its method.
+  for (const int32_t method : {0, 3, -1, 999, int32_t{METHOD_AUTO}, METHOD_ICC | 0x40}) {
+    EXPECT_EQ(Set(ink, Params(method, 1)), CLR_ERR_METHOD) << method;
+    EXPECT_EQ(ink->method, METHOD_ICC) << method;
+  }
 
   // A failed allocation releases what this call created, and only that.
   test::ScratchDir dir;

@@ -53,7 +53,7 @@ TEST(TableFilesLibtiff, ReadsPlainLayoutsAndRefusesTheOthers) {
     TIFFClose(tif);
 
     std::vector<uint8_t> read(table.size());
-    EXPECT_EQ(ReadTableImage(path.c_str(), read.data(), read.size()), c.status);
+    EXPECT_EQ(ReadTableImage(path.c_str(), read.data(), read.size(), read.size()), c.status);
     EXPECT_TRUE(c.status != CLR_OK || read == table);
   }
 }

@@ -1,5 +1,8 @@
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -14,22 +17,65 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Reads `file` from memory into a 6 x 2 RGB table; reads at or past `failAfter` fail with 30.
-int32_t Read(const Bytes& file, Bytes* table, uint64_t failAfter = UINT64_MAX) {
+// Reads `file` from memory into a table of 36 bytes (a 6 x 2 RGB image); reads at
+// or past `failAfter` fail with 30. `calls` (may be null) counts the reads.
+int32_t Read(const Bytes& file, Bytes* table, uint64_t failAfter = UINT64_MAX, int* calls = nullptr) {
   struct Context {
     const Bytes* file;
     uint64_t failAfter;
-  } context{&file, failAfter};
+    int calls;
+  } context{&file, failAfter, 0};
   const ByteSource source{file.size(),
                           [](void* c, uint64_t offset, void* buffer, size_t count) -> int32_t {
-                            const auto* ctx = static_cast<const Context*>(c);
+                            auto* ctx = static_cast<Context*>(c);
+                            ++ctx->calls;
                             if (offset >= ctx->failAfter) return 30;
                             std::memcpy(buffer, ctx->file->data() + offset, count);
                             return 0;
                           },
                           &context};
   table->assign(36, 0);
-  return ReadTableTiff(source, table->data(), table->size());
+  const int32_t status = ReadTableTiff(source, table->data(), table->size(), table->size());
+  if (calls != nullptr) *calls = context.calls;
+  return status;
+}
+
+// One strip for each row, or for each part of a row: more strips than rows are
+// refused (a file of a million strips once took a million reads of each kind).
+// Strips that lie one after another are read in one call, whatever their number.
+TEST(TableTiff, StripsNoMoreThanRowsReadInFewCalls) {
+  const Bytes pixels = test::RandomBytes(36, 7);
+  const auto strips = [&pixels](size_t count) {
+    std::vector<Bytes> parts;
+    for (size_t i = 0; i < count; ++i) {
+      parts.emplace_back(pixels.begin() + ptrdiff_t(36 * i / count), pixels.begin() + ptrdiff_t(36 * (i + 1) / count));
+    }
+    return parts;
+  };
+  Bytes table;
+  int oneStripCalls = 0, rowStripCalls = 0;
+  ASSERT_EQ(Read(test::TiffFile(test::RgbTiffEntries(1, 12), strips(1)), &table, UINT64_MAX, &oneStripCalls), CLR_OK);
+  ASSERT_EQ(Read(test::TiffFile(test::RgbTiffEntries(1, 12), strips(12)), &table, UINT64_MAX, &rowStripCalls), CLR_OK);
+  EXPECT_EQ(table, pixels);
+  EXPECT_LE(rowStripCalls, oneStripCalls + 2);  // the arrays no longer fit their entries' fields
+  for (size_t count : {13, 36}) {
+    EXPECT_EQ(Read(test::TiffFile(test::RgbTiffEntries(1, 12), strips(count)), &table), CLR_ERR_TABLE_FORMAT)
+        << count;
+  }
+  // Strips out of order are read where they lie.
+  std::vector<Bytes> parts = strips(12);
+  std::reverse(parts.begin(), parts.end());
+  auto entries = test::RgbTiffEntries(1, 12);
+  Bytes file = test::TiffFile(entries, parts);
+  std::vector<uint32_t> offsets(12);
+  for (size_t i = 0; i < 12; ++i) offsets[i] = uint32_t(8 + 3 * (11 - i));
+  for (auto& e : entries) {
+    if (e.tag == 273) e.values = offsets;
+    if (e.tag == 279) e.values.assign(12, 3);
+  }
+  file = test::TiffFile(entries, parts);
+  ASSERT_EQ(Read(file, &table), CLR_OK);
+  EXPECT_EQ(table, pixels);
 }
 
 TEST(TableTiff, ReadsBothByteOrdersInOneOrSeveralStrips) {
@@ -79,6 +125,57 @@ TEST(TableTiff, RefusesBrokenFilesAndPassesReadErrorsOn) {
     EXPECT_EQ(Read(broken, &table), CLR_ERR_TABLE_FORMAT) << at;
   }
   EXPECT_EQ(Read(good, &table, 8), 30);  // a read fault after the header
+}
+
+// A table whose image holds only the bytes the lookups read: the rest of the
+// buffer is zero. Any other short size is refused.
+TEST(TableTiff, AcceptsTheBytesTheLookupsRead) {
+  const Bytes pixels = test::RandomBytes(30, 8);
+  for (const auto& [rows, status] : {std::pair{5u, CLR_OK}, {4u, CLR_ERR_TABLE_FORMAT}}) {
+    const Bytes file = test::TiffFile(test::RgbTiffEntries(2, rows), {Bytes(pixels.begin(), pixels.begin() + 6 * rows)});
+    struct Context {
+      const Bytes* file;
+    } context{&file};
+    const ByteSource memory{file.size(),
+                            [](void* c, uint64_t offset, void* buffer, size_t count) -> int32_t {
+                              std::memcpy(buffer, static_cast<Context*>(c)->file->data() + offset, count);
+                              return 0;
+                            },
+                            &context};
+    Bytes table(36, 0xEE);
+    EXPECT_EQ(ReadTableTiff(memory, table.data(), table.size(), 30), status) << rows;
+    if (status == CLR_OK) {
+      Bytes expected = pixels;
+      expected.resize(36, 0);
+      EXPECT_EQ(table, expected);
+    }
+  }
+}
+
+// The Lab tables: a file of the 33 x 33 x 33 nodes alone (107811 bytes) converts
+// as the 108300 bytes of the built-in layout do.
+TEST(TableTiff, LabTableOfTheNodesAlone) {
+  test::ScratchDir dir;
+  for (const auto& [src, dst, resource] : {std::tuple{CSP_RGB, CSP_LAB, 113}, {CSP_LAB, CSP_BGR, 112}}) {
+    const Bytes full = test::ResourceCopy("ET", resource);
+    const Bytes nodes(full.begin(), full.begin() + 107811);  // 35937 pixels, one row
+    const std::string fullName = dir.Write("full.tif", test::MinimalTableTiff(full, 190));
+    const std::string nodesName = dir.Write("nodes.tif", test::MinimalTableTiff(nodes, 35937));
+    const std::string oneMore = dir.Write("more.tif", test::MinimalTableTiff(Bytes(107814), 35938));
+    ConversionParams p = test::Params(METHOD_CUSTOM_TABLES, METHOD_CUSTOM_TABLES);
+    test::HandleGuard a, b, c;
+    test::SetName(p.tableFileName, fullName);
+    ASSERT_EQ(Q_ClrInit(&a.h, src, dst, &p), CLR_OK);
+    test::SetName(p.tableFileName, nodesName);
+    ASSERT_EQ(Q_ClrInit(&b.h, src, dst, &p), CLR_OK);
+    test::SetName(p.tableFileName, oneMore);
+    EXPECT_EQ(Q_ClrInit(&c.h, src, dst, &p), CLR_ERR_TABLE_FORMAT);
+    const Bytes in = test::RandomBytes(3 * 256, 9);
+    Bytes outFull(in.size()), outNodes(in.size());
+    ASSERT_EQ(Q_ClrConvert(a.h, in.data(), outFull.data(), 256, 1, 0, 0), CLR_OK);
+    ASSERT_EQ(Q_ClrConvert(b.h, in.data(), outNodes.data(), 256, 1, 0, 0), CLR_OK);
+    EXPECT_EQ(outNodes, outFull);
+  }
 }
 
 }  // namespace

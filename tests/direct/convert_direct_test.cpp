@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "api/memory.h"
+#include "direct/color_space.h"
+#include "direct/row_layout.h"
 #include "qclr/qclr.h"
 #include "support/test_buffers.h"
 
@@ -76,6 +78,72 @@ TEST(ConvertDirect, ConvertsInPlace) {
     EXPECT_EQ(to.Rows(), space == CSP_BGR ? swapped : pixels) << inAlign << " -> " << outAlign;
     if (inAlign == outAlign) { EXPECT_TRUE(to.PaddingIntact()); }
   }
+}
+
+constexpr int32_t kAllSpaces[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 128};
+
+// The pixel bytes of a buffer of `space`, row after row, without the padding.
+std::vector<uint8_t> PixelRows(int32_t space, const uint8_t* buffer, int32_t width, int32_t height,
+                               int32_t align) {
+  if (space == CSP_YVU9) return {buffer, buffer + Yvu9Bytes(width, height)};
+  const ptrdiff_t row = RowBytes(space, width);
+  const ptrdiff_t stride = row + RowPadding(PaddingBaseBytes(space, width), align);
+  std::vector<uint8_t> rows;
+  for (int32_t y = 0; y < height; ++y) rows.insert(rows.end(), buffer + y * stride, buffer + y * stride + row);
+  return rows;
+}
+
+size_t BufferSize(int32_t space, int32_t width, int32_t height, int32_t align) {
+  size_t bytes = 0;
+  EXPECT_TRUE(BufferBytes(space, width, height, align, &bytes));
+  return bytes;
+}
+
+// Between different spaces, a buffer converted in place (or a destination that
+// overlaps the source) receives the bytes an out-of-place conversion gives, and
+// its padding is left alone.
+TEST(ConvertDirect, InPlaceBetweenSpacesGivesTheOutOfPlaceBytes) {
+  const int32_t width = 16, height = 8;
+  const int32_t layouts[][3] = {{0, 0, 0}, {4, 8, 0}, {8, 1, 0}, {0, 0, 5}, {1, 4, 24}};  // inAlign, outAlign, shift
+  for (int32_t src : kAllSpaces) {
+    for (int32_t dst : kAllSpaces) {
+      if (src == dst) continue;
+      for (const auto& [inAlign, outAlign, shift] : layouts) {
+        SCOPED_TRACE(testing::Message() << src << " -> " << dst << ", align " << inAlign << "/" << outAlign
+                                        << ", destination at +" << shift);
+        const size_t srcBytes = BufferSize(src, width, height, inAlign);
+        const size_t dstBytes = BufferSize(dst, width, height, outAlign);
+        std::vector<uint8_t> source = RandomBytes(srcBytes, uint32_t(17 * src + dst));
+        if (src == CSP_XYZ) {  // doubles in 0..1
+          for (size_t i = 0; i + 8 <= srcBytes; i += 8) {
+            const double v = source[i] / 255.0;
+            std::memcpy(&source[i], &v, 8);
+          }
+        }
+        std::vector<uint8_t> apart(dstBytes, test::kSentinel);
+        const int32_t status = Q_ClrConvertDirect(src, dst, source.data(), apart.data(), width, height, inAlign,
+                                                  outAlign);
+        std::vector<uint8_t> shared(std::max(srcBytes, dstBytes + size_t(shift)), test::kSentinel);
+        std::copy(source.begin(), source.end(), shared.begin());
+        ASSERT_EQ(Q_ClrConvertDirect(src, dst, shared.data(), shared.data() + shift, width, height, inAlign,
+                                     outAlign),
+                  status);
+        EXPECT_EQ(PixelRows(dst, shared.data() + shift, width, height, outAlign),
+                  PixelRows(dst, apart.data(), width, height, outAlign));
+      }
+    }
+  }
+}
+
+// A conversion that cannot run in place and finds no memory for its temporary
+// buffer writes nothing.
+TEST(ConvertDirect, InPlaceWithoutMemoryWritesNothing) {
+  const std::vector<uint8_t> pixels = RandomBytes(64 * 4 * 4, 8);
+  std::vector<uint8_t> buffer = pixels;
+  SetAllocationFailure(0);
+  EXPECT_EQ(Q_ClrConvertDirect(CSP_RGB, CSP_CMYK, buffer.data(), buffer.data(), 64, 4, 0, 0), CLR_ERR_NOMEM);
+  SetAllocationFailure(-1);
+  EXPECT_EQ(buffer, pixels);
 }
 
 TEST(ConvertDirect, TwoStepsWithoutMemoryWritesNothing) {

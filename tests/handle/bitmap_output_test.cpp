@@ -1,5 +1,8 @@
 // Bitmap output: records filled from a DIB, their storage in memory, in tiles or on
 // disk, and the two bitmap exports.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -47,9 +50,9 @@ V ReadBitmapBytes(const BitmapRecord& bitmap) {
     }
   } else if ((bitmap.storageFlags & QCLR_BITMAP_IN_MEMORY) != 0) {
     std::copy_n(static_cast<const uint8_t*>(bitmap.data), bitmap.dataSize, bytes.begin());
-  } else if ((bitmap.storageFlags & QCLR_BITMAP_ON_DISK) != 0) {
-    std::ifstream file(static_cast<const char*>(bitmap.data), std::ios::binary);
-    if (!file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) bytes.clear();
+  } else if ((bitmap.storageFlags & QCLR_BITMAP_ON_DISK) != 0) {  // through the file's descriptor
+    const auto got = pread(static_cast<int>(bitmap.storageHandle), bytes.data(), bytes.size(), 0);
+    if (got != static_cast<ssize_t>(bytes.size())) bytes.clear();
   } else {
     bytes.clear();
   }
@@ -168,8 +171,13 @@ TEST(BitmapStorage, EachKindHoldsTheRowsAndIsReleased) {
       EXPECT_EQ(bitmap.storageHandle, 0u);
     } else {
       EXPECT_EQ(fileName.rfind(std::string(P_tmpdir) + "/QC", 0), 0u) << fileName;
+      // The name is gone as soon as the file is open, so that nothing is left
+      // behind should the process end before the bitmap is released.
+      EXPECT_FALSE(std::filesystem::exists(fileName)) << fileName;
       // Rows plus the one byte written at dataSize to extend the file.
-      EXPECT_EQ(std::filesystem::file_size(fileName), bitmap.dataSize + 1u);
+      struct stat info {};
+      ASSERT_EQ(fstat(static_cast<int>(bitmap.storageHandle), &info), 0);
+      EXPECT_EQ(info.st_size, bitmap.dataSize + 1);
     }
     EXPECT_EQ(Q_ClrFreeBitmap(&bitmap), CLR_OK);
     EXPECT_TRUE(SameBytes(bitmap, BitmapRecord{}));

@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include "direct/color_space.h"
 #include "direct/conversion_tables.h"
 #include "direct/ink_kernels.h"
+#include "direct/row_layout.h"
 #include "handle/described_yuv.h"
 #include "handle/emulation_lookup.h"
 #include "handle/fixed_point_lab.h"
@@ -242,6 +245,78 @@ TEST(ConvertThroughHandle, BuiltInMethodUsesTheHandlesRecords) {
   yuv.uStepY = 2;
   expected.assign(expected.size(), 0x5A);
   expectConverts(CSP_YUV, CSP_BGR, CLR_ERR_PARAM);
+}
+
+// The pixel bytes of a buffer of `space`, row after row, without the padding.
+V PixelRows(int32_t space, const uint8_t* buffer, int32_t width, int32_t height, int32_t align) {
+  const ptrdiff_t row = RowBytes(space, width);
+  const ptrdiff_t stride = row + RowPadding(PaddingBaseBytes(space, width), align);
+  V rows;
+  for (int32_t y = 0; y < height; ++y) rows.insert(rows.end(), buffer + y * stride, buffer + y * stride + row);
+  return rows;
+}
+
+// Every route gives a destination that is the source buffer, or overlaps it, the
+// bytes an out-of-place conversion gives; the padding is left alone.
+TEST(ConvertThroughHandle, InPlaceGivesTheOutOfPlaceBytes) {
+  test::ProfileFiles files;
+  CmykOptions cmyk{QCLR_CMYK_OPTIONS_SIZE, 420, 0};
+  LabOptions lab = test::LabEncoding(10, 90, 120, 160, 100, 190);
+  int32_t offsets[] = {1, 3, 0, 2};  // U Y0 V Y1
+  YuvLayout yuv{QCLR_YUV_LAYOUT_SIZE, 0, 2, 1, 2, 1, offsets, 2, 0, 0};
+  struct Case {
+    int32_t src, dst, method;
+    const std::string* profiles[2];
+  };
+  const Case cases[] = {
+      {CSP_RGB, CSP_CMYK, METHOD_BUILTIN, {}},         {CSP_RGB, CSP_XYZ, METHOD_BUILTIN, {}},
+      {CSP_YUY2, CSP_RGB, METHOD_BUILTIN, {}},         {CSP_YUV, CSP_BGR, METHOD_BUILTIN, {}},
+      {CSP_RGB, CSP_LAB, METHOD_BUILTIN, {}},          {CSP_LAB, CSP_RGB, METHOD_BUILTIN, {}},
+      {CSP_BGR, CSP_YCCK, METHOD_BUILTIN, {}},         {CSP_YCCK, CSP_RGB, METHOD_BUILTIN, {}},
+      {CSP_HSV, CSP_LAB, METHOD_BUILTIN, {}},          {CSP_RGB, CSP_CMYK, METHOD_ICC, {}},
+      {CSP_CMYK, CSP_BGR, METHOD_ICC, {}},             {CSP_YCCK, CSP_RGB, METHOD_ICC, {}},
+      {CSP_RGB, CSP_YCCK, METHOD_ICC, {}},             {CSP_CMYK, CSP_RGB, METHOD_BUILTIN_TABLES, {}},
+      {CSP_RGB, CSP_LAB, METHOD_BUILTIN_TABLES, {}},   {CSP_LAB, CSP_BGR, METHOD_BUILTIN_TABLES, {}},
+      {CSP_RGB, CSP_LAB, METHOD_CUSTOM_ICC, {&files.rgb, &files.lab}},
+      {CSP_RGB, CSP_RGB, METHOD_CUSTOM_ICC, {&files.rgb, &files.rgb}},
+      {CSP_LAB, CSP_LAB, METHOD_CUSTOM_ICC, {&files.lab, &files.lab}},
+  };
+  const int32_t width = 8, height = 6;
+  const int32_t layouts[][3] = {{0, 0, 0}, {4, 8, 0}, {8, 8, 0}, {1, 4, 5}, {8, 0, 40}};  // inAlign, outAlign, shift
+  for (const Case& c : cases) {
+    ConversionParams p = Params(c.method, static_cast<uint32_t>(c.method));
+    p.cmykOptions = &cmyk, p.labOptions = &lab, p.yuvLayout = &yuv;
+    if (c.profiles[0] != nullptr) {
+      test::SetName(p.srcProfileName, *c.profiles[0]);
+      test::SetName(p.dstProfileName, *c.profiles[1]);
+    }
+    HandleGuard g;
+    g.h = Make(c.src, c.dst, &p);
+    for (const auto& [inAlign, outAlign, shift] : layouts) {
+      SCOPED_TRACE(testing::Message() << c.src << " -> " << c.dst << " by " << c.method << ", align " << inAlign
+                                      << "/" << outAlign << ", destination at +" << shift);
+      if (c.src == c.dst && shift == 0 && inAlign != outAlign) continue;  // refused with -351
+      const size_t srcBytes = Bytes(c.src, width, height, inAlign), dstBytes = Bytes(c.dst, width, height, outAlign);
+      const V source = RandomBytes(srcBytes, static_cast<uint32_t>(c.src * 7 + c.dst));
+      V apart(dstBytes, 0x5A);
+      const int32_t status = Q_ClrConvert(g.h, source.data(), apart.data(), width, height, inAlign, outAlign);
+      EXPECT_EQ(status, CLR_OK);
+      V shared(std::max(srcBytes, dstBytes + size_t(shift)), 0x5A);
+      std::copy(source.begin(), source.end(), shared.begin());
+      ASSERT_EQ(Q_ClrConvert(g.h, shared.data(), shared.data() + shift, width, height, inAlign, outAlign), status);
+      EXPECT_EQ(PixelRows(c.dst, shared.data() + shift, width, height, outAlign),
+                PixelRows(c.dst, apart.data(), width, height, outAlign));
+    }
+  }
+  // No memory for the temporary result: nothing is written.
+  HandleGuard ink;
+  ink.h = Make(CSP_RGB, CSP_CMYK, METHOD_ICC, METHOD_ICC);
+  const V pixels = RandomBytes(4 * 64 * 4, 15);
+  V buffer = pixels;
+  SetAllocationFailure(0);
+  EXPECT_EQ(Q_ClrConvert(ink.h, buffer.data(), buffer.data(), 64, 4, 0, 0), CLR_ERR_NOMEM);
+  SetAllocationFailure(-1);
+  EXPECT_EQ(buffer, pixels);
 }
 
 TEST(ConvertThroughHandle, TableRoute) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "qclr/qclr.h"
 #include "support/test_buffers.h"
 
 namespace qclr {
@@ -69,7 +70,7 @@ TEST(DescribedYuv, PackedGroups) {
       // The floating-point quotient (1/3 + 1/3 + 1) x 3 truncates to 4; the groups
       // must not overlap.
       {"steps of 3", 3, 3, 3, {0, 1, 2, 3, 4}, 5, 6, 1, 0, 0},
-      {"YUY2 across padded row ends", 2, 2, 2, {0, 2, 1, 3}, 4, 3, 3, 4, 3},
+      {"YUY2 across padded row ends", 2, 2, 2, {0, 2, 1, 3}, 4, 3, 2, 4, 3},
   };
   for (Case& c : cases) {
     const YuvLayout layout = Packed(c.n, c.uStepX, c.vStepX, c.offsets);
@@ -117,6 +118,8 @@ TEST(DescribedYuv, PlanarPlaneOrdersAndSubsampling) {
 TEST(DescribedYuv, RefusedLayoutsWriteNothing) {
   std::vector<int32_t> yuy2{0, 2, 1, 3}, negative{0, -1, 1, 3}, code{0};
   std::vector<int32_t> sixPixels{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  std::vector<int32_t> eight444(24);  // 4:4:4 in groups of 8, the first Y at the group's end
+  for (int32_t i = 0; i < 24; ++i) eight444[size_t(i)] = 23 - i;
   struct Case {
     const char* what;
     YuvLayout layout;
@@ -133,6 +136,11 @@ TEST(DescribedYuv, RefusedLayoutsWriteNothing) {
       {"negative offset", Packed(2, 2, 2, negative), 4, 2, 0},
       {"odd width walks past the U plane", planar, 5, 2, 0},
       {"odd height walks past the chroma planes", planar, 4, 3, 0},
+      // A partial group at the end would read the rest of its group past the image.
+      {"1 x 1 in groups of 2", packed, 1, 1, 0},
+      {"3 x 3 in groups of 2", packed, 3, 3, 4},
+      {"1 x 1 in a group of 8", Packed(8, 1, 1, eight444), 1, 1, 0},
+      {"12 x 1 in groups of 8", Packed(8, 1, 1, eight444), 12, 1, 0},
   };
   const V src(64, 128);
   for (const Case& c : cases) {
@@ -141,6 +149,28 @@ TEST(DescribedYuv, RefusedLayoutsWriteNothing) {
         << c.what;
     EXPECT_EQ(dst, V(128, kSentinel)) << c.what;
   }
+}
+
+// Through a handle: the refusal is the conversion's status, and a source as long as
+// the pixels it describes (3 bytes for a 1 x 1 image) is not read past.
+TEST(DescribedYuv, HandleRefusesAPartialGroup) {
+  int32_t offsets[] = {0, 2, 1, 3};
+  YuvLayout layout{QCLR_YUV_LAYOUT_SIZE, 0, 2, 1, 2, 1, offsets, 2, 0, 0};
+  ConversionParams p{};
+  p.structSize = QCLR_CONVERSION_PARAMS_SIZE;
+  p.method = p.flags = METHOD_BUILTIN;
+  p.yuvLayout = &layout;
+  ClrHandle* h = nullptr;
+  ASSERT_EQ(Q_ClrInit(&h, CSP_YUV, CSP_RGB, &p), CLR_OK);
+  const V src = {100, 110, 120};
+  V dst(3, kSentinel);
+  EXPECT_EQ(Q_ClrConvert(h, src.data(), dst.data(), 1, 1, 0, 0), CLR_ERR_PARAM);
+  EXPECT_EQ(dst, V(3, kSentinel));
+  const V pair = {100, 110, 120, 130};
+  V two(6, kSentinel);
+  EXPECT_EQ(Q_ClrConvert(h, pair.data(), two.data(), 2, 1, 0, 0), CLR_OK);
+  EXPECT_EQ(two, Decode(layout, pair, 2, 1));
+  EXPECT_EQ(Q_ClrFree(h), CLR_OK);
 }
 
 }  // namespace

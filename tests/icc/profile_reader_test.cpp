@@ -1,5 +1,7 @@
 // Opening profiles and reading their tags.
 
+#include <filesystem>
+
 #include "icc_test_support.h"
 
 namespace qclr {
@@ -83,15 +85,104 @@ TEST(IccOpen, RefusesTagsOutsideTheProfile) {
   };
   for (const auto& [what, offset, size, keep] : cases) {
     Bytes b(valid.begin(), valid.begin() + ptrdiff_t(keep));
+    test::SetU32(b, 0, uint32_t(keep));
     test::SetU32(b, TestProfile::EntryAt(0) + 4, offset);
     test::SetU32(b, TestProfile::EntryAt(0) + 8, size);
     const ProfilePtr p = Open(b);
     ASSERT_NE(p, nullptr) << what;
     double xyz[3];
-    EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), -1) << what;
+    EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), -2) << what;
+    EXPECT_EQ(IccReadMediaWhitePoint(p.get(), xyz), -1) << what;
+    EXPECT_EQ(xyz[0], 0.964294) << what;  // D50 stands in
     EXPECT_EQ(IccReadCurve(p.get(), kIccTagMediaWhite), nullptr) << what;
     EXPECT_EQ(IccReadLut(p.get(), kIccTagMediaWhite), nullptr) << what;
   }
+}
+
+// A tag is read within its declared size only, and from behind the header and the
+// directory; what does not fit there is not read, though the profile's bytes go on.
+TEST(IccOpen, ReadsEachTagWithinItsDeclaredSize) {
+  TestLut lut;
+  lut.values = test::Ramp(2);
+  for (int i = 0; i < 2; ++i) lut.values.insert(lut.values.end(), lut.values.begin(), lut.values.begin() + 2);
+  lut.values.resize(6 + 8 * 3, 0x4000);
+  lut.values.insert(lut.values.end(), {0, 65535, 0, 65535, 0, 65535});
+  const Bytes curve = test::CurveTag(test::Ramp(100)), table = test::LutTag(lut),
+              white = test::XyzTag(1 << 16, 2 << 16, 3 << 16);
+  const Bytes valid = TestProfile()
+                          .Tag(kIccTagRedCurve, curve)
+                          .Tag(kIccTagAToB0, table)
+                          .Tag(kIccTagMediaWhite, white)
+                          .Tag(kIccTagMediaBlack, white)
+                          .Build();
+  const ProfilePtr whole = Open(valid);
+  double xyz[3];
+  ASSERT_NE(CurvePtr(IccReadCurve(whole.get(), kIccTagRedCurve)), nullptr);
+  ASSERT_NE(LutPtr(IccReadLut(whole.get(), kIccTagAToB0)), nullptr);
+  ASSERT_EQ(IccReadXYZ(whole.get(), kIccTagMediaWhite, xyz), 1);
+  const auto withSize = [&valid](size_t index, uint32_t size) {
+    Bytes b = valid;
+    test::SetU32(b, TestProfile::EntryAt(index) + 8, size);
+    return Open(b);
+  };
+  EXPECT_EQ(CurvePtr(IccReadCurve(withSize(0, uint32_t(curve.size() - 1)).get(), kIccTagRedCurve)), nullptr);
+  EXPECT_EQ(CurvePtr(IccReadCurve(withSize(0, 0).get(), kIccTagRedCurve)), nullptr);
+  EXPECT_EQ(LutPtr(IccReadLut(withSize(1, uint32_t(table.size() - 1)).get(), kIccTagAToB0)), nullptr);
+  EXPECT_EQ(LutPtr(IccReadLut(withSize(1, 12).get(), kIccTagAToB0)), nullptr);
+  EXPECT_EQ(IccReadXYZ(withSize(2, 19).get(), kIccTagMediaWhite, xyz), -2);
+  EXPECT_EQ(IccReadMediaWhitePoint(withSize(2, 8).get(), xyz), -1);
+  EXPECT_EQ(IccReadMediaBlackPoint(withSize(3, 0).get(), xyz), -1);
+  EXPECT_EQ(std::vector<double>(xyz, xyz + 3), std::vector<double>(3, 0.0));
+  // The white point's bytes placed in the header's reserved bytes, then on the
+  // directory's last entry (its offset and size fields as the value's X and Y).
+  Bytes inHeader = valid;
+  std::copy(white.begin(), white.end(), inHeader.begin() + 100);
+  test::SetU32(inHeader, TestProfile::EntryAt(2) + 4, 100);
+  Bytes onDirectory = valid;
+  test::SetU32(onDirectory, TestProfile::EntryAt(2) + 4, uint32_t(TestProfile::EntryAt(3) - 8));
+  for (const Bytes& b : {inHeader, onDirectory}) {
+    EXPECT_EQ(IccReadXYZ(Open(b).get(), kIccTagMediaWhite, xyz), -2);
+  }
+}
+
+// A profile is as long as its header says: a longer file or block is read only
+// that far (a tag beyond it lies outside the profile), a shorter one, or a size
+// that cannot hold the header and the directory, is refused. (A profile file was
+// once read whole, whatever its length.)
+TEST(IccOpen, TakesTheSizeTheHeaderDeclares) {
+  const Bytes valid = TestProfile().Tag(kIccTagMediaWhite, test::XyzTag(1 << 16, 2 << 16, 3 << 16)).Build();
+  const uint32_t size = uint32_t(valid.size());
+  Bytes longer = valid;
+  longer.resize(valid.size() + 1000, 0x77);
+  const std::string longerFile = test::WriteTempFile("longer.icc", longer);
+  const std::string sparseFile = test::WriteTempFile("sparse.icc", valid);
+  std::filesystem::resize_file(sparseFile, uintmax_t{1} << 30);
+  const ProfilePtr opened[] = {Open(longer), ProfilePtr(IccOpenProfileFromFile(longerFile.c_str())),
+                               ProfilePtr(IccOpenProfileFromFile(sparseFile.c_str()))};
+  for (const ProfilePtr& p : opened) {
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->size, size);
+    double xyz[3];
+    EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), 1);
+    EXPECT_EQ(xyz[2], 3.0);
+  }
+  std::filesystem::remove(sparseFile);
+
+  const std::pair<const char*, uint32_t> refused[] = {
+      {"one byte more than there is", size + 1}, {"0", 0}, {"the directory cut short", 132 + 12 - 1},
+      {"4 GiB - 1", 0xFFFFFFFF}};
+  for (const auto& [what, declared] : refused) {
+    Bytes b = valid;
+    test::SetU32(b, 0, declared);
+    EXPECT_EQ(Open(b), nullptr) << what;
+    EXPECT_EQ(ProfilePtr(IccOpenProfileFromFile(test::WriteTempFile("declared.icc", b).c_str())), nullptr) << what;
+  }
+  Bytes tagBeyond = valid;  // the white point is the last tag
+  test::SetU32(tagBeyond, 0, size - 20);
+  const ProfilePtr p = Open(tagBeyond);
+  ASSERT_NE(p, nullptr);
+  double xyz[3];
+  EXPECT_LT(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), 0);
 }
 
 // A file profile keeps its name (cut to 259 characters). An open allocates three

@@ -130,6 +130,122 @@ TEST(TransformBuild, ProfilesThatDoNotMakeATransform) {
   EXPECT_NE(test::BuildFromBytes(video, kFormatRgb8, labProfile, kFormatLab8, &status), nullptr);
 }
 
+// `profile` with directory entry `index` pointing at `offset` and `size`.
+Bytes WithEntry(Bytes profile, size_t index, uint32_t offset, uint32_t size) {
+  test::SetU32(profile, TestProfile::EntryAt(index) + 4, offset);
+  test::SetU32(profile, TestProfile::EntryAt(index) + 8, size);
+  return profile;
+}
+
+uint32_t EntryOffset(const Bytes& profile, size_t index) {
+  const size_t at = TestProfile::EntryAt(index) + 4;
+  return uint32_t(profile[at]) << 24 | uint32_t(profile[at + 1]) << 16 | uint32_t(profile[at + 2]) << 8 |
+         profile[at + 3];
+}
+
+// A Lab table profile (A2B0 entry 0, B2A0 entry 1, white point entry 2) and a
+// matrix/curve RGB profile (rXYZ, gXYZ, bXYZ, rTRC, gTRC, bTRC entries 0 to 5).
+Bytes LabTableProfile(uint32_t pcs = kIccSpaceLab) {
+  TestProfile p;
+  p.deviceClass = kIccClassColorSpace, p.colorSpace = kIccSpaceLab, p.connectionSpace = pcs;
+  const Bytes lut = test::TwoPointLutTag(3, 3, kIdentityNodes);
+  return p.Tag(kIccTagAToB0, lut).Tag(kIccTagBToA0, lut).Tag(kIccTagMediaWhite, test::XyzTag(0xF6D6, 0x10000, 0xD32D))
+      .Build();
+}
+Bytes VideoProfile() { return test::MatrixCurveProfile(test::kVideoColorants, test::CurveTag(test::GammaEntries(64, 2.2))); }
+
+// A used tag must hold its content within its declared size, lie behind the header
+// and the tag directory, and the connection space must be XYZ or Lab: otherwise
+// the profile does not make a transform. (Each of these once built.)
+TEST(TransformBuild, RefusesStructurallyBrokenProfiles) {
+  const Bytes lab = LabTableProfile(), video = VideoProfile();
+  Bytes colorantInHeader = video;  // rXYZ copied into the header's reserved bytes
+  std::copy_n(video.begin() + EntryOffset(video, 0), 20, colorantInHeader.begin() + 100);
+  colorantInHeader = WithEntry(colorantInHeader, 0, 100, 20);
+  // gTRC read from the directory's last entry: an unknown tag named 'curv' whose
+  // offset and size fields read as the curve's reserved word and a count of 1, the
+  // gamma then coming from the bytes after the directory.
+  TestProfile withCurvEntry;
+  for (uint32_t i = 0; i < 6; ++i) {
+    const size_t at = TestProfile::EntryAt(i), offset = EntryOffset(video, i);
+    const uint32_t signature = uint32_t(video[at]) << 24 | uint32_t(video[at + 1]) << 16 |
+                               uint32_t(video[at + 2]) << 8 | video[at + 3];
+    withCurvEntry.Tag(signature, Bytes(video.begin() + ptrdiff_t(offset),
+                                       video.begin() + ptrdiff_t(offset + (i < 3 ? 20 : 12 + 64 * 2))));
+  }
+  withCurvEntry.Tag(kIccTypeCurve, Bytes(4, 0));
+  const Bytes curveOverDirectory =
+      WithEntry(WithEntry(withCurvEntry.Build(), 6, 0, 1), 4, uint32_t(TestProfile::EntryAt(6)), 14);
+  const size_t curveBytes = 12 + 64 * 2;
+  const std::tuple<const char*, Bytes, uint32_t, Bytes, uint32_t> cases[] = {
+      {"B2A0 declared 12 bytes", video, kFormatRgb8, WithEntry(lab, 1, EntryOffset(lab, 1), 12), kFormatLab8},
+      {"A2B0 of size 0", WithEntry(lab, 0, EntryOffset(lab, 0), 0), kFormatLab8, video, kFormatRgb8},
+      {"rTRC of size 0", WithEntry(video, 3, EntryOffset(video, 3), 0), kFormatRgb8, lab, kFormatLab8},
+      {"gTRC one entry short", WithEntry(video, 4, EntryOffset(video, 4), uint32_t(curveBytes - 2)), kFormatRgb8,
+       lab, kFormatLab8},
+      {"joined stage, bXYZ declared 19 bytes", video, kFormatRgb8, WithEntry(video, 2, EntryOffset(video, 2), 19),
+       kFormatBgr8},
+      {"rXYZ in the header", colorantInHeader, kFormatRgb8, lab, kFormatLab8},
+      {"gTRC over the directory", curveOverDirectory, kFormatRgb8, lab, kFormatLab8},
+      {"connection space RGB", LabTableProfile(kIccSpaceRgb), kFormatLab8, video, kFormatRgb8},
+      {"output connection space 0", video, kFormatRgb8, LabTableProfile(0), kFormatLab8},
+      {"white point cut to its head", WithEntry(lab, 2, EntryOffset(lab, 2), 8), kFormatLab8, video, kFormatRgb8},
+      {"white point of size 0", video, kFormatRgb8, WithEntry(lab, 2, EntryOffset(lab, 2), 0), kFormatLab8},
+  };
+  for (const auto& [what, in, inFormat, out, outFormat] : cases) {
+    int32_t status = 0;
+    EXPECT_EQ(test::BuildFromBytes(in, inFormat, out, outFormat, &status), nullptr) << what;
+    EXPECT_EQ(status, CLR_ERR_PROFILE_MISMATCH) << what;
+  }
+}
+
+// What real profiles carry and the builder does not use changes nothing: unknown
+// tags, duplicate and broken entries of unused tags, bytes after the profile, a
+// white point of another type (D50 stands in for it).
+TEST(TransformBuild, AcceptsTheSloppinessOfRealProfiles) {
+  const Bytes rgb = RgbGrid(0, 255, 51);
+  for (const bool table : {true, false}) {
+    SCOPED_TRACE(table ? "Lab table profile" : "matrix/curve profile");
+    const Bytes clean = table ? LabTableProfile() : VideoProfile();
+    TestProfile sloppy;
+    sloppy.deviceClass = table ? kIccClassColorSpace : kIccClassDisplay;
+    sloppy.colorSpace = table ? kIccSpaceLab : kIccSpaceRgb;
+    sloppy.connectionSpace = table ? kIccSpaceLab : kIccSpaceXyz;
+    const size_t used = table ? 3 : 6;
+    const size_t directory = TestProfile::EntryAt(0);
+    for (size_t i = 0; i < used; ++i) {  // the same used tags, first
+      const size_t at = directory + 12 * i;
+      const uint32_t signature = uint32_t(clean[at]) << 24 | uint32_t(clean[at + 1]) << 16 |
+                                 uint32_t(clean[at + 2]) << 8 | clean[at + 3];
+      const uint32_t offset = EntryOffset(clean, i);
+      const uint32_t size = uint32_t(clean[at + 8]) << 24 | uint32_t(clean[at + 9]) << 16 |
+                            uint32_t(clean[at + 10]) << 8 | clean[at + 11];
+      sloppy.Tag(signature, Bytes(clean.begin() + offset, clean.begin() + offset + size));
+    }
+    if (!table) sloppy.Tag(kIccTagMediaWhite, test::CurveTag({1, 2, 3}));
+    sloppy.Tag(IccSignature("zzzz"), Bytes(37, 0xEE))
+        .Tag(kIccTagDescription, test::TagHead(kIccTypeDescription))
+        .Tag(kIccTagDescription, Bytes(3, 0))
+        .Tag(kIccTagCopyright, test::TagHead(kIccTypeText))
+        .Tag(kIccTagMediaWhite, test::XyzTag(1, 1, 1));  // the first entry decides
+    Bytes bytes = sloppy.Build();
+    const size_t first = used + (table ? 0 : 1);
+    bytes = WithEntry(bytes, first + 1, 0xFFFFFF00u, 100);     // duplicate desc outside the profile
+    bytes = WithEntry(bytes, first + 2, 20, 0);                // another over the header, of size 0
+    bytes = WithEntry(bytes, first + 3, uint32_t(directory), 40);  // cprt over the directory
+    bytes.resize(bytes.size() + 333, 0x55);                    // more bytes than the header declares
+    const Bytes other = table ? VideoProfile() : LabTableProfile();
+    const uint32_t format = table ? kFormatLab8 : kFormatRgb8, otherFormat = table ? kFormatRgb8 : kFormatLab8;
+    int32_t status = 0;
+    const TransformPtr expected = test::BuildFromBytes(clean, format, other, otherFormat, &status);
+    ASSERT_NE(expected, nullptr);
+    const TransformPtr t = test::BuildFromBytes(bytes, format, other, otherFormat, &status);
+    ASSERT_NE(t, nullptr);
+    const Bytes input = table ? Convert(*test::BuildFromBytes(other, otherFormat, clean, format, &status), rgb) : rgb;
+    EXPECT_EQ(Convert(*t, input), Convert(*expected, input));
+  }
+}
+
 // Every allocation of a build may fail: the build reports it and releases what it
 // had, both profiles included (the sanitizer build checks for leaks).
 TEST(TransformBuild, FailsCleanlyAtEveryAllocation) {

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <thread>
 #include <tuple>
 
@@ -9,7 +11,9 @@ namespace qclr::platform {
 namespace {
 
 // What the on-disk bitmap storage does not show: unique names, names that do not
-// fit, refused seeks, and defaults per thread.
+// fit, refused seeks, and defaults per thread. A temporary file has no name left
+// once it is open (nothing stays behind if the process ends before releasing it);
+// its descriptor keeps it.
 TEST(BitmapServices, TemporaryFileNamesAndSeeks) {
   uint32_t file = 0, other = 0;
   char name[kTempNameCapacity], otherName[kTempNameCapacity], tiny[4];
@@ -17,7 +21,13 @@ TEST(BitmapServices, TemporaryFileNamesAndSeeks) {
   ASSERT_TRUE(CreateTemporaryFile("QC", &file, name, sizeof name));
   ASSERT_TRUE(CreateTemporaryFile("QC", &other, otherName, sizeof otherName));
   EXPECT_STRNE(name, otherName);
+  struct stat info {};
+  EXPECT_NE(stat(name, &info), 0) << name;
+  EXPECT_NE(stat(otherName, &info), 0) << otherName;
   EXPECT_EQ(SeekTemporaryFile(file, 20), 20);
+  EXPECT_TRUE(WriteTemporaryFile(file, "x", 1));
+  ASSERT_EQ(fstat(static_cast<int>(file), &info), 0);
+  EXPECT_EQ(info.st_size, 21);
   EXPECT_EQ(SeekTemporaryFile(file, -1), -1);
   ReleaseTemporaryFile(other, otherName);
   ReleaseTemporaryFile(file, name);

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <fstream>
 #include <string>
@@ -5,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
+#include "support/handle_fixtures.h"
 
 namespace qclr::platform {
 namespace {
@@ -34,6 +37,21 @@ TEST(ReadOnlyFile, ReadsAtOffsetsAndReportsFailuresWithWindowsNumbers) {
     EXPECT_EQ(file.handle, -1);
   }
   EXPECT_EQ(OpenReadOnlyFile(nullptr, nullptr), kErrorInvalidParameter);
+}
+
+// Only regular files open: a FIFO (whose open would wait for a writer) or a device
+// is refused as access denied, at once.
+TEST(ReadOnlyFile, RefusesWhatIsNotARegularFile) {
+  test::ScratchDir dir;
+  const std::string fifo = dir.Path("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& name : {fifo, std::string("/dev/null"), std::string("/dev/zero")}) {
+    ReadOnlyFile file;
+    EXPECT_EQ(test::CallNamingFifo(fifo, [&] { return OpenReadOnlyFile(name.c_str(), &file); }), kErrorAccessDenied)
+        << name;
+    EXPECT_EQ(file.handle, -1) << name;
+    CloseReadOnlyFile(&file);
+  }
 }
 
 }  // namespace

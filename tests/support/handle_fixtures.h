@@ -3,12 +3,17 @@
 // the handle registry and a probe for "nothing was allocated".
 #pragma once
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -77,6 +82,22 @@ class ScratchDir {
   static inline int counter_ = 0;
   std::filesystem::path path_;
 };
+
+// Runs `call` on another thread while `fifo` (a FIFO, see mkfifo) may block it: a
+// call still running after 10 seconds is a test failure, and the FIFO is then
+// opened for writing so that the call can return instead of hanging the suite.
+template <typename Call>
+auto CallNamingFifo(const std::string& fifo, Call call) -> decltype(call()) {
+  auto result = std::async(std::launch::async, call);
+  if (result.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+    ADD_FAILURE() << "the call blocked on the FIFO " << fifo;
+    while (result.wait_for(std::chrono::milliseconds(100)) == std::future_status::timeout) {
+      const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);  // fails unless a reader waits
+      if (fd >= 0) close(fd);
+    }
+  }
+  return result.get();
+}
 
 // The bytes of a resource of the library ("ICM" profiles 105 RGB, 106 Lab, 107 CMYK,
 // 110 CMY; "ET" tables 111, 112, 113).

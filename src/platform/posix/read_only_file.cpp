@@ -14,18 +14,26 @@ namespace qclr::platform {
 
 int32_t OpenReadOnlyFile(const char* path, ReadOnlyFile* file) {
   if (path == nullptr || file == nullptr) return kErrorInvalidParameter;
+  // Only regular files: a folder opens on POSIX but not as a file on Windows, and a
+  // FIFO or a device could block the open or the reads. Looking before opening
+  // keeps devices from being opened at all; the open itself does not wait (a FIFO
+  // that appears in between is caught by the second look).
+  struct stat info;
+  if (stat(path, &info) != 0) return WindowsErrorFromErrno(errno, path);
+  if (!S_ISREG(info.st_mode)) return kErrorAccessDenied;
   int fd;
   do {
-    fd = open(path, O_RDONLY | O_CLOEXEC);
+    fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return WindowsErrorFromErrno(errno, path);
-  // A folder opens on POSIX but not as a file on Windows.
-  struct stat info;
   int err = 0;
   if (fstat(fd, &info) != 0) {
     err = errno;
-  } else if (S_ISDIR(info.st_mode)) {
-    err = EISDIR;
+  } else if (!S_ISREG(info.st_mode)) {
+    err = EACCES;
+  } else {
+    const int flags = fcntl(fd, F_GETFL);  // reads of a regular file block as usual
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) err = errno;
   }
   if (err != 0) {
     close(fd);

@@ -1,6 +1,7 @@
 // Temporary files for bitmap storage, in the C library's temporary directory
-// (P_tmpdir; no environment variable is read). The file keeps its name while it is
-// in use, so that the name can be handed on, and is deleted when released.
+// (P_tmpdir; no environment variable is read). The name is removed as soon as the
+// file is open: the descriptor keeps the file until it is released, and nothing
+// is left behind however the process ends.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -30,6 +31,7 @@ bool CreateTemporaryFile(const char* prefix, uint32_t* handle, char* name, size_
   if (length < 0 || static_cast<size_t>(length) >= capacity) return false;
   const int fd = mkostemp(name, O_CLOEXEC);
   if (fd < 0) return false;
+  unlink(name);
   *handle = static_cast<uint32_t>(fd);
   return true;
 }
@@ -53,9 +55,10 @@ bool WriteTemporaryFile(uint32_t handle, const void* bytes, size_t count) {
   return true;
 }
 
-void ReleaseTemporaryFile(uint32_t handle, const char* name) {
+void ReleaseTemporaryFile(uint32_t handle, const char* /*name*/) {
+  // The name was removed at creation (another file may carry it by now): closing
+  // the last descriptor deletes the file.
   close(static_cast<int>(handle));
-  if (name != nullptr) unlink(name);
 }
 
 }  // namespace qclr::platform

@@ -15,6 +15,11 @@ int32_t OpenReadOnlyFile(const char* path, ReadOnlyFile* file) {
   HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return static_cast<int32_t>(GetLastError());
+  // Only files on disk: reads of a pipe or a device could wait for another process.
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    return kErrorAccessDenied;
+  }
   file->handle = reinterpret_cast<intptr_t>(h);
   return kErrorSuccess;
 }
