@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "api/cpu_level.h"
+#include "base/cpu_level.h"
 #include "qclr/qclr.h"
 
 namespace {

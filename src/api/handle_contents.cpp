@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "handle/described_yuv.h"
 #include "icc/color_transform.h"
 #include "icc/pixel_format.h"

@@ -4,12 +4,12 @@
 #include <cstring>
 
 #include "api/clr_handle.h"
-#include "api/cpu_level.h"
 #include "api/emulation_table_loading.h"
 #include "api/handle_contents.h"
 #include "api/handle_registry.h"
 #include "api/lab_records.h"
-#include "api/memory.h"
+#include "base/cpu_level.h"
+#include "base/memory.h"
 #include "direct/color_space.h"
 #include "direct/conversion_tables.h"
 #include "icc/color_transform.h"

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "platform/platform.h"
 
 namespace qclr {

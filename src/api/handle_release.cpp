@@ -2,7 +2,7 @@
 #include "api/clr_handle.h"
 #include "api/handle_contents.h"
 #include "api/handle_registry.h"
-#include "api/memory.h"
+#include "base/memory.h"
 #include "qclr/qclr.h"
 
 extern "C" {

@@ -1,6 +1,6 @@
 #include "direct/color_space.h"
 
-#include "direct/row_layout.h"
+#include "base/row_layout.h"
 #include "qclr/qclr.h"
 
 namespace qclr {

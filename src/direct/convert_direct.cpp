@@ -2,11 +2,11 @@
 // built-in formulas, through RGB as the hub space.
 #include <cstddef>
 
-#include "api/cpu_level.h"
-#include "api/memory.h"
+#include "base/cpu_level.h"
+#include "base/memory.h"
+#include "base/row_layout.h"
 #include "direct/color_space.h"
 #include "direct/kernel_table.h"
-#include "direct/row_layout.h"
 #include "direct/same_space_copy.h"
 #include "qclr/qclr.h"
 

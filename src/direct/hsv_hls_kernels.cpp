@@ -2,8 +2,8 @@
 // (0..359, then scaled by 255/360), HLS directly on a wheel of 255 steps.
 #include <algorithm>
 
+#include "base/pixel_loop.h"
 #include "direct/hue_kernels.h"
-#include "direct/pixel_loop.h"
 #include "platform/platform.h"
 #include "qclr/qclr.h"
 

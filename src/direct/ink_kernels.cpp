@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "api/cpu_level.h"
+#include "base/cpu_level.h"
+#include "base/row_layout.h"
 #include "direct/conversion_tables.h"
-#include "direct/row_layout.h"
 #include "numeric/deterministic_math.h"
 #include "numeric/truncate.h"
 #include "qclr/qclr.h"

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <array>
 
+#include "base/pixel_loop.h"
 #include "direct/cie_kernels.h"
-#include "direct/pixel_loop.h"
 #include "numeric/deterministic_math.h"
 #include "numeric/truncate.h"
 #include "qclr/qclr.h"

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "base/row_layout.h"
 #include "direct/color_space.h"
-#include "direct/row_layout.h"
 #include "qclr/qclr.h"
 
 namespace qclr {

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "direct/color_space.h"
 #include "qclr/qclr.h"
 

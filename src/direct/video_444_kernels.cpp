@@ -2,7 +2,7 @@
 // (full-range Y with Cb and Cr as signed bytes), three bytes a pixel on both sides.
 #include <cstddef>
 
-#include "direct/row_layout.h"
+#include "base/row_layout.h"
 #include "direct/video_kernels.h"
 #include "direct/video_pixel.h"
 #include "numeric/truncate.h"

@@ -4,7 +4,7 @@
 // sample; the decoders give every pixel of the group the shared sample.
 #include <cstddef>
 
-#include "direct/row_layout.h"
+#include "base/row_layout.h"
 #include "direct/video_kernels.h"
 #include "direct/video_pixel.h"
 #include "qclr/qclr.h"

@@ -3,7 +3,7 @@
 // have no row padding; only the RGB side is padded.
 #include <cstddef>
 
-#include "direct/row_layout.h"
+#include "base/row_layout.h"
 #include "direct/video_kernels.h"
 #include "direct/video_pixel.h"
 #include "qclr/qclr.h"

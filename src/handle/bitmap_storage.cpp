@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "platform/platform.h"
 
 namespace qclr {

@@ -9,7 +9,7 @@
 
 #include "api/clr_handle.h"
 #include "api/handle_registry.h"
-#include "api/memory.h"
+#include "base/memory.h"
 #include "handle/bitmap_from_dib.h"
 #include "handle/dib_header.h"
 #include "qclr/qclr.h"

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "direct/row_layout.h"
+#include "base/row_layout.h"
 
 namespace qclr {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "direct/row_layout.h"
+#include "base/row_layout.h"
 #include "handle/lab_fixed_math.h"
 #include "numeric/saturate.h"
 #include "qclr/qclr.h"

@@ -5,10 +5,10 @@
 #include <cstddef>
 #include <cstring>
 
-#include "api/cpu_level.h"
-#include "api/memory.h"
+#include "base/cpu_level.h"
+#include "base/memory.h"
+#include "base/row_layout.h"
 #include "direct/conversion_tables.h"
-#include "direct/row_layout.h"
 #include "icc/color_transform.h"
 #include "icc/pixel_format.h"
 #include "qclr/qclr.h"

@@ -2,8 +2,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "base/row_layout.h"
 #include "direct/conversion_tables.h"
-#include "direct/row_layout.h"
 #include "handle/ycck_conversion.h"
 #include "qclr/qclr.h"
 

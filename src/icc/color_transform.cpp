@@ -1,7 +1,7 @@
 // Applying and releasing transforms, and the per-pixel conversion functions.
 #include "icc/color_transform.h"
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "icc/lut_eval.h"
 #include "icc/pcs_convert.h"
 #include "qclr/qclr.h"

@@ -2,7 +2,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "icc/color_transform.h"
 #include "icc/curve_inversion.h"
 #include "icc/grid_interp.h"

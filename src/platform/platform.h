@@ -14,10 +14,6 @@ namespace qclr::platform {
 // archive member nothing refers to is left out, constructor and all).
 extern const char kLibraryEntry;
 
-// CPUID function 1: stores the EDX feature bits and returns true; false on a
-// processor without CPUID (every non-x86 processor).
-bool ReadCpuFeatureBits(uint32_t* edx);
-
 // Windows MulDiv: the 64-bit product a * b divided by c, rounded to the nearest
 // integer with halves away from zero; -1 when c is 0 or the result overflows.
 int32_t MulDiv(int32_t a, int32_t b, int32_t c);

@@ -8,7 +8,7 @@
 #include "api/clr_handle.h"
 #include "api/handle_registry.h"
 #include "api/library.h"
-#include "api/memory.h"
+#include "base/memory.h"
 #include "qclr/qclr.h"
 
 namespace qclr {

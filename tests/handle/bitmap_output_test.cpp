@@ -17,7 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "api/clr_handle.h"
-#include "api/memory.h"
+#include "base/memory.h"
 #include "handle/bitmap_from_dib.h"
 #include "handle/bitmap_storage.h"
 #include "platform/platform.h"

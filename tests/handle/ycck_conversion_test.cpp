@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "direct/conversion_tables.h"
 #include "handle/ycck_conversion.h"
 #include "qclr/qclr.h"

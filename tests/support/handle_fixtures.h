@@ -20,7 +20,7 @@
 #include <gtest/gtest.h>
 
 #include "api/handle_registry.h"
-#include "api/memory.h"
+#include "base/memory.h"
 #include "platform/platform.h"
 #include "qclr/qclr.h"
 

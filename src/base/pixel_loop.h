@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "direct/row_layout.h"
+#include "base/row_layout.h"
 
 namespace qclr {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "api/memory.h"
+#include "base/memory.h"
 
 namespace qclr {
 namespace {

@@ -1,9 +1,7 @@
-#include "api/cpu_level.h"
+#include "base/cpu_level.h"
 
 #include <atomic>
 #include <cstdint>
-
-#include "platform/platform.h"
 
 namespace qclr {
 namespace {
@@ -28,7 +26,7 @@ int CpuLevelFromFeatures(bool hasCpuid, uint32_t edx) {
 
 int DetectCpuLevel() {
   uint32_t edx = 0;
-  const bool hasCpuid = platform::ReadCpuFeatureBits(&edx);
+  const bool hasCpuid = ReadCpuFeatureBits(&edx);
   return CpuLevelFromFeatures(hasCpuid, edx);
 }
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "api/cpu_level.h"
+#include "base/cpu_level.h"
 #include "support/test_buffers.h"
 
 namespace qclr {

@@ -9,6 +9,11 @@ namespace qclr {
 
 int DetectCpuLevel();
 
+// CPUID function 1: stores the EDX feature bits and returns true; false on a
+// processor without CPUID (every non-x86 processor). A processor instruction, the
+// same under every operating system, so it needs nothing of the platform layer.
+bool ReadCpuFeatureBits(uint32_t* edx);
+
 // The level for the result of CPUID function 1: SSE (EDX bit 25) gives 2, else
 // MMX (bit 23) gives 1, else 0; a processor without CPUID gives 0.
 int CpuLevelFromFeatures(bool hasCpuid, uint32_t edx);

@@ -1,4 +1,4 @@
-#include "platform/platform.h"
+#include "base/cpu_level.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
@@ -6,7 +6,7 @@
 #include <intrin.h>
 #endif
 
-namespace qclr::platform {
+namespace qclr {
 
 bool ReadCpuFeatureBits(uint32_t* edx) {
 #if defined(__i386__) || defined(__x86_64__)
@@ -25,4 +25,4 @@ bool ReadCpuFeatureBits(uint32_t* edx) {
 #endif
 }
 
-}  // namespace qclr::platform
+}  // namespace qclr
