@@ -4,13 +4,11 @@
 
 #include "base/pixel_loop.h"
 #include "direct/hue_kernels.h"
-#include "platform/platform.h"
+#include "numeric/mul_div.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
 namespace {
-
-using platform::MulDiv;
 
 void RgbToHsvPixel(int32_t r, int32_t g, int32_t b, uint8_t* hsv) {
   const int32_t mx = std::max({r, g, b}), mn = std::min({r, g, b}), d = mx - mn;

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "handle/ycck_conversion.h"
-#include "platform/platform.h"
+#include "numeric/mul_div.h"
 
 #include "direct/sse2.h"
 
@@ -28,7 +28,7 @@ namespace {
 
 // 255 - (x + K - x K / 255): the light left after ink x over black K.
 uint8_t InkOverBlack(int32_t x, int32_t k) {
-  return static_cast<uint8_t>(255 - (x + k - platform::MulDiv(x, k, 255)));
+  return static_cast<uint8_t>(255 - (x + k - MulDiv(x, k, 255)));
 }
 
 // The same with (x K) >> 8 for x K / 255, as the packed lanes compute it.

@@ -14,10 +14,6 @@ namespace qclr::platform {
 // archive member nothing refers to is left out, constructor and all).
 extern const char kLibraryEntry;
 
-// Windows MulDiv: the 64-bit product a * b divided by c, rounded to the nearest
-// integer with halves away from zero; -1 when c is 0 or the result overflows.
-int32_t MulDiv(int32_t a, int32_t b, int32_t c);
-
 // ---- System error numbers ---------------------------------------------------
 // Failures of the functions below are reported with the numbers Windows uses, on
 // every platform, so a status passed through to a caller means the same

@@ -1,9 +1,9 @@
+#include "numeric/mul_div.h"
+
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/platform.h"
-
-namespace qclr::platform {
+namespace qclr {
 
 int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
   if (c == 0) return -1;
@@ -21,4 +21,4 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
   return static_cast<int32_t>(quotient);
 }
 
-}  // namespace qclr::platform
+}  // namespace qclr

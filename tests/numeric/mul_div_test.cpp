@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/platform.h"
+#include "numeric/mul_div.h"
 
-namespace qclr::platform {
+namespace qclr {
 namespace {
 
 TEST(MulDiv, RoundsHalvesAwayFromZeroAndReportsFailures) {
@@ -19,4 +19,4 @@ TEST(MulDiv, RoundsHalvesAwayFromZeroAndReportsFailures) {
 }
 
 }  // namespace
-}  // namespace qclr::platform
+}  // namespace qclr
