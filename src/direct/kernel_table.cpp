@@ -4,8 +4,8 @@
 #include "direct/hue_kernels.h"
 #include "direct/ink_kernels.h"
 #include "direct/video_kernels.h"
+#include "direct/ycck_kernels.h"
 #include "direct/yiq_kernels.h"
-#include "handle/ycck_conversion.h"
 #include "qclr/qclr.h"
 
 namespace qclr {

@@ -14,10 +14,10 @@
 #include "direct/ink_kernels.h"
 #include "direct/kernel_table.h"
 #include "direct/same_space_copy.h"
+#include "direct/ycck_kernels.h"
 #include "handle/described_yuv.h"
 #include "handle/emulation_lookup.h"
 #include "handle/fixed_point_lab.h"
-#include "handle/ycck_conversion.h"
 #include "icc/color_transform.h"
 #include "qclr/qclr.h"
 

@@ -1,6 +1,6 @@
 // RgbToYcck and YcckToRgb: each runs its RGB/CMYK step into a packed CMYK
 // intermediate and the table step between CMYK and YCCK.
-#include "handle/ycck_conversion.h"
+#include "direct/ycck_kernels.h"
 
 #include <cstddef>
 #include <cstring>

@@ -15,8 +15,8 @@
 #include "direct/ink_kernels.h"
 #include "direct/kernel_table.h"
 #include "direct/video_kernels.h"
+#include "direct/ycck_kernels.h"
 #include "direct/yiq_kernels.h"
-#include "handle/ycck_conversion.h"
 #include "qclr/qclr.h"
 #include "support/test_buffers.h"
 

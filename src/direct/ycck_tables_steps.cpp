@@ -4,7 +4,7 @@
 
 #include "base/row_layout.h"
 #include "direct/conversion_tables.h"
-#include "handle/ycck_conversion.h"
+#include "direct/ycck_kernels.h"
 #include "qclr/qclr.h"
 
 namespace qclr {

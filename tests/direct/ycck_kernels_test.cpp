@@ -5,7 +5,7 @@
 
 #include "base/memory.h"
 #include "direct/conversion_tables.h"
-#include "handle/ycck_conversion.h"
+#include "direct/ycck_kernels.h"
 #include "qclr/qclr.h"
 #include "support/test_buffers.h"
 

@@ -5,7 +5,7 @@
 // exactly their 24 RGB bytes; the width mod 8 pixels use the MulDiv formula.
 #include <algorithm>
 
-#include "handle/ycck_conversion.h"
+#include "direct/ycck_kernels.h"
 #include "numeric/mul_div.h"
 
 #include "direct/sse2.h"
