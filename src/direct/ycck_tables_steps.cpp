@@ -1,6 +1,5 @@
 // The CMYK <-> YCCK steps: lookups, additions and shifts per channel.
 #include <cstddef>
-#include <cstring>
 
 #include "base/row_layout.h"
 #include "direct/conversion_tables.h"
@@ -42,13 +41,6 @@ int32_t YcckToCmyk(const YccTables& t, const uint8_t* src, uint8_t* dst, int32_t
                }
              });
   return CLR_OK;
-}
-
-void PackRowsTo(const uint8_t* src, uint8_t* dst, int32_t height, int32_t width,
-                int32_t bytesPerPixel, int32_t outAlign) {
-  const ptrdiff_t row = ptrdiff_t{width} * bytesPerPixel;
-  ForEachRow(src, row, dst, PaddedStride(row, outAlign), height,
-             [row](const uint8_t* s, uint8_t* d) { std::memcpy(d, s, static_cast<size_t>(row)); });
 }
 
 }  // namespace qclr

@@ -17,7 +17,7 @@ using V = std::vector<uint8_t>;
 
 V ToYcck(V rgb, int32_t order = 1) {
   V out(rgb.size() / 3 * 4);
-  EXPECT_EQ(RgbToYcck(nullptr, rgb.data(), out.data(), static_cast<int32_t>(rgb.size() / 3), 1, 0, 0, order),
+  EXPECT_EQ(RgbToYcck(rgb.data(), out.data(), static_cast<int32_t>(rgb.size() / 3), 1, 0, 0, order),
             CLR_OK);
   return out;
 }
@@ -25,7 +25,7 @@ V ToYcck(V rgb, int32_t order = 1) {
 V FromYcck(V ycck, int level) {
   test::CpuLevelScope pinned(level);
   V out(ycck.size() / 4 * 3);
-  EXPECT_EQ(YcckToRgb(nullptr, ycck.data(), out.data(), static_cast<int32_t>(ycck.size() / 4), 1, 0, 0, 1),
+  EXPECT_EQ(YcckToRgb(LibraryYccTables(), ycck.data(), out.data(), static_cast<int32_t>(ycck.size() / 4), 1, 0, 0, 1),
             CLR_OK);
   return out;
 }
@@ -80,9 +80,9 @@ TEST(Ycck, PackedRowMatchesItsDefinitionAndTheMulDivFormula) {
 TEST(Ycck, FailedIntermediateWritesNothing) {
   V rgb = RandomBytes(30, 1), out(40, test::kSentinel);
   SetAllocationFailure(0);
-  EXPECT_EQ(RgbToYcck(nullptr, rgb.data(), out.data(), 10, 1, 0, 0, 1), CLR_ERR_NOMEM);
+  EXPECT_EQ(RgbToYcck(rgb.data(), out.data(), 10, 1, 0, 0, 1), CLR_ERR_NOMEM);
   SetAllocationFailure(0);
-  EXPECT_EQ(YcckToRgb(nullptr, out.data(), rgb.data(), 10, 1, 0, 0, 1), CLR_ERR_NOMEM);
+  EXPECT_EQ(YcckToRgb(LibraryYccTables(), out.data(), rgb.data(), 10, 1, 0, 0, 1), CLR_ERR_NOMEM);
   SetAllocationFailure(-1);
   EXPECT_EQ(out, V(40, test::kSentinel));
 }
