@@ -4,18 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/rgb_positions.h"
 #include "base/row_layout.h"
 
 namespace qclr {
-
-// Where R and B sit in a 3-byte pixel of the RGB side (G is always byte 1).
-struct RgbPositions {
-  int r;
-  int b;
-};
-inline RgbPositions RgbPositionsFor(int32_t rgbOrder) {
-  return rgbOrder ? RgbPositions{0, 2} : RgbPositions{2, 0};
-}
 
 // Calls pixel(srcPixel, dstPixel) for every pixel, rows top to bottom, each side's
 // rows of 3 x width bytes padded for its own alignment.

@@ -5,6 +5,7 @@
 // exactly their 24 RGB bytes; the width mod 8 pixels use the MulDiv formula.
 #include <algorithm>
 
+#include "base/rgb_positions.h"
 #include "direct/ycck_kernels.h"
 #include "numeric/mul_div.h"
 
@@ -13,9 +14,9 @@
 namespace qclr {
 
 void RgbToCmykFullRemovalRow(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   for (int32_t x = 0; x < width; ++x, s += 3, d += 4) {
-    const int c = 255 - s[r], m = 255 - s[1], y = 255 - s[b];
+    const int c = 255 - s[at.r], m = 255 - s[1], y = 255 - s[at.b];
     const int k = std::min({c, m, y});
     d[0] = static_cast<uint8_t>(c - k);
     d[1] = static_cast<uint8_t>(m - k);
@@ -40,26 +41,26 @@ uint8_t InkOverBlackShift(uint16_t x, uint16_t k) {
 }  // namespace
 
 void CmykToRgbMulDivRow(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   for (int32_t x = 0; x < width; ++x, s += 4, d += 3) {
     const int32_t k = s[3];
-    d[r] = InkOverBlack(s[0], k);
+    d[at.r] = InkOverBlack(s[0], k);
     d[1] = InkOverBlack(s[1], k);
-    d[b] = InkOverBlack(s[2], k);
+    d[at.b] = InkOverBlack(s[2], k);
   }
 }
 
 void CmykToRgbShiftPixel(const uint8_t* s, uint8_t* d, int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
-  d[r] = InkOverBlackShift(s[0], s[3]);
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
+  d[at.r] = InkOverBlackShift(s[0], s[3]);
   d[1] = InkOverBlackShift(s[1], s[3]);
-  d[b] = InkOverBlackShift(s[2], s[3]);
+  d[at.b] = InkOverBlackShift(s[2], s[3]);
 }
 
 #if QCLR_HAVE_SSE2
 
 void CmykToRgbMulDivRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   const int32_t groups = width / 8;
   const __m128i zero = _mm_setzero_si128();
   const __m128i full = _mm_set1_epi16(255);
@@ -81,9 +82,9 @@ void CmykToRgbMulDivRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32
     }
     for (int p = 0; p < 8; ++p) {
       const uint8_t* px = &out[p / 2][(p % 2) * 4];
-      d[3 * p + r] = px[0];
+      d[3 * p + at.r] = px[0];
       d[3 * p + 1] = px[1];
-      d[3 * p + b] = px[2];
+      d[3 * p + at.b] = px[2];
     }
   }
   CmykToRgbMulDivRow(s, d, width - groups * 8, rgbOrder);
