@@ -4,8 +4,7 @@
 
 #include "base/memory.h"
 #include "handle/described_yuv.h"
-#include "icc/color_transform.h"
-#include "icc/pixel_format.h"
+#include "icc/icc_engine.h"
 
 namespace qclr {
 
@@ -29,18 +28,6 @@ void ReleaseHandleContents(ClrHandle* h) {
   h->customIccTransform = nullptr;
   h->customTable = nullptr;
   h->builtinTable = nullptr;
-}
-
-uint32_t PixelFormatOfSpace(int32_t space) {
-  switch (space) {
-    case CSP_RGB: return kFormatRgb8;
-    case CSP_BGR: return kFormatBgr8;
-    case CSP_CMYK:
-    case CSP_YCCK: return kFormatCmyk8;
-    case CSP_CMY: return kFormatCmy8;
-    case CSP_LAB: return kFormatLab8;
-    default: return 0;
-  }
 }
 
 bool FileNameUsable(const char (&name)[QCLR_FILE_NAME_SIZE]) {

@@ -11,10 +11,6 @@ namespace qclr {
 // whatever methods the handle was prepared for.
 void ReleaseHandleContents(ClrHandle* handle);
 
-// The pixel-format word the ICC engine gets for a side of a handle: RGB, BGR, CMY,
-// CMYK and Lab have one (a YCCK side converts through CMYK); other spaces 0.
-uint32_t PixelFormatOfSpace(int32_t space);
-
 // True when `name` is a usable file name: not empty and zero-terminated within its
 // fixed field (at most 259 characters). Never reads past the field.
 bool FileNameUsable(const char (&name)[QCLR_FILE_NAME_SIZE]);

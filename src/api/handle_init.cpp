@@ -12,8 +12,7 @@
 #include "base/memory.h"
 #include "direct/color_space.h"
 #include "direct/conversion_tables.h"
-#include "icc/color_transform.h"
-#include "icc/pixel_format.h"
+#include "icc/icc_engine.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -78,17 +77,20 @@ bool HasBuiltinProfile(int32_t space) {
 // are built and the second replaces the first.
 int32_t SelectBuiltinTransform(ClrHandle* h, int32_t src, int32_t dst) {
   if (!HasBuiltinProfile(src) || !HasBuiltinProfile(dst)) return CLR_ERR_COLORSPACE;
-  const auto rgbWord = [](int32_t space) { return space == CSP_RGB ? kFormatRgb8 : kFormatBgr8; };
+  // The RGB side's word: CSP_RGB's for CSP_RGB, CSP_BGR's for any other space.
+  const auto rgbWord = [](int32_t space) {
+    return IccFormatOfSpace(space == CSP_RGB ? CSP_RGB : CSP_BGR);
+  };
   int32_t status = CLR_OK;
   if (src == CSP_CMYK || src == CSP_CMY || src == CSP_LAB) {
-    h->srcFormat = PixelFormatOfSpace(src);
+    h->srcFormat = IccFormatOfSpace(src);
     h->dstFormat = rgbWord(dst);
     ColorTransform* t = BuildTransform(*h, h->srcFormat, h->dstFormat, 0, &status);
     ReplaceTransform(&h->iccTransform, t);
     if (status != CLR_OK) return status;
   }
   if (dst == CSP_CMYK || dst == CSP_CMY || dst == CSP_LAB) {
-    h->dstFormat = PixelFormatOfSpace(dst);
+    h->dstFormat = IccFormatOfSpace(dst);
     h->srcFormat = rgbWord(src);
     ColorTransform* t = BuildTransform(*h, h->srcFormat, h->dstFormat, 0, &status);
     ReplaceTransform(&h->iccTransform, t);
@@ -102,8 +104,8 @@ int32_t PrepareCustomTransform(ClrHandle* h, const ConversionParams& p, int32_t 
   }
   std::memcpy(h->srcProfileName, p.srcProfileName, QCLR_FILE_NAME_SIZE);
   std::memcpy(h->dstProfileName, p.dstProfileName, QCLR_FILE_NAME_SIZE);
-  if (PixelFormatOfSpace(src) != 0) h->srcFormat = PixelFormatOfSpace(src);
-  if (PixelFormatOfSpace(dst) != 0) h->dstFormat = PixelFormatOfSpace(dst);
+  if (IccFormatOfSpace(src) != 0) h->srcFormat = IccFormatOfSpace(src);
+  if (IccFormatOfSpace(dst) != 0) h->dstFormat = IccFormatOfSpace(dst);
   int32_t status = CLR_OK;
   h->customIccTransform = BuildTransform(*h, h->srcFormat, h->dstFormat, 1, &status);
   return status;

@@ -11,8 +11,7 @@
 #include "api/table_image.h"
 #include "base/memory.h"
 #include "handle/described_yuv.h"
-#include "icc/color_transform.h"
-#include "icc/pixel_format.h"
+#include "icc/icc_engine.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -149,8 +148,8 @@ int32_t RebuildTransform(ClrHandle* h, ColorTransform** slot, int32_t useFiles) 
   IccDeleteTransform(*slot);
   *slot = nullptr;
   if (h->pathKind == 2) return CLR_OK;
-  const uint32_t srcFormat = h->srcFormat != 0 ? h->srcFormat : PixelFormatOfSpace(h->srcSpace);
-  const uint32_t dstFormat = h->dstFormat != 0 ? h->dstFormat : PixelFormatOfSpace(h->dstSpace);
+  const uint32_t srcFormat = h->srcFormat != 0 ? h->srcFormat : IccFormatOfSpace(h->srcSpace);
+  const uint32_t dstFormat = h->dstFormat != 0 ? h->dstFormat : IccFormatOfSpace(h->dstSpace);
   int32_t status = CLR_OK;
   const WhitePoint* white = h->whitePoint;
   if (white == nullptr || white->kind != 0) {

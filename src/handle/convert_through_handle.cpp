@@ -20,7 +20,7 @@
 #include "handle/emulation_lookup.h"
 #include "handle/fixed_point_lab.h"
 #include "handle/ycck_conversion.h"
-#include "icc/color_transform.h"
+#include "icc/icc_engine.h"
 #include "qclr/qclr.h"
 
 namespace qclr {

@@ -8,8 +8,7 @@
 #include "base/row_layout.h"
 #include "direct/conversion_tables.h"
 #include "direct/ycck_kernels.h"
-#include "icc/color_transform.h"
-#include "icc/pixel_format.h"
+#include "icc/icc_engine.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -20,11 +19,8 @@ namespace {
 // them. CLR_OK when the transform fits, CLR_ERR_METHOD when there is none.
 int32_t CheckTransform(const ColorTransform* t, uint32_t inBytes, uint32_t outBytes) {
   if (t == nullptr) return CLR_ERR_METHOD;
-  const auto pixelBytes = [](uint32_t f) { return FormatChannels(f) * FormatBytes(f); };
-  if (pixelBytes(t->inputFormat) != inBytes || pixelBytes(t->outputFormat) != outBytes) {
-    return CLR_ERR_COLORSPACE;
-  }
-  return CLR_OK;
+  const IccPixelBytes pixel = IccTransformPixelBytes(t);
+  return pixel.input == inBytes && pixel.output == outBytes ? CLR_OK : CLR_ERR_COLORSPACE;
 }
 
 }  // namespace

@@ -51,6 +51,11 @@ int32_t IccApplyTransform(const ColorTransform* transform, const uint8_t* in, ui
   return CLR_OK;
 }
 
+IccPixelBytes IccTransformPixelBytes(const ColorTransform* t) {
+  const auto pixelBytes = [](uint32_t f) { return FormatChannels(f) * FormatBytes(f); };
+  return {pixelBytes(t->inputFormat), pixelBytes(t->outputFormat)};
+}
+
 void IccDeleteTransform(ColorTransform* t) {
   if (t == nullptr) return;
   FreeLutTable(t->inputTable);
