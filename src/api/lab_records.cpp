@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "numeric/deterministic_math.h"
+#include "numeric/lab_companding.h"
 #include "numeric/saturate.h"
 
 namespace qclr {
@@ -157,7 +158,7 @@ void BuildLabEncode(LabEncodeTable& t, int32_t gammaHundredths) {
 
   for (int j = 0; j < 4096; ++j) {
     const float tj = static_cast<float>(16 * j) / 65536.0f;
-    const double f = tj > 0.008856 ? Pow(tj, 1.0 / 3.0) : 7.7867 * tj + 0.13793103;
+    const double f = LabCompand(tj, kLabLine77867Short);
     // f stays below 1.0 (the last entry stands for t = 65520/65536), so it fits.
     t.cubeRoot[j] = static_cast<uint16_t>(NearestInt32(f * kOne16));
   }

@@ -47,6 +47,10 @@ ptrdiff_t PaddingBaseBytes(int32_t space, int32_t width) {
   return space == CSP_XYZ ? 3 * ptrdiff_t{width} : RowBytes(space, width);
 }
 
+bool SizeAcceptable(int32_t space, int32_t width, int32_t height, int32_t align, size_t* bytes) {
+  return SizeRuleHolds(space, width, height) && BufferBytes(space, width, height, align, bytes);
+}
+
 bool BuffersOverlap(const void* a, size_t aBytes, const void* b, size_t bBytes) {
   const auto x = reinterpret_cast<uintptr_t>(a), y = reinterpret_cast<uintptr_t>(b);
   return x <= y ? y - x < aBytes : x - y < bBytes;  // no sum that could wrap

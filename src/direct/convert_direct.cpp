@@ -13,11 +13,6 @@
 namespace qclr {
 namespace {
 
-// Size rule of the space, and a buffer size the platform can address (stored).
-bool SizeAcceptable(int32_t space, int32_t width, int32_t height, int32_t align, size_t* bytes) {
-  return SizeRuleHolds(space, width, height) && BufferBytes(space, width, height, align, bytes);
-}
-
 // Decodes into a tightly packed CSP_RGB temporary, then encodes from it.
 int32_t ConvertTwoSteps(const SpaceKernels& from, const SpaceKernels& to, const uint8_t* src,
                         uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,

@@ -26,11 +26,6 @@
 namespace qclr {
 namespace {
 
-// Size rule of the space, and a buffer size the platform can address (stored).
-bool SizeAcceptable(int32_t space, int32_t width, int32_t height, int32_t align, size_t* bytes) {
-  return SizeRuleHolds(space, width, height) && BufferBytes(space, width, height, align, bytes);
-}
-
 // A YCCK source decodes through the handle's own tables when it has them.
 const YccTables& HandleYccTables(const ClrHandle& h) {
   return h.yccTables != nullptr ? *h.yccTables : LibraryYccTables();
@@ -91,8 +86,7 @@ int32_t ConvertByTransform(const ClrHandle& h, const ColorTransform* t, const ui
     return RgbToYcckByTransform(t, src, dst, width, height, inAlign, outAlign);
   }
   if (t == nullptr) return CLR_ERR_METHOD;
-  const ptrdiff_t inRow = ptrdiff_t{width} * (h.srcSpace == CSP_CMYK ? 4 : 3);
-  const ptrdiff_t outRow = ptrdiff_t{width} * (h.dstSpace == CSP_CMYK ? 4 : 3);
+  const ptrdiff_t inRow = RowBytes(h.srcSpace, width), outRow = RowBytes(h.dstSpace, width);
   int32_t status = CLR_OK;
   ForEachRow(src, PaddedStride(inRow, inAlign), dst, PaddedStride(outRow, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) {
