@@ -2,7 +2,7 @@
 // handle creation and change that fail half way.
 #pragma once
 
-#include "api/clr_handle.h"
+#include "handle/clr_handle.h"
 
 namespace qclr {
 

@@ -3,15 +3,15 @@
 // emulation tables, Lab records, YCbCr tables) happens here once.
 #include <cstring>
 
-#include "api/clr_handle.h"
 #include "api/emulation_table_loading.h"
 #include "api/handle_contents.h"
-#include "api/handle_registry.h"
-#include "api/lab_records.h"
 #include "base/cpu_level.h"
 #include "base/memory.h"
 #include "direct/color_space.h"
 #include "direct/conversion_tables.h"
+#include "handle/clr_handle.h"
+#include "handle/handle_registry.h"
+#include "handle/lab_records.h"
 #include "icc/icc_engine.h"
 #include "qclr/qclr.h"
 

@@ -1,7 +1,7 @@
 #include "api/library.h"
 
-#include "api/handle_registry.h"
 #include "direct/conversion_tables.h"
+#include "handle/handle_registry.h"
 #include "qclr/qclr.h"
 
 namespace qclr {

@@ -3,14 +3,14 @@
 // the groups before it applied, and releases what the failing call created.
 #include <cstring>
 
-#include "api/clr_handle.h"
 #include "api/emulation_table_loading.h"
 #include "api/handle_contents.h"
-#include "api/handle_registry.h"
-#include "api/lab_records.h"
 #include "api/table_image.h"
 #include "base/memory.h"
+#include "handle/clr_handle.h"
 #include "handle/described_yuv.h"
+#include "handle/handle_registry.h"
+#include "handle/lab_records.h"
 #include "icc/icc_engine.h"
 #include "qclr/qclr.h"
 

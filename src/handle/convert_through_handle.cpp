@@ -5,9 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "api/clr_handle.h"
 #include "api/handle_contents.h"
-#include "api/handle_registry.h"
 #include "base/memory.h"
 #include "base/row_layout.h"
 #include "direct/color_space.h"
@@ -16,9 +14,11 @@
 #include "direct/kernel_table.h"
 #include "direct/same_space_copy.h"
 #include "direct/ycck_kernels.h"
+#include "handle/clr_handle.h"
 #include "handle/described_yuv.h"
 #include "handle/emulation_lookup.h"
 #include "handle/fixed_point_lab.h"
+#include "handle/handle_registry.h"
 #include "handle/ycck_conversion.h"
 #include "icc/icc_engine.h"
 #include "qclr/qclr.h"

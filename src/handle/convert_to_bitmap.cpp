@@ -7,11 +7,11 @@
 // at and the last row lies wholly inside the buffer.
 #include <cstddef>
 
-#include "api/clr_handle.h"
-#include "api/handle_registry.h"
 #include "base/memory.h"
 #include "handle/bitmap_from_dib.h"
+#include "handle/clr_handle.h"
 #include "handle/dib_header.h"
+#include "handle/handle_registry.h"
 #include "qclr/qclr.h"
 
 namespace qclr {

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "api/clr_handle.h"
 #include "dialog/control_ids.h"
+#include "handle/clr_handle.h"
 #include "platform/dialog_template.h"
 #include "platform/posix/scripted_dialogs.h"
 #include "qclr/qclr.h"

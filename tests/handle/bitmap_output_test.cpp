@@ -16,10 +16,10 @@
 
 #include <gtest/gtest.h>
 
-#include "api/clr_handle.h"
 #include "base/memory.h"
 #include "handle/bitmap_from_dib.h"
 #include "handle/bitmap_storage.h"
+#include "handle/clr_handle.h"
 #include "platform/platform.h"
 #include "qclr/qclr.h"
 #include "support/handle_fixtures.h"

@@ -1,4 +1,4 @@
-#include "api/lab_records.h"
+#include "handle/lab_records.h"
 
 #include <cmath>
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "api/lab_records.h"
+#include "handle/lab_records.h"
 #include "support/lab_test_records.h"
 
 namespace qclr {

@@ -1,4 +1,4 @@
-#include "api/handle_registry.h"
+#include "handle/handle_registry.h"
 
 #include <mutex>
 

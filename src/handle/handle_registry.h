@@ -2,7 +2,7 @@
 // handle-taking export validates its argument here before reading the record.
 #pragma once
 
-#include "api/clr_handle.h"
+#include "handle/clr_handle.h"
 
 namespace qclr {
 
