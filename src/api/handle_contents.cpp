@@ -35,11 +35,6 @@ bool FileNameUsable(const char (&name)[QCLR_FILE_NAME_SIZE]) {
   return end != nullptr && end != name;
 }
 
-bool IsMethodValue(int32_t m) {
-  return m == METHOD_BUILTIN || m == METHOD_ICC || m == METHOD_CUSTOM_ICC ||
-         m == METHOD_BUILTIN_TABLES || m == METHOD_CUSTOM_TABLES;
-}
-
 bool CmykOptionsValid(const CmykOptions& options) {
   return options.value >= 0 && options.value <= 1000;
 }

@@ -15,11 +15,10 @@ void ReleaseHandleContents(ClrHandle* handle);
 // fixed field (at most 259 characters). Never reads past the field.
 bool FileNameUsable(const char (&name)[QCLR_FILE_NAME_SIZE]);
 
-// Checks of the caller's records shared by creation and change: a method value;
-// CMYK black generation 0..1000; Lab ranges not zero; a YUV layout that means
+// Checks of the caller's records shared by creation and change (method values:
+// IsMethodValue in handle/clr_handle.h): CMYK black generation 0..1000; Lab ranges not zero; a YUV layout that means
 // something; a chromaticity inside the triangle of real colours (0 < x, 0 < y,
 // x + y < 1).
-bool IsMethodValue(int32_t method);  // one of the five methods (not the automatic choice)
 bool CmykOptionsValid(const CmykOptions& options);
 bool LabOptionsValid(const LabOptions& options);
 bool YuvLayoutValid(const YuvLayout& layout);

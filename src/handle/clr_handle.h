@@ -17,6 +17,13 @@ struct YccTables;
 // The value of structSize in every live handle, on every target.
 inline constexpr uint32_t kHandleMarker = 864;
 
+// True for the five method values a handle can be prepared for and convert by
+// (not the automatic choice, which initialisation resolves).
+inline bool IsMethodValue(int32_t m) {
+  return m == METHOD_BUILTIN || m == METHOD_ICC || m == METHOD_CUSTOM_ICC ||
+         m == METHOD_BUILTIN_TABLES || m == METHOD_CUSTOM_TABLES;
+}
+
 }  // namespace qclr
 
 struct ClrHandle {

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "api/handle_contents.h"
 #include "base/memory.h"
 #include "base/row_layout.h"
 #include "direct/color_space.h"

@@ -6,6 +6,17 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace qclr {
+
+// What the library does when a process loads and unloads it. The platform layer's
+// entry point (a constructor/destructor pair on POSIX, DllMain on Windows) calls
+// these; the core defines them (api/library.cpp), so the platform layer includes
+// nothing above it.
+void OnProcessAttach();  // builds the library-wide conversion tables
+void OnProcessDetach();  // releases every handle still live, oldest first
+
+}  // namespace qclr
+
 namespace qclr::platform {
 
 // Defined beside the platform's entry point, which builds the conversion tables

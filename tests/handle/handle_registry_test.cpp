@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "api/library.h"
 #include "base/memory.h"
 #include "handle/clr_handle.h"
 #include "handle/handle_registry.h"
+#include "platform/platform.h"
 #include "qclr/qclr.h"
 
 namespace qclr {

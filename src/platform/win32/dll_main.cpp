@@ -3,7 +3,6 @@
 // live handles at process detach. Always reports success to the loader.
 #include <windows.h>
 
-#include "api/library.h"
 #include "platform/platform.h"
 #include "platform/win32/module_handle.h"
 
