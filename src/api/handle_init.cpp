@@ -7,6 +7,7 @@
 #include "api/handle_contents.h"
 #include "base/cpu_level.h"
 #include "base/memory.h"
+#include "base/owned.h"
 #include "direct/color_space.h"
 #include "direct/conversion_tables.h"
 #include "handle/clr_handle.h"
@@ -26,21 +27,24 @@ constexpr uint32_t kDefaultTemperature = 50;
 // A YCCK side converts through the CMYK profile.
 int32_t IccSpace(int32_t space) { return space == CSP_YCCK ? CSP_CMYK : space; }
 
-ClrHandle* NewHandle(int32_t srcSpace, int32_t dstSpace) {
-  auto* h = static_cast<ClrHandle*>(MemCalloc(1, sizeof(ClrHandle)));
+// Releases a handle that failed during creation, registered or not.
+void AbandonHandle(ClrHandle* h) {
+  UnregisterHandle(h);
+  ReleaseHandleContents(h);
+  MemFree(h);
+}
+
+// A handle being made: abandoned on every early return, handed to the caller
+// with release() once it is complete.
+using NewHandleOwner = Owned<ClrHandle, AbandonHandle>;
+
+NewHandleOwner NewHandle(int32_t srcSpace, int32_t dstSpace) {
+  NewHandleOwner h(static_cast<ClrHandle*>(MemCalloc(1, sizeof(ClrHandle))));
   if (h == nullptr) return nullptr;
   h->structSize = kHandleMarker;
   h->srcSpace = srcSpace;
   h->dstSpace = dstSpace;
   return h;
-}
-
-// Releases a handle that failed during creation, registered or not.
-int32_t Abandon(ClrHandle* h, int32_t status) {
-  UnregisterHandle(h);
-  ReleaseHandleContents(h);
-  MemFree(h);
-  return status;
 }
 
 int32_t AddYccTables(ClrHandle* h) {
@@ -226,10 +230,9 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t s
 
   // Same spaces without bit 4 of flags: a bare handle that converts by copying.
   if (srcSpace == dstSpace && (params == nullptr || (params->flags & 4) == 0)) {
-    ClrHandle* h = NewHandle(srcSpace, dstSpace);
-    if (h == nullptr) return CLR_ERR_NOMEM;
-    if (!RegisterHandle(h)) return Abandon(h, CLR_ERR_NOMEM);
-    *outHandle = h;
+    NewHandleOwner h = NewHandle(srcSpace, dstSpace);
+    if (h == nullptr || !RegisterHandle(h.get())) return CLR_ERR_NOMEM;
+    *outHandle = h.release();
     return CLR_OK;
   }
   if ((srcSpace == CSP_RGB && dstSpace == CSP_BGR) || (srcSpace == CSP_BGR && dstSpace == CSP_RGB)) {
@@ -239,7 +242,7 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t s
     return CLR_ERR_STRUCT_SIZE;
   }
   if (!IsValidColorSpace(srcSpace) || !IsValidColorSpace(dstSpace)) return CLR_ERR_COLORSPACE;
-  ClrHandle* h = NewHandle(srcSpace, dstSpace);
+  NewHandleOwner h = NewHandle(srcSpace, dstSpace);
   if (h == nullptr) return CLR_ERR_NOMEM;
 
   if (params == nullptr) {
@@ -247,24 +250,21 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t s
     h->methodMask = METHOD_BUILTIN;
     h->pathKind = IsRgbSide(srcSpace) || IsRgbSide(dstSpace) ? 1 : 2;
     h->gammaHundredths = kGammaHundredths;
-    if (!RegisterHandle(h)) return Abandon(h, CLR_ERR_NOMEM);
-    if (srcSpace == CSP_YCCK && AddYccTables(h) != CLR_OK) return Abandon(h, CLR_ERR_NOMEM);
-    *outHandle = h;
+    if (!RegisterHandle(h.get())) return CLR_ERR_NOMEM;
+    if (srcSpace == CSP_YCCK && AddYccTables(h.get()) != CLR_OK) return CLR_ERR_NOMEM;
+    *outHandle = h.release();
     return CLR_OK;
   }
 
-  if (params->method == METHOD_BUILTIN_TABLES && params->tableBits != 8) {
-    MemFree(h);
-    return CLR_ERR_PARAM;
-  }
-  if (!RegisterHandle(h)) return Abandon(h, CLR_ERR_NOMEM);
+  if (params->method == METHOD_BUILTIN_TABLES && params->tableBits != 8) return CLR_ERR_PARAM;
+  if (!RegisterHandle(h.get())) return CLR_ERR_NOMEM;
   bool chose = false;
-  const int32_t status = Prepare(h, *params, &chose);
-  if (status != CLR_OK) return Abandon(h, status);
+  const int32_t status = Prepare(h.get(), *params, &chose);
+  if (status != CLR_OK) return status;
   if (chose) {  // a successful call leaves METHOD_AUTO in the record
     params->method = METHOD_AUTO;
     params->flags = METHOD_AUTO;
   }
-  *outHandle = h;
+  *outHandle = h.release();
   return CLR_OK;
 }

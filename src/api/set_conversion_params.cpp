@@ -7,6 +7,7 @@
 #include "api/handle_contents.h"
 #include "api/table_image.h"
 #include "base/memory.h"
+#include "base/owned.h"
 #include "handle/clr_handle.h"
 #include "handle/described_yuv.h"
 #include "handle/handle_registry.h"
@@ -206,14 +207,11 @@ int32_t ChangeTableFile(ClrHandle* h, const ConversionParams& p) {
   h->customTable = nullptr;
   EmulationTableKind kind{};
   if (!EmulationTableFor(h->srcSpace, h->dstSpace, &kind)) return CLR_OK;
-  auto* table = static_cast<uint8_t*>(MemAlloc(kind.bytes));
+  MemPtr<uint8_t> table = AllocOwned(kind.bytes);
   if (table == nullptr) return CLR_ERR_NOMEM;
-  const int32_t status = ReadTableImage(h->tableFileName, table, kind.bytes, kind.usedBytes);
-  if (status != CLR_OK) {
-    MemFree(table);  // a table that did not load is not kept half read
-    return status;
-  }
-  h->customTable = table;
+  const int32_t status = ReadTableImage(h->tableFileName, table.get(), kind.bytes, kind.usedBytes);
+  if (status != CLR_OK) return status;  // a table that did not load is not kept half read
+  h->customTable = table.release();
   return CLR_OK;
 }
 

@@ -34,10 +34,10 @@ MemPtr<T> AllocOwned(size_t bytes) {
   return MemPtr<T>(static_cast<T*>(MemAlloc(bytes)));
 }
 
-// One zero-filled T from MemCalloc, owned; null when memory runs out.
+// `count` zero-filled T from MemCalloc, owned; null when memory runs out.
 template <typename T>
-MemPtr<T> CallocOwned() {
-  return MemPtr<T>(static_cast<T*>(MemCalloc(1, sizeof(T))));
+MemPtr<T> CallocOwned(size_t count = 1) {
+  return MemPtr<T>(static_cast<T*>(MemCalloc(count, sizeof(T))));
 }
 
 // A tightly packed intermediate image of width x height pixels of `pixelBytes`

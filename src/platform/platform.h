@@ -62,9 +62,15 @@ struct ResourceBytes {
 int32_t FindLibraryResource(const char* type, int32_t id, ResourceBytes* resource);
 
 // ---- Reading files ------------------------------------------------------------
-// A file opened for reading; `handle` is the system's descriptor or handle.
+// A file opened for reading; `handle` is the system's descriptor or handle. The
+// object closes its file when it goes out of scope (closing earlier is allowed).
 struct ReadOnlyFile {
   intptr_t handle = -1;
+
+  ReadOnlyFile() = default;
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+  ~ReadOnlyFile();
 };
 
 // Opens the file at `path` (an 8-bit path as the caller gave it) for reading.
@@ -82,6 +88,8 @@ int32_t ReadOnlyFileAt(const ReadOnlyFile& file, uint64_t offset, void* buffer, 
 
 // Closes the file (a file that is not open is ignored) and marks it closed.
 void CloseReadOnlyFile(ReadOnlyFile* file);
+
+inline ReadOnlyFile::~ReadOnlyFile() { CloseReadOnlyFile(this); }
 
 // ---- Bitmap storage ---------------------------------------------------------------
 // Memory mappings, temporary files, the memory status and the per-thread bitmap
