@@ -12,7 +12,7 @@
 #include "dialog/control_ids.h"
 #include "handle/clr_handle.h"
 #include "platform/dialog_template.h"
-#include "platform/posix/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "qclr/qclr.h"
 #include "support/handle_fixtures.h"
 #include "support/test_buffers.h"

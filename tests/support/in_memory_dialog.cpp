@@ -1,4 +1,4 @@
-#include "platform/posix/in_memory_dialog.h"
+#include "support/in_memory_dialog.h"
 
 #include <cctype>
 #include <cstdio>

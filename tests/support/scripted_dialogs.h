@@ -1,7 +1,8 @@
-// The user of the POSIX dialog manager. There is no screen: a dialog's controls
-// live in memory, made from the template resource, and a test installs a script
-// that plays the user. RunModalDialog initialises the dialog, hands it to the
-// script, and returns once the dialog has ended. A script that leaves the dialog
+// The user of the tests' in-memory dialog manager. There is no screen: a dialog's
+// controls live in memory, made from the template resource, and a test installs a
+// script that plays the user (which installs the in-memory manager into the POSIX
+// layer). RunModalDialog initialises the dialog, hands it to the script, and
+// returns once the dialog has ended. A script that leaves the dialog
 // open is followed by the close command (as the Escape key sends it); a dialog
 // that stays open even then ends with that command's value. Without a script
 // there is no user interface and no dialog can be created.

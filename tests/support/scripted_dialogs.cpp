@@ -4,8 +4,8 @@
 #include <mutex>
 #include <utility>
 
-#include "platform/posix/in_memory_dialog.h"
-#include "platform/posix/scripted_dialogs.h"
+#include "support/in_memory_dialog.h"
+#include "support/scripted_dialogs.h"
 
 namespace qclr::platform {
 namespace {
@@ -17,6 +17,7 @@ DialogScript gScript;
 
 void SetDialogScript(DialogScript script) {
   std::lock_guard<std::mutex> lock(gScriptMutex);
+  InstallDialogManager(script ? InMemoryDialogs() : nullptr);
   gScript = std::move(script);
 }
 

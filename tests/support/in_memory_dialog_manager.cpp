@@ -1,5 +1,5 @@
-// The dialog-manager calls of the platform layer over the in-memory dialogs. The
-// calls a procedure makes change what the dialog shows without notices, as a real
+// A dialog manager for the POSIX layer over the in-memory dialogs. The calls a
+// procedure makes change what the dialog shows without notices, as a real
 // dialog manager's set-text, select and check messages do; only focus changes
 // notify.
 #include <algorithm>
@@ -8,8 +8,9 @@
 #include <new>
 
 #include "platform/platform.h"
-#include "platform/posix/dialog_template_reader.h"
-#include "platform/posix/in_memory_dialog.h"
+#include "platform/posix/installed_dialog_manager.h"
+#include "support/dialog_template_reader.h"
+#include "support/in_memory_dialog.h"
 
 namespace qclr::platform {
 namespace {
@@ -26,7 +27,32 @@ bool IsButtonKind(ControlKind kind) {
 
 }  // namespace
 
-int32_t RunModalDialog(int32_t templateId, void* ownerWindow, DialogProcedure procedure, void* context) {
+class InMemoryDialogManager final : public DialogManager {
+ public:
+  int32_t RunModalDialog(int32_t templateId, void* ownerWindow, DialogProcedure procedure,
+                         void* context) override;
+  void EndDialog(DialogWindow* dialog, int32_t result) override;
+  void EnableControl(DialogWindow* dialog, int32_t controlId, bool enabled) override;
+  void SetControlText(DialogWindow* dialog, int32_t controlId, const char* text) override;
+  size_t GetControlText(DialogWindow* dialog, int32_t controlId, char* text,
+                        size_t capacity) override;
+  void LimitControlText(DialogWindow* dialog, int32_t controlId, int32_t characters) override;
+  void FocusControl(DialogWindow* dialog, int32_t controlId) override;
+  void AddListEntry(DialogWindow* dialog, int32_t controlId, const char* text,
+                    int32_t value) override;
+  void SelectListValue(DialogWindow* dialog, int32_t controlId, int32_t value) override;
+  int32_t SelectedListValue(DialogWindow* dialog, int32_t controlId, int32_t none) override;
+  void CheckButton(DialogWindow* dialog, int32_t controlId, bool checked) override;
+  bool IsButtonChecked(DialogWindow* dialog, int32_t controlId) override;
+  void SetUpDownRange(DialogWindow* dialog, int32_t controlId, int32_t low,
+                      int32_t high) override;
+  void SetUpDownPosition(DialogWindow* dialog, int32_t controlId, int32_t position) override;
+  bool ShowOpenFileDialog(DialogWindow* owner, const OpenFileRequest& request, char* fileName,
+                          size_t capacity) override;
+};
+
+int32_t InMemoryDialogManager::RunModalDialog(int32_t templateId, void* ownerWindow,
+                                              DialogProcedure procedure, void* context) {
   const DialogScript script = CurrentDialogScript();
   if (!script || procedure == nullptr) return kDialogNotCreated;
   ResourceBytes resource{};
@@ -57,21 +83,21 @@ int32_t RunModalDialog(int32_t templateId, void* ownerWindow, DialogProcedure pr
   }
 }
 
-void EndDialog(DialogWindow* dialog, int32_t result) {
+void InMemoryDialogManager::EndDialog(DialogWindow* dialog, int32_t result) {
   if (dialog == nullptr || dialog->ended) return;
   dialog->ended = true;
   dialog->result = result;
 }
 
-void EnableControl(DialogWindow* dialog, int32_t controlId, bool enabled) {
+void InMemoryDialogManager::EnableControl(DialogWindow* dialog, int32_t controlId, bool enabled) {
   if (Control* c = dialog->Find(controlId)) c->enabled = enabled;
 }
 
-void SetControlText(DialogWindow* dialog, int32_t controlId, const char* text) {
+void InMemoryDialogManager::SetControlText(DialogWindow* dialog, int32_t controlId, const char* text) {
   if (Control* c = dialog->Find(controlId)) c->text = text == nullptr ? "" : text;
 }
 
-size_t GetControlText(DialogWindow* dialog, int32_t controlId, char* text, size_t capacity) {
+size_t InMemoryDialogManager::GetControlText(DialogWindow* dialog, int32_t controlId, char* text, size_t capacity) {
   const Control* c = dialog->Find(controlId);
   const std::string shown = c == nullptr ? std::string() : c->text;
   if (capacity > 0) {
@@ -82,21 +108,21 @@ size_t GetControlText(DialogWindow* dialog, int32_t controlId, char* text, size_
   return shown.size();
 }
 
-void LimitControlText(DialogWindow* dialog, int32_t controlId, int32_t characters) {
+void InMemoryDialogManager::LimitControlText(DialogWindow* dialog, int32_t controlId, int32_t characters) {
   Control* c = dialog->Find(controlId);
   if (c != nullptr && c->kind == ControlKind::kEdit && characters > 0) {
     c->textLimit = static_cast<size_t>(characters);
   }
 }
 
-void FocusControl(DialogWindow* dialog, int32_t controlId) {
+void InMemoryDialogManager::FocusControl(DialogWindow* dialog, int32_t controlId) {
   const int32_t index = dialog->IndexOf(controlId);
   if (index < 0) return;
   const Control& c = dialog->controls[static_cast<size_t>(index)];
   if (c.enabled && c.TakesFocus()) dialog->MoveFocus(index);
 }
 
-void AddListEntry(DialogWindow* dialog, int32_t controlId, const char* text, int32_t value) {
+void InMemoryDialogManager::AddListEntry(DialogWindow* dialog, int32_t controlId, const char* text, int32_t value) {
   Control* c = dialog->Find(controlId);
   if (c == nullptr || c->kind != ControlKind::kDropDownList) return;
   ListEntry entry{text == nullptr ? "" : text, value};
@@ -110,7 +136,7 @@ void AddListEntry(DialogWindow* dialog, int32_t controlId, const char* text, int
   if (c->selected >= index) ++c->selected;
 }
 
-void SelectListValue(DialogWindow* dialog, int32_t controlId, int32_t value) {
+void InMemoryDialogManager::SelectListValue(DialogWindow* dialog, int32_t controlId, int32_t value) {
   Control* c = dialog->Find(controlId);
   if (c == nullptr) return;
   for (size_t i = 0; i < c->entries.size(); ++i) {
@@ -118,13 +144,13 @@ void SelectListValue(DialogWindow* dialog, int32_t controlId, int32_t value) {
   }
 }
 
-int32_t SelectedListValue(DialogWindow* dialog, int32_t controlId, int32_t none) {
+int32_t InMemoryDialogManager::SelectedListValue(DialogWindow* dialog, int32_t controlId, int32_t none) {
   const Control* c = dialog->Find(controlId);
   if (c == nullptr || c->selected < 0) return none;
   return c->entries[static_cast<size_t>(c->selected)].value;
 }
 
-void CheckButton(DialogWindow* dialog, int32_t controlId, bool checked) {
+void InMemoryDialogManager::CheckButton(DialogWindow* dialog, int32_t controlId, bool checked) {
   const int32_t index = dialog->IndexOf(controlId);
   if (index < 0) return;
   Control& c = dialog->controls[static_cast<size_t>(index)];
@@ -136,26 +162,26 @@ void CheckButton(DialogWindow* dialog, int32_t controlId, bool checked) {
   }
 }
 
-bool IsButtonChecked(DialogWindow* dialog, int32_t controlId) {
+bool InMemoryDialogManager::IsButtonChecked(DialogWindow* dialog, int32_t controlId) {
   const Control* c = dialog->Find(controlId);
   return c != nullptr && c->checked;
 }
 
-void SetUpDownRange(DialogWindow* dialog, int32_t controlId, int32_t low, int32_t high) {
+void InMemoryDialogManager::SetUpDownRange(DialogWindow* dialog, int32_t controlId, int32_t low, int32_t high) {
   Control* c = dialog->Find(controlId);
   if (c == nullptr || c->kind != ControlKind::kUpDown) return;
   c->low = low;
   c->high = high;
 }
 
-void SetUpDownPosition(DialogWindow* dialog, int32_t controlId, int32_t position) {
+void InMemoryDialogManager::SetUpDownPosition(DialogWindow* dialog, int32_t controlId, int32_t position) {
   Control* c = dialog->Find(controlId);
   if (c == nullptr || c->kind != ControlKind::kUpDown) return;
   c->position = std::clamp(position, std::min(c->low, c->high), std::max(c->low, c->high));
   dialog->ShowUpDownPosition(*c);
 }
 
-bool ShowOpenFileDialog(DialogWindow* owner, const OpenFileRequest& request, char* fileName,
+bool InMemoryDialogManager::ShowOpenFileDialog(DialogWindow* owner, const OpenFileRequest& request, char* fileName,
                         size_t capacity) {
   if (owner == nullptr || fileName == nullptr) return false;
   const auto text = [](const char* s) { return std::string(s == nullptr ? "" : s); };
@@ -175,6 +201,11 @@ bool ShowOpenFileDialog(DialogWindow* owner, const OpenFileRequest& request, cha
   if (name.size() + 1 > capacity) return false;
   std::memcpy(fileName, name.c_str(), name.size() + 1);
   return true;
+}
+
+DialogManager* InMemoryDialogs() {
+  static InMemoryDialogManager manager;
+  return &manager;
 }
 
 }  // namespace qclr::platform

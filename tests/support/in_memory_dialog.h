@@ -1,5 +1,6 @@
-// The POSIX dialog manager's dialog: the controls of a template modelled in
-// memory, with the notices a real dialog manager would send its procedure.
+// The tests' dialog manager for the POSIX layer: the controls of a template
+// modelled in memory, with the notices a real dialog manager would send its
+// procedure.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +10,8 @@
 
 #include "platform/dialog_template.h"
 #include "platform/platform.h"
-#include "platform/posix/scripted_dialogs.h"
+#include "platform/posix/installed_dialog_manager.h"
+#include "support/scripted_dialogs.h"
 
 namespace qclr::platform {
 
@@ -75,5 +77,9 @@ struct DialogWindow {
 
 // The script installed by SetDialogScript (empty when there is none).
 DialogScript CurrentDialogScript();
+
+// The dialog manager over these dialogs, which SetDialogScript installs into the
+// POSIX layer while a script is set.
+DialogManager* InMemoryDialogs();
 
 }  // namespace qclr::platform
