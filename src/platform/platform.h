@@ -163,9 +163,10 @@ void ClearStorageFailures();
 // ---- Dialog manager ---------------------------------------------------------------
 // Modal dialogs made from the library's dialog-template resources (type "#5"), their
 // controls, and the system's open-file dialog. The core describes what a dialog
-// shows and reacts to what the user does through these calls only; the POSIX layer
-// models the controls in memory (driven from tests by a scripted user, see
-// posix/scripted_dialogs.h), a Windows layer would map them onto its dialog manager.
+// shows and reacts to what the user does through these calls only. A Windows layer
+// maps them onto its dialog manager; the POSIX layer has none of its own and hands
+// them to an installed one (posix/installed_dialog_manager.h), such as the tests'
+// in-memory dialogs played by a script.
 namespace qclr::platform {
 
 // The resource type of dialog templates (the predefined Windows type 5).
