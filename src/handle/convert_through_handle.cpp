@@ -3,9 +3,7 @@
 // and by emulation tables may run on several threads through one handle.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
-#include "base/memory.h"
 #include "base/row_layout.h"
 #include "direct/color_space.h"
 #include "direct/conversion_tables.h"
