@@ -338,6 +338,17 @@ QCLR_API int32_t QCLR_CALL Q_ClrConvertDirectToBitmap(int32_t srcSpace, int32_t 
  * zero. CLR_OK; CLR_ERR_PARAM for a null record. */
 QCLR_API int32_t QCLR_CALL Q_ClrFreeBitmap(BitmapRecord* bitmap);
 
+/* ---- Status texts ----------------------------------------------------------- */
+
+/* Describes a status: its name ("CLR_ERR_PARAM"; "SYSTEM_ERROR" for every status
+ * above 1) into name and its one-line meaning into text (for a system error the
+ * platform's message for that number). Each is zero-terminated and cut to its
+ * size; a null pointer or a size of 0 skips it. Returns CLR_OK; CLR_ERR_PARAM for
+ * a negative size (nothing written) or a negative status the library does not
+ * know (name "CLR_ERR_UNKNOWN" and a text giving the number are still written). */
+QCLR_API int32_t QCLR_CALL Q_ClrStatusText(int32_t status, char* name, int32_t nameSize,
+                                           char* text, int32_t textSize);
+
 /* ---- Colour settings dialog ----------------------------------------------- */
 
 /* Shows a modal dialog, owned by parentWindow (a window of the platform, or null),
