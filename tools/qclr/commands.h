@@ -1,4 +1,5 @@
-// The subcommands of the qclr program. Each returns the process exit status.
+// The subcommands of the qclr program and the help texts they share. Each command
+// returns the process exit status (exit_codes.h).
 #pragma once
 
 #include <string>
@@ -7,9 +8,13 @@
 namespace qclr_tool {
 
 int RunConvert(const std::vector<std::string>& args);
+int RunInfo(const std::vector<std::string>& args);
 int RunDemo(const std::vector<std::string>& args);
 
-// Prints a one-line error and returns the exit status for failures.
-int Fail(const std::string& message);
+// The colour spaces and their file forms, for the help texts.
+std::string SpacesHelp();
+
+// The exit statuses, for the help texts.
+const char* ExitCodesHelp();
 
 }  // namespace qclr_tool
