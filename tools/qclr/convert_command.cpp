@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <set>
 
 #include "commands.h"
@@ -44,6 +45,9 @@ Failure PlanJobs(const ConvertRequest& r, std::vector<Job>* jobs) {
         name = (dot == std::string::npos || dot == 0 ? name : name.substr(0, dot)) + "." + FormatExtension(r.format);
       }
       job.output = r.outputFolder + "/" + name;
+    }
+    if (r.outputFolder.empty() && job.output != "-" && IsFolder(job.output)) {
+      return Fails(kExitUsage, "'" + job.output + "' is a folder: write into it with -o FOLDER");
     }
     if (r.hasFormat) {
       job.format = r.format;
@@ -138,7 +142,11 @@ int RunConvert(const std::vector<std::string>& args) {
   {
     Progress progress(jobs.size(), r.quiet);
     RunParallel(jobs.size(), threads, [&](size_t i) {
-      failures[i] = ConvertFile(jobs[i], r, &converter);
+      try {
+        failures[i] = ConvertFile(jobs[i], r, &converter);
+      } catch (const std::bad_alloc&) {
+        failures[i] = Fails(kExitOther, "out of memory converting " + ShownName(jobs[i].input));
+      }
       progress.Advance(failures[i].failed());
     });
   }

@@ -125,6 +125,7 @@ std::string ExpectedSpace(int32_t space) {
 
 bool ParseIccProfile(const std::vector<uint8_t>& bytes, IccProfileInfo* info, std::string* error) {
   const Bytes b(bytes);
+  *info = IccProfileInfo{};
   if (bytes.size() < 132) {
     *error = "too short for an ICC profile (" + std::to_string(bytes.size()) + " bytes)";
     return false;
