@@ -6,10 +6,12 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++)
+# The qclr tool reads and writes image files through Debian's image libraries.
+tool_packages=(libpng-dev libjpeg62-turbo-dev libtiff-dev)
 test_packages=(googletest libgtest-dev libtiff-dev)
 case "${1:-test}" in
-  build) ;;
-  test) packages+=("${test_packages[@]}") ;;
+  build) packages+=("${tool_packages[@]}") ;;
+  test) packages+=("${tool_packages[@]}" "${test_packages[@]}") ;;
   ci-x86-32) packages+=("${test_packages[@]}" g++-multilib qemu-user) ;;
   ci-fuzz) packages+=(clang libclang-rt-14-dev) ;;
   *) echo "usage: $0 [build|test|ci-x86-32|ci-fuzz]" >&2; exit 2 ;;

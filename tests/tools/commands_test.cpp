@@ -1,5 +1,6 @@
 // The help of every command, the version, `qclr info` on profiles and images, and
 // the demo's contact sheet and measured summary.
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,27 @@ TEST(Commands, HelpForEveryCommandAndTheVersion) {
   // Help texts name the exit statuses.
   EXPECT_NE(RunTool({"convert", "--help"}).out.find("6 an output cannot"), std::string::npos);
   EXPECT_EQ(RunTool({}).exitCode, 2);
+}
+
+// The reference page and the manual page name every option that --help names.
+TEST(Commands, DocumentationKeepsInStepWithTheHelp) {
+  const std::string help = RunTool({"convert", "--help"}).out;
+  const std::vector<uint8_t> page = ReadBytes(QCLR_SOURCE_DIR "/docs/tool.md"),
+                             man = ReadBytes(QCLR_SOURCE_DIR "/docs/qclr.1");
+  const std::string pageText(page.begin(), page.end()), manText(man.begin(), man.end());
+  int options = 0;
+  for (size_t at = help.find(" -"); at != std::string::npos; at = help.find(" -", at + 1)) {
+    size_t end = at + 2;
+    while (end < help.size() && (std::isalnum(static_cast<unsigned char>(help[end])) || help[end] == '-')) ++end;
+    const std::string option = help.substr(at + 1, end - at - 1);
+    if (option.size() < 2 || option == "--") continue;
+    ++options;
+    std::string roff;
+    for (char c : option) roff += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_NE(pageText.find(option), std::string::npos) << option << " missing from docs/tool.md";
+    EXPECT_NE(manText.find(roff), std::string::npos) << roff << " missing from docs/qclr.1";
+  }
+  EXPECT_GE(options, 20);
 }
 
 TEST(Commands, InfoDescribesProfilesAndImages) {

@@ -152,5 +152,41 @@ TEST(ReadFormats, LabTiffsKeepTheirEncoding) {
   }
 }
 
+// A Lab PAM says its encoding; a method that reads the other one gets the file
+// converted, and a plain QCLR_LAB file is taken to be in the method's encoding.
+TEST(ReadFormats, LabPamFilesAreReadInTheEncodingTheMethodExpects) {
+  ScratchDir dir;
+  const std::string png = dir.Path("in.png");
+  WritePng(png, Pattern(16, 6, 3));
+  ASSERT_EQ(RunTool({"convert", "--to", "LAB", png, dir.Path("signed.pam")}).exitCode, 0);
+  std::string type;
+  Pixels lab = ReadPnm(dir.Path("signed.pam"), &type);
+  ASSERT_EQ(type, "QCLR_LAB_SIGNED");
+  // The same colours with a + 128, b + 128, and with no encoding named.
+  std::vector<uint8_t> offset = lab.samples;
+  for (size_t i = 0; i < offset.size(); i += 3) offset[i + 1] ^= 0x80, offset[i + 2] ^= 0x80;
+  auto pam = [&](const char* tuple, const std::vector<uint8_t>& samples) {
+    const std::string header = "P7\nWIDTH 16\nHEIGHT 6\nDEPTH 3\nMAXVAL 255\nTUPLTYPE " + std::string(tuple) + "\nENDHDR\n";
+    std::vector<uint8_t> file(header.begin(), header.end());
+    file.insert(file.end(), samples.begin(), samples.end());
+    return dir.Write(std::string(tuple) + ".pam", file);
+  };
+  const std::string icc = pam("QCLR_LAB_ICC", offset), plainOffset = pam("QCLR_LAB", offset);
+  const struct {
+    const char* method;
+    std::string a, b;  // the same colours: the same result
+  } cases[] = {{"icc", dir.Path("signed.pam"), icc}, {"icc", icc, plainOffset}, {"builtin", icc, dir.Path("signed.pam")}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.method + (" " + c.a));
+    ASSERT_EQ(RunTool({"convert", "--method", c.method, "--to", "RGB", c.a, dir.Path("a.png")}).exitCode, 0);
+    ASSERT_EQ(RunTool({"convert", "--method", c.method, "--to", "RGB", c.b, dir.Path("b.png")}).exitCode, 0);
+    const Pixels a = ReadPng(dir.Path("a.png")), b = ReadPng(dir.Path("b.png"));
+    EXPECT_EQ(a.samples, b.samples);
+  }
+  // Read back the wrong way, the colours would be far off: the check above means something.
+  ASSERT_EQ(RunTool({"convert", "--method", "builtin", "--to", "RGB", plainOffset, dir.Path("c.png")}).exitCode, 0);
+  EXPECT_NE(ReadPng(dir.Path("c.png")).samples, ReadPng(dir.Path("b.png")).samples);
+}
+
 }  // namespace
 }  // namespace qclr::test
