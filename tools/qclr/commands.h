@@ -17,4 +17,10 @@ std::string SpacesHelp();
 // The exit statuses, for the help texts.
 const char* ExitCodesHelp();
 
+// The arguments of a command that takes names and --help only. Returns true with
+// the names in `names`; false when the command is done, with its exit status in
+// `*exitCode` (the help printed, or an unknown option reported).
+bool NameArguments(const std::vector<std::string>& args, const char* command, const char* help,
+                   std::vector<std::string>* names, int* exitCode);
+
 }  // namespace qclr_tool

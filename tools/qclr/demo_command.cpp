@@ -168,14 +168,8 @@ std::string OrderedPairs(const std::vector<Image>& encoded) {
 
 int RunDemo(const std::vector<std::string>& args) {
   std::vector<std::string> folders;
-  for (const std::string& a : args) {
-    if (a == "--help" || a == "-h") {
-      std::printf("%s%s", kDemoHelp, ExitCodesHelp());
-      return kExitOk;
-    }
-    if (a.size() > 1 && a[0] == '-') return Report(Fails(kExitUsage, "unknown option '" + a + "' (see qclr demo --help)"));
-    folders.push_back(a);
-  }
+  int exitCode = kExitOk;
+  if (!NameArguments(args, "demo", kDemoHelp, &folders, &exitCode)) return exitCode;
   if (folders.size() > 1) return Report(Fails(kExitUsage, "usage: qclr demo [FOLDER]"));
   const std::string folder = folders.empty() ? "qclr-demo" : folders[0];
   if (mkdir(folder.c_str(), 0777) != 0 && !(errno == EEXIST && IsFolder(folder))) {
@@ -198,7 +192,6 @@ int RunDemo(const std::vector<std::string>& args) {
   summary += line;
 
   std::vector<Image> encoded;
-  int exitCode = kExitOk;
   for (size_t s = 0; s < AllSpaces().size(); ++s) {
     const SpaceInfo& space = AllSpaces()[s];
     sheet.Place(0, static_cast<int>(s), &chart, space.name, "", "", false);

@@ -105,16 +105,9 @@ Failure DescribeFile(const std::string& path) {
 
 int RunInfo(const std::vector<std::string>& args) {
   std::vector<std::string> files;
-  for (const std::string& a : args) {
-    if (a == "--help" || a == "-h") {
-      std::printf("%s%s", kInfoHelp, ExitCodesHelp());
-      return kExitOk;
-    }
-    if (a.size() > 1 && a[0] == '-') return Report(Fails(kExitUsage, "unknown option '" + a + "' (see qclr info --help)"));
-    files.push_back(a);
-  }
-  if (files.empty()) return Report(Fails(kExitUsage, "no file given (see qclr info --help)"));
   int exitCode = kExitOk;
+  if (!NameArguments(args, "info", kInfoHelp, &files, &exitCode)) return exitCode;
+  if (files.empty()) return Report(Fails(kExitUsage, "no file given (see qclr info --help)"));
   for (const std::string& file : files) {
     const Failure f = DescribeFile(file);
     if (f.failed() && exitCode == kExitOk) exitCode = f.code;

@@ -54,6 +54,7 @@ bool ReadRows(png_structp png, png_infop info, PngState* state, std::vector<uint
   *width = png_get_image_width(png, info);
   *height = png_get_image_height(png, info);
   *bits = png_get_bit_depth(png, info);
+  if (static_cast<uint64_t>(*width) * *height > (uint64_t{1} << 28)) png_error(png, "larger than the tool takes");
   const int type = png_get_color_type(png, info);
   png_charp name;
   int compression;

@@ -34,8 +34,8 @@ bool ReadAllSamples(TIFF* tif, const TiffLayout& l, std::vector<uint16_t>* out, 
     TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &blockHeight);
     blockHeight = std::min(blockHeight, l.height);
   }
-  if (blockWidth == 0 || blockHeight == 0) {
-    *error = "malformed TIFF: empty tiles or strips";
+  if (blockWidth == 0 || blockHeight == 0 || uint64_t{blockWidth} * blockHeight > (uint64_t{1} << 28)) {
+    *error = "malformed TIFF: empty or oversized tiles or strips";
     return false;
   }
   const bool planes = l.planar == PLANARCONFIG_SEPARATE;

@@ -1,7 +1,6 @@
 // Messages for the Windows-numbered system errors that the POSIX layer reports
 // (see windows_errors.cpp), so that a status above 1 reads the same everywhere.
 #include <cstdio>
-#include <cstring>
 
 #include "platform/platform.h"
 
@@ -34,23 +33,14 @@ constexpr ErrorMessage kMessages[] = {
 
 }  // namespace
 
-size_t SystemErrorMessage(int32_t code, char* text, size_t capacity) {
-  char unknown[48];
-  const char* message = nullptr;
+void SystemErrorMessage(int32_t code, char* text, size_t capacity) {
   for (const ErrorMessage& m : kMessages) {
-    if (m.code == code) message = m.text;
+    if (m.code == code) {
+      std::snprintf(text, capacity, "%s", m.text);
+      return;
+    }
   }
-  if (message == nullptr) {
-    std::snprintf(unknown, sizeof unknown, "system error %ld", static_cast<long>(code));
-    message = unknown;
-  }
-  const size_t length = std::strlen(message);
-  if (text != nullptr && capacity > 0) {
-    const size_t kept = length < capacity ? length : capacity - 1;
-    std::memcpy(text, message, kept);
-    text[kept] = '\0';
-  }
-  return length;
+  std::snprintf(text, capacity, "system error %ld", static_cast<long>(code));
 }
 
 }  // namespace qclr::platform

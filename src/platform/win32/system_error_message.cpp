@@ -2,19 +2,18 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "platform/platform.h"
 
 namespace qclr::platform {
 
-size_t SystemErrorMessage(int32_t code, char* text, size_t capacity) {
+void SystemErrorMessage(int32_t code, char* text, size_t capacity) {
   char message[512];
   DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                                 static_cast<DWORD>(code), 0, message, sizeof message, nullptr);
   if (length == 0) {
-    length = static_cast<DWORD>(
-        std::snprintf(message, sizeof message, "system error %ld", static_cast<long>(code)));
+    std::snprintf(text, capacity, "system error %ld", static_cast<long>(code));
+    return;
   }
   // The system's messages end in a period and a line break: one line is wanted.
   while (length > 0 && (message[length - 1] == '\r' || message[length - 1] == '\n' ||
@@ -22,12 +21,7 @@ size_t SystemErrorMessage(int32_t code, char* text, size_t capacity) {
     --length;
   }
   message[length] = '\0';
-  if (text != nullptr && capacity > 0) {
-    const size_t kept = length < capacity ? length : capacity - 1;
-    std::memcpy(text, message, kept);
-    text[kept] = '\0';
-  }
-  return length;
+  std::snprintf(text, capacity, "%s", message);
 }
 
 }  // namespace qclr::platform
