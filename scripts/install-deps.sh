@@ -7,10 +7,12 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++)
+# The qclr tool reads and writes image files through Debian's image libraries.
+tool_packages=(libpng-dev libjpeg62-turbo-dev libtiff-dev)
 test_packages=(googletest libgtest-dev libtiff-dev)
 case "${1:-test}" in
-  build) ;;
-  test) packages+=("${test_packages[@]}") ;;
+  build) packages+=("${tool_packages[@]}") ;;
+  test) packages+=("${tool_packages[@]}" "${test_packages[@]}") ;;
   python) packages=(python3 python3-numpy) ;;
   bench) packages+=(libbenchmark-dev pkg-config libopencv-dev libyuv-dev libswscale-dev libavutil-dev python3) ;;
   ci-x86-32) packages+=("${test_packages[@]}" g++-multilib qemu-user) ;;

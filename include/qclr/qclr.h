@@ -366,6 +366,17 @@ QCLR_API int32_t QCLR_CALL Q_ClrFreeBitmap(BitmapRecord* bitmap);
  * (nothing is written then). */
 QCLR_API int32_t QCLR_CALL Q_ClrGetVersion(int32_t* major, int32_t* minor, int32_t* patch);
 
+/* ---- Status texts ----------------------------------------------------------- */
+
+/* Describes a status: its name ("CLR_ERR_PARAM"; "SYSTEM_ERROR" for every status
+ * above 1) into name and its one-line meaning into text (for a system error the
+ * platform's message for that number). Each is zero-terminated and cut to its
+ * size; a null pointer or a size of 0 skips it. Returns CLR_OK; CLR_ERR_PARAM for
+ * a negative size (nothing written) or a negative status the library does not
+ * know (name "CLR_ERR_UNKNOWN" and a text giving the number are still written). */
+QCLR_API int32_t QCLR_CALL Q_ClrStatusText(int32_t status, char* name, int32_t nameSize,
+                                           char* text, int32_t textSize);
+
 /* ---- Colour settings dialog ----------------------------------------------- */
 
 /* Shows a modal dialog, owned by parentWindow (a window of the platform, or null),
