@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "api/clr_handle.h"
 #include "api/memory.h"
 #include "handle/bitmap_from_dib.h"
@@ -48,18 +52,54 @@ V ReadBitmapBytes(const BitmapRecord& bitmap) {
   } else if ((bitmap.storageFlags & QCLR_BITMAP_IN_MEMORY) != 0) {
     std::copy_n(static_cast<const uint8_t*>(bitmap.data), bitmap.dataSize, bytes.begin());
   } else if ((bitmap.storageFlags & QCLR_BITMAP_ON_DISK) != 0) {
+#ifdef _WIN32
+    // The library's handle deletes the file when it closes, so another open of it
+    // must share deletion.
+    HANDLE file = CreateFileA(static_cast<const char*>(bitmap.data), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD got = 0;
+    if (file == INVALID_HANDLE_VALUE || !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+        got != bytes.size()) {
+      bytes.clear();
+    }
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+#else
     std::ifstream file(static_cast<const char*>(bitmap.data), std::ios::binary);
     if (!file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) bytes.clear();
+#endif
   } else {
     bytes.clear();
   }
   return bytes;
 }
 
-// Open file descriptors of this process: a leaked mapping or file shows up here.
+// Open file descriptors (Windows: handles) of this process: a leaked mapping or
+// file shows up here.
 size_t OpenDescriptors() {
+#ifdef _WIN32
+  // The system hands out the lowest free handle values first; a probe of the low
+  // ones sees every handle a test opens.
+  size_t open = 0;
+  DWORD flags = 0;
+  for (uintptr_t value = 4; value < 4096; value += 4) {
+    open += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
+  }
+  return open;
+#else
   const std::filesystem::directory_iterator fds("/proc/self/fd");
   return static_cast<size_t>(std::distance(begin(fds), end(fds)));
+#endif
+}
+
+// Where the on-disk storage's files are made, with their name prefix.
+std::string TemporaryFilePrefix() {
+#ifdef _WIN32
+  char folder[MAX_PATH + 1] = {};
+  GetTempPathA(sizeof folder, folder);
+  return std::string(folder) + "QC";
+#else
+  return std::string(P_tmpdir) + "/QC";
+#endif
 }
 
 // Ends every forced failure (storage services and allocations) when it goes.
@@ -167,7 +207,7 @@ TEST(BitmapStorage, EachKindHoldsTheRowsAndIsReleased) {
     } else if (c.flags == kTiled) {
       EXPECT_EQ(bitmap.storageHandle, 0u);
     } else {
-      EXPECT_EQ(fileName.rfind(std::string(P_tmpdir) + "/QC", 0), 0u) << fileName;
+      EXPECT_EQ(fileName.rfind(TemporaryFilePrefix(), 0), 0u) << fileName;
       // Rows plus the one byte written at dataSize to extend the file.
       EXPECT_EQ(std::filesystem::file_size(fileName), bitmap.dataSize + 1u);
     }

@@ -1,12 +1,11 @@
 // qclr demo [FOLDER]: converts a colour chart into every colour space and back, and
 // through every ordered pair of spaces, and writes the images and a summary.
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "commands.h"
 #include "image_file.h"
@@ -83,7 +82,9 @@ Difference Compare(const Image& a, const Image& b) {
 int RunDemo(const std::vector<std::string>& args) {
   if (args.size() > 1) return Fail("usage: qclr demo [FOLDER]");
   const std::string folder = args.empty() ? "qclr-demo" : args[0];
-  if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return Fail("cannot create folder '" + folder + "'");
+  std::error_code failed;
+  std::filesystem::create_directory(folder, failed);
+  if (failed) return Fail("cannot create folder '" + folder + "'");
 
   std::string error;
   const Image chart = MakeChart();
