@@ -239,7 +239,17 @@ bool ShowOpenFileDialog(DialogWindow* owner, const OpenFileRequest& request, cha
   const BOOL picked = GetOpenFileNameA(&dialog);
   if (owner->script) StopOpenFileAnswer();
   if (!picked) return false;
-  std::memcpy(fileName, chosen.c_str(), std::strlen(chosen.c_str()) + 1);
+  chosen.resize(std::strlen(chosen.c_str()));
+  // A name chosen without an extension gets the default one. The system's dialog
+  // should add it, but not every implementation of it does.
+  const size_t base = chosen.find_last_of("\\/") + 1;
+  if (chosen.find('.', base) == std::string::npos && request.defaultExtension != nullptr &&
+      request.defaultExtension[0] != '\0') {
+    chosen += '.';
+    chosen += request.defaultExtension;
+  }
+  if (chosen.size() + 1 > capacity) return false;
+  std::memcpy(fileName, chosen.c_str(), chosen.size() + 1);
   return true;
 }
 
