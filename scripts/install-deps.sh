@@ -12,7 +12,8 @@ case "${1:-test}" in
   test) packages+=("${test_packages[@]}") ;;
   ci-x86-32) packages+=("${test_packages[@]}" g++-multilib qemu-user) ;;
   ci-fuzz) packages+=(clang libclang-rt-14-dev) ;;
-  *) echo "usage: $0 [build|test|ci-x86-32|ci-fuzz]" >&2; exit 2 ;;
+  ci-windows) packages+=(googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth python3) ;;
+  *) echo "usage: $0 [build|test|ci-x86-32|ci-fuzz|ci-windows]" >&2; exit 2 ;;
 esac
 
 missing=()
