@@ -7,8 +7,6 @@
 #include <dlgs.h>
 
 #include <algorithm>
-#include <mutex>
-#include <utility>
 
 #include "platform/posix/dialog_template_reader.h"
 #include "platform/posix/scripted_dialogs.h"
@@ -16,9 +14,6 @@
 
 namespace qclr::platform {
 namespace {
-
-std::mutex gScriptMutex;
-DialogScript gScript;
 
 std::string WindowText(HWND window) {
   if (window == nullptr) return std::string();
@@ -136,16 +131,6 @@ void PlayNextOpenFileAnswer(DialogWindow* owner) {
 void StopOpenFileAnswer() {
   if (gPlay.timer != 0) KillTimer(nullptr, gPlay.timer);
   gPlay = OpenFilePlay{};
-}
-
-void SetDialogScript(DialogScript script) {
-  std::lock_guard<std::mutex> lock(gScriptMutex);
-  gScript = std::move(script);
-}
-
-DialogScript CurrentDialogScript() {
-  std::lock_guard<std::mutex> lock(gScriptMutex);
-  return gScript;
 }
 
 int32_t DialogUser::TemplateId() const { return dialog_->templateId; }
