@@ -18,7 +18,8 @@ case "${1:-test}" in
   ci-x86-32) packages+=("${test_packages[@]}" g++-multilib qemu-user) ;;
   ci-fuzz) packages+=(clang libclang-rt-14-dev) ;;
   ci-install) packages+=(pkg-config python3-numpy python3-pytest) ;;
-  *) echo "usage: $0 [build|test|python|bench|ci-x86-32|ci-fuzz|ci-install]" >&2; exit 2 ;;
+  ci-windows) packages+=(googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth python3) ;;
+  *) echo "usage: $0 [build|test|python|bench|ci-x86-32|ci-fuzz|ci-install|ci-windows]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -32,9 +32,11 @@
 #define QCLR_CALL
 #endif
 
+/* On Windows the DLL's exports are listed in its .def file; a program that links
+ * the static library defines QCLR_STATIC, others import from qclr.dll. */
 #if defined(_WIN32)
-#if defined(QCLR_BUILDING_LIBRARY)
-#define QCLR_API __declspec(dllexport)
+#if defined(QCLR_BUILDING_LIBRARY) || defined(QCLR_STATIC)
+#define QCLR_API
 #else
 #define QCLR_API __declspec(dllimport)
 #endif

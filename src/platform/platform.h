@@ -159,7 +159,7 @@ void ClearStorageFailures();
 // controls, and the system's open-file dialog. The core describes what a dialog
 // shows and reacts to what the user does through these calls only; the POSIX layer
 // models the controls in memory (driven from tests by a scripted user, see
-// posix/scripted_dialogs.h), a Windows layer would map them onto its dialog manager.
+// posix/scripted_dialogs.h), the Windows layer maps them onto the system's dialog manager.
 namespace qclr::platform {
 
 // The resource type of dialog templates (the predefined Windows type 5).

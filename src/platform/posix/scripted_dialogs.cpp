@@ -1,29 +1,11 @@
 // The scripted user: what it reads from an in-memory dialog and the actions it
 // plays, each with the notices a real dialog manager sends for it.
 #include <algorithm>
-#include <mutex>
-#include <utility>
 
 #include "platform/posix/in_memory_dialog.h"
 #include "platform/posix/scripted_dialogs.h"
 
 namespace qclr::platform {
-namespace {
-
-std::mutex gScriptMutex;
-DialogScript gScript;
-
-}  // namespace
-
-void SetDialogScript(DialogScript script) {
-  std::lock_guard<std::mutex> lock(gScriptMutex);
-  gScript = std::move(script);
-}
-
-DialogScript CurrentDialogScript() {
-  std::lock_guard<std::mutex> lock(gScriptMutex);
-  return gScript;
-}
 
 int32_t DialogUser::TemplateId() const { return dialog_->templateId; }
 void* DialogUser::OwnerWindow() const { return dialog_->owner; }
