@@ -5,8 +5,12 @@
 //    arithmetic is its own definition),
 //  - CSP_BGR on the RGB side gives the CSP_RGB bytes with R and B exchanged,
 //  - converting a whole image equals converting each pixel on its own.
-// It prints one checksum per kernel and path; the same build on another platform
-// must print the same lines (CI compares the 64-bit and 32-bit outputs).
+//  - every implementation of a kernel (each instruction set up to the processor's
+//    best: base/instruction_set.h) gives the bytes of the portable one.
+// It prints one checksum per kernel and path on standard output; the same build on
+// another platform must print the same lines (CI compares the 64-bit and 32-bit
+// outputs). Which instruction sets were compared goes to standard error, since it
+// depends on the processor.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +19,7 @@
 #include <vector>
 
 #include "api/cpu_level.h"
+#include "base/instruction_set.h"
 #include "qclr/qclr.h"
 
 namespace {
@@ -65,16 +70,33 @@ void Check(bool ok, const std::string& what) {
 }
 
 // Converts `count` pixels as one image of rows of 256 pixels (count is a multiple
-// of 256 for every step the tool accepts).
-std::vector<uint8_t> Convert(int32_t from, int32_t to, const std::vector<uint8_t>& in,
-                             int32_t count, int outBytes, int level) {
+// of 256 for every step the tool accepts) with the kernels capped at `isa`.
+std::vector<uint8_t> ConvertWith(int isa, int32_t from, int32_t to, const std::vector<uint8_t>& in,
+                                 int32_t count, int outBytes, int level) {
   qclr::OverrideCpuLevel(level);
+  qclr::CapInstructionSet(isa);
   std::vector<uint8_t> out(static_cast<size_t>(count) * outBytes);
   const int32_t width = 256, height = count / width;
   const int32_t status = Q_ClrConvertDirect(from, to, in.data(), out.data(), width, height, 0, 0);
   Check(status == CLR_OK, "status of " + std::to_string(from) + " -> " + std::to_string(to));
+  qclr::CapInstructionSet(-1);
   qclr::OverrideCpuLevel(-1);
   return out;
+}
+
+// The portable implementation's bytes, after checking that every faster
+// implementation this processor runs gives the same.
+std::vector<uint8_t> Convert(int32_t from, int32_t to, const std::vector<uint8_t>& in,
+                             int32_t count, int outBytes, int level) {
+  const std::vector<uint8_t> portable = ConvertWith(0, from, to, in, count, outBytes, level);
+  const int best = static_cast<int>(qclr::DetectedInstructionSet());
+  for (int isa = 1; isa <= best; ++isa) {
+    const auto name = qclr::InstructionSetName(static_cast<qclr::InstructionSet>(isa));
+    Check(ConvertWith(isa, from, to, in, count, outBytes, level) == portable,
+          std::to_string(from) + " -> " + std::to_string(to) + " at level " + std::to_string(level) +
+              ": the " + name + " implementation differs from the portable one");
+  }
+  return portable;
 }
 
 void SwapRb(std::vector<uint8_t>* rgb) {
@@ -133,6 +155,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "exhaustive_check: N must be a power of two up to 65536\n");
     return 2;
   }
+  std::fprintf(stderr, "implementations compared: portable");
+  for (int isa = 1; isa <= static_cast<int>(qclr::DetectedInstructionSet()); ++isa) {
+    std::fprintf(stderr, ", %s", qclr::InstructionSetName(static_cast<qclr::InstructionSet>(isa)));
+  }
+  std::fprintf(stderr, "\n");
   for (const Space& s : kSpaces) CheckSpace(s, step);
   std::printf("%s\n", gFailures == 0 ? "all checks passed" : "CHECKS FAILED");
   return gFailures == 0 ? 0 : 1;
