@@ -63,7 +63,8 @@ void RefuseTag(const IccProfile* profile, uint32_t signature, const uint32_t* ty
   IccByteReader reader;
   uint32_t type = 0;
   const int32_t found = IccOpenTag(profile, signature, &reader, &type);
-  const char* tag = TagName(signature).text;
+  const SignatureText name = TagName(signature);
+  const char* tag = name.text;
   if (found == 0) return SetRefusal(refusal, "tag %s is missing", tag);
   if (found < 0) return SetRefusal(refusal, "tag %s does not fit in the profile", tag);
   bool supported = false;
