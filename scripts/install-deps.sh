@@ -7,7 +7,9 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++)
-test_packages=(googletest libgtest-dev libtiff-dev)
+# colord-data and icc-profiles-free: the profiles Debian ships, which the ICC tests
+# convert through (they skip without them).
+test_packages=(googletest libgtest-dev libtiff-dev colord-data icc-profiles-free)
 case "${1:-test}" in
   build) ;;
   test) packages+=("${test_packages[@]}") ;;
