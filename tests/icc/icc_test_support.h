@@ -42,12 +42,14 @@ namespace qclr::test {
 struct Release {
   void operator()(IccProfile* p) const { IccCloseProfile(p); }
   void operator()(LutTable* t) const { FreeLutTable(t); }
+  void operator()(LutAB* t) const { FreeLutAB(t); }
   void operator()(GammaCurve* c) const { FreeGammaCurve(c); }
   void operator()(MatShaper* s) const { IccFreeMatShaper(s); }
   void operator()(ColorTransform* t) const { IccDeleteTransform(t); }
 };
 using ProfilePtr = std::unique_ptr<IccProfile, Release>;
 using LutPtr = std::unique_ptr<LutTable, Release>;
+using LutABPtr = std::unique_ptr<LutAB, Release>;
 using CurvePtr = std::unique_ptr<GammaCurve, Release>;
 using ShaperPtr = std::unique_ptr<MatShaper, Release>;
 using TransformPtr = std::unique_ptr<ColorTransform, Release>;

@@ -193,7 +193,7 @@ TEST(LutAB, EveryCombinationOfElementsFollowsTheFormulas) {
                                         << int(precision) << (pcs == kIccSpaceLab ? " Lab" : " XYZ"));
         const uint32_t signature = c.toPcs ? kIccTagAToB0 : kIccTagBToA0;
         const ProfilePtr profile = ProfileWith(signature, LutABTag(Build(c, precision)), pcs);
-        const std::unique_ptr<LutAB, void (*)(LutAB*)> table(IccReadLutAB(profile.get(), signature), FreeLutAB);
+        const LutABPtr table(IccReadLutAB(profile.get(), signature));
         ASSERT_NE(table, nullptr);
         double worst = 0;
         for (uint32_t n = 0; n < uint32_t(std::pow(5, c.inputs)); ++n) {
@@ -269,16 +269,13 @@ TEST(LutAB, RefusesTablesThatCannotBeRead) {
       {"an offset past the tag", [](TestLutAB t) { Bytes b = LutABTag(t); return SetU32(b, 12, uint32_t(b.size())), b; }},
       {"an offset far past the tag", [](TestLutAB t) { Bytes b = LutABTag(t); return SetU32(b, 24, 0xFFFFFFF0u), b; }},
   };
-  ASSERT_NE(IccReadLutAB(ProfileWith(kIccTagAToB0, LutABTag(Build(full, 2))).get(), kIccTagAToB0), nullptr);
+  ASSERT_NE(LutABPtr(IccReadLutAB(ProfileWith(kIccTagAToB0, LutABTag(Build(full, 2))).get(), kIccTagAToB0)), nullptr);
   for (const auto& [what, make] : cases) {
     const ProfilePtr p = ProfileWith(kIccTagAToB0, make(Build(full, 2)));
-    LutAB* t = IccReadLutAB(p.get(), kIccTagAToB0);
-    EXPECT_EQ(t, nullptr) << what;
-    FreeLutAB(t);
+    EXPECT_EQ(LutABPtr(IccReadLutAB(p.get(), kIccTagAToB0)), nullptr) << what;
   }
-  EXPECT_EQ(IccReadLutAB(ProfileWith(kIccTagAToB0, TwoPointLutTag(3, 3, [](uint32_t, uint32_t) { return uint16_t(0); })).get(),
-                         kIccTagAToB0),
-            nullptr);
+  const ProfilePtr lut16 = ProfileWith(kIccTagAToB0, TwoPointLutTag(3, 3, [](uint32_t, uint32_t) { return uint16_t(0); }));
+  EXPECT_EQ(LutABPtr(IccReadLutAB(lut16.get(), kIccTagAToB0)), nullptr);
 }
 
 TEST(LutAB, ReleasesEverythingWhenAnAllocationFails) {
@@ -286,12 +283,9 @@ TEST(LutAB, ReleasesEverythingWhenAnAllocationFails) {
   int failures = 0;
   for (long n = 0;; ++n, ++failures) {
     SetAllocationFailure(n);
-    LutAB* t = IccReadLutAB(p.get(), kIccTagAToB0);
+    const LutABPtr t(IccReadLutAB(p.get(), kIccTagAToB0));
     SetAllocationFailure(-1);
-    if (t != nullptr) {
-      FreeLutAB(t);
-      break;
-    }
+    if (t != nullptr) break;
   }
   EXPECT_EQ(failures, 1 + 3 + 3 + 1 + 3) << "table, B curves, M curves, grid, A curves";
 }
