@@ -9,6 +9,12 @@ namespace {
 
 using namespace test;
 
+// A Lab colour-space profile of identity tables.
+Bytes LabTableBytes() {
+  const Bytes lut = TwoPointLutTag(3, 3, [](uint32_t n, uint32_t k) -> uint16_t { return (n >> (2 - k)) & 1 ? 65535 : 0; });
+  return TableProfile(kIccSpaceLab, kIccSpaceLab, lut, lut);
+}
+
 ProfilePtr ProfileWith(uint32_t signature, const Bytes& tag, uint32_t pcs = kIccSpaceXyz,
                        uint32_t version = 0x04300000) {
   TestProfile p;
@@ -217,6 +223,58 @@ TEST(LutAB, EveryCombinationOfElementsFollowsTheFormulas) {
         EXPECT_LE(worst, 4.0);
       }
     }
+  }
+}
+
+// The matrix/curve model of a display written as tables ('mAB ': M curves, matrix,
+// B curves; 'mBA ' the inverse, with the sRGB inverse as function 4) converts like
+// the model itself: the tables' XYZ is 0..1 for 0..1.99997 (1.0 = 0x8000).
+TEST(LutAB, MatrixCurveModelWrittenAsTablesConvertsLikeTheModel) {
+  const std::vector<double> srgb = kParaCases[3].params;
+  const std::vector<double> inverse = {1 / 2.4, std::pow(1.055, 2.4), 0, 12.92, 0.0031308, -0.055, 0};
+  Matrix3 colorants{}, undo{};
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) colorants.m[r][c] = kVideoColorants[c][r] / 65536.0;
+  ASSERT_TRUE(InvertMatrix3(colorants, &undo));
+  TestLutAB toPcs, fromPcs;
+  fromPcs.toPcs = false;
+  for (int i = 0; i < 3; ++i) {
+    toPcs.m.push_back(ParaTag(3, srgb)), toPcs.b.push_back(CurveTag({}));
+    fromPcs.b.push_back(CurveTag({})), fromPcs.m.push_back(ParaTag(4, inverse));
+  }
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) {
+      toPcs.matrix.push_back(colorants.m[r][c] * 32768 / 65535);
+      fromPcs.matrix.push_back(undo.m[r][c] * 65535 / 32768);
+    }
+  toPcs.matrix.resize(12, 0.0), fromPcs.matrix.resize(12, 0.0);
+  TestProfile tables;
+  tables.version = 0x04300000;
+  const Bytes tableBytes = tables.Tag(kIccTagAToB0, LutABTag(toPcs)).Tag(kIccTagBToA0, LutABTag(fromPcs)).Build();
+  TestProfile model;
+  model.version = 0x04300000;
+  const uint32_t colorantTags[3] = {kIccTagRedColorant, kIccTagGreenColorant, kIccTagBlueColorant};
+  const uint32_t curveTags[3] = {kIccTagRedCurve, kIccTagGreenCurve, kIccTagBlueCurve};
+  for (int i = 0; i < 3; ++i) {
+    model.Tag(colorantTags[i], XyzTag(kVideoColorants[i][0], kVideoColorants[i][1], kVideoColorants[i][2]));
+    model.Tag(curveTags[i], ParaTag(3, srgb));
+  }
+  const Bytes modelBytes = model.Build();
+  const std::vector<uint8_t> rgb = RgbGrid(0, 255, 15), lab = RgbGrid(0, 255, 17);
+  for (const bool toLab : {true, false}) {
+    int32_t status = 0;
+    const auto build = [&](const Bytes& profile) {
+      return toLab ? BuildFromBytes(profile, kFormatRgb8, LabTableBytes(), kFormatLab8, &status)
+                   : BuildFromBytes(LabTableBytes(), kFormatLab8, profile, kFormatRgb8, &status);
+    };
+    const TransformPtr viaTables = build(tableBytes), viaModel = build(modelBytes);
+    ASSERT_TRUE(viaTables && viaModel);
+    EXPECT_NE(toLab ? viaTables->inputTableAB : viaTables->outputTableAB, nullptr);
+    const std::vector<uint8_t> chart = toLab ? rgb : lab;
+    const std::vector<uint8_t> a = Convert(*viaTables, chart), b = Convert(*viaModel, chart);
+    int worst = 0;
+    for (size_t i = 0; i < a.size(); ++i) worst = std::max(worst, std::abs(a[i] - b[i]));
+    EXPECT_LE(worst, 1) << (toLab ? "to Lab" : "from Lab");
   }
 }
 
