@@ -11,10 +11,13 @@
 namespace qclr {
 
 // Entries of a sampled parametric curve. Input stages interpolate between them
-// linearly, output stages search them for the inverse, and joined stages do both:
-// with 4096 entries a gamma-2.4 curve is within one 16-bit level of its formula
-// everywhere, and joining a profile's curves with themselves gives every 8-bit
-// value back.
+// linearly, output stages search them for the inverse, joined stages do both.
+// With 4096 entries the interpolated curve of a gamma of 1.8 to 2.4, or of sRGB,
+// is within one 16-bit level of its formula at every input (as close as 16-bit
+// entries get), and a profile joined with itself gives every 8-bit value back
+// wherever its curve rises within 16 bits. (A pure power curve stays at 0 for
+// the first few hundred inputs, so black comes back as 1 there, exactly as it
+// does for the same gamma in a version 2 'curv'.)
 inline constexpr int32_t kParametricCurveEntries = 4096;
 
 inline constexpr int kMaxParametricParams = 7;
