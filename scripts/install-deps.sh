@@ -9,7 +9,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++)
 # The qclr tool reads and writes image files through Debian's image libraries.
 tool_packages=(libpng-dev libjpeg62-turbo-dev libtiff-dev)
-test_packages=(googletest libgtest-dev libtiff-dev)
+# colord-data and icc-profiles-free: the profiles Debian ships, which the ICC tests
+# convert through (they skip without them).
+test_packages=(googletest libgtest-dev libtiff-dev colord-data icc-profiles-free)
 case "${1:-test}" in
   build) packages+=("${tool_packages[@]}") ;;
   test) packages+=("${tool_packages[@]}" "${test_packages[@]}") ;;
