@@ -5,8 +5,14 @@
 //    arithmetic is its own definition),
 //  - CSP_BGR on the RGB side gives the CSP_RGB bytes with R and B exchanged,
 //  - converting a whole image equals converting each pixel on its own.
-// It prints one checksum per kernel and path; the same build on another platform
-// must print the same lines (CI compares the 64-bit and 32-bit outputs).
+//  - one image through every ordered pair of the 17 spaces (a checksum a source
+//    space), so that builds for other platforms can be compared pair by pair;
+//  - every implementation of a kernel (each instruction set up to the processor's
+//    best: base/instruction_set.h) gives the bytes of the portable one.
+// It prints one checksum per kernel and path on standard output; the same build on
+// another platform must print the same lines (CI compares the 64-bit and 32-bit
+// outputs). Which instruction sets were compared goes to standard error, since it
+// depends on the processor.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +21,8 @@
 #include <vector>
 
 #include "base/cpu_level.h"
+#include "base/instruction_set.h"
+#include "direct/color_space.h"
 #include "qclr/qclr.h"
 
 namespace {
@@ -65,16 +73,33 @@ void Check(bool ok, const std::string& what) {
 }
 
 // Converts `count` pixels as one image of rows of 256 pixels (count is a multiple
-// of 256 for every step the tool accepts).
-std::vector<uint8_t> Convert(int32_t from, int32_t to, const std::vector<uint8_t>& in,
-                             int32_t count, int outBytes, int level) {
+// of 256 for every step the tool accepts) with the kernels capped at `isa`.
+std::vector<uint8_t> ConvertWith(int isa, int32_t from, int32_t to, const std::vector<uint8_t>& in,
+                                 int32_t count, int outBytes, int level) {
   qclr::OverrideCpuLevel(level);
+  qclr::CapInstructionSet(isa);
   std::vector<uint8_t> out(static_cast<size_t>(count) * outBytes);
   const int32_t width = 256, height = count / width;
   const int32_t status = Q_ClrConvertDirect(from, to, in.data(), out.data(), width, height, 0, 0);
   Check(status == CLR_OK, "status of " + std::to_string(from) + " -> " + std::to_string(to));
+  qclr::CapInstructionSet(-1);
   qclr::OverrideCpuLevel(-1);
   return out;
+}
+
+// The portable implementation's bytes, after checking that every faster
+// implementation this processor runs gives the same.
+std::vector<uint8_t> Convert(int32_t from, int32_t to, const std::vector<uint8_t>& in,
+                             int32_t count, int outBytes, int level) {
+  const std::vector<uint8_t> portable = ConvertWith(0, from, to, in, count, outBytes, level);
+  const int best = static_cast<int>(qclr::DetectedInstructionSet());
+  for (int isa = 1; isa <= best; ++isa) {
+    const auto name = qclr::InstructionSetName(static_cast<qclr::InstructionSet>(isa));
+    Check(ConvertWith(isa, from, to, in, count, outBytes, level) == portable,
+          std::to_string(from) + " -> " + std::to_string(to) + " at level " + std::to_string(level) +
+              ": the " + name + " implementation differs from the portable one");
+  }
+  return portable;
 }
 
 void SwapRb(std::vector<uint8_t>* rgb) {
@@ -117,6 +142,34 @@ void CheckSpace(const Space& s, uint32_t step) {
   }
 }
 
+// A 64 x 8 image of random bytes in each space through every ordered pair, rows
+// padded for alignments 5 and 7; one checksum over the 17 results a source space.
+void PrintAllPairs() {
+  constexpr int32_t kWidth = 64, kHeight = 8, kInAlign = 5, kOutAlign = 7;
+  const int32_t codes[] = {CSP_RGB, CSP_BGR, CSP_YUV,  CSP_CMYK, CSP_HSV,  CSP_HLS,  CSP_YIQ,  CSP_CMY, CSP_LAB,
+                           CSP_XYZ, CSP_YUY2, CSP_YVU9, CSP_YCCK, CSP_Y41P, CSP_UYVY, CSP_YCC, CSP_HSI};
+  uint32_t state = 2463534242u;
+  for (int32_t from : codes) {
+    size_t inBytes = 0;
+    qclr::BufferBytes(from, kWidth, kHeight, kInAlign, &inBytes);
+    std::vector<uint8_t> in(inBytes);
+    for (uint8_t& b : in) {
+      state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+      b = static_cast<uint8_t>(state >> 24);
+    }
+    std::vector<uint8_t> all;
+    for (int32_t to : codes) {
+      size_t outBytes = 0;
+      qclr::BufferBytes(to, kWidth, kHeight, kOutAlign, &outBytes);
+      std::vector<uint8_t> out(outBytes, 0xA5);
+      const int32_t status = Q_ClrConvertDirect(from, to, in.data(), out.data(), kWidth, kHeight, kInAlign, kOutAlign);
+      Check(status == CLR_OK, "status of " + std::to_string(from) + " -> " + std::to_string(to));
+      all.insert(all.end(), out.begin(), out.end());
+    }
+    std::printf("pairs from %-3d  %016llx\n", from, static_cast<unsigned long long>(Fnv1a(all)));
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -133,6 +186,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "exhaustive_check: N must be a power of two up to 65536\n");
     return 2;
   }
+  std::fprintf(stderr, "implementations compared: portable");
+  for (int isa = 1; isa <= static_cast<int>(qclr::DetectedInstructionSet()); ++isa) {
+    std::fprintf(stderr, ", %s", qclr::InstructionSetName(static_cast<qclr::InstructionSet>(isa)));
+  }
+  std::fprintf(stderr, "\n");
+  PrintAllPairs();
   for (const Space& s : kSpaces) CheckSpace(s, step);
   std::printf("%s\n", gFailures == 0 ? "all checks passed" : "CHECKS FAILED");
   return gFailures == 0 ? 0 : 1;

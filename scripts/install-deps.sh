@@ -7,16 +7,21 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++)
-test_packages=(googletest libgtest-dev libtiff-dev)
+# The qclr tool reads and writes image files through Debian's image libraries.
+tool_packages=(libpng-dev libjpeg62-turbo-dev libtiff-dev)
+# colord-data and icc-profiles-free: the profiles Debian ships, which the ICC tests
+# convert through (they skip without them).
+test_packages=(googletest libgtest-dev libtiff-dev colord-data icc-profiles-free)
 case "${1:-test}" in
-  build) ;;
-  test) packages+=("${test_packages[@]}") ;;
+  build) packages+=("${tool_packages[@]}") ;;
+  test) packages+=("${tool_packages[@]}" "${test_packages[@]}") ;;
   python) packages=(python3 python3-numpy) ;;
   bench) packages+=(libbenchmark-dev pkg-config libopencv-dev libyuv-dev libswscale-dev libavutil-dev python3) ;;
   ci-x86-32) packages+=("${test_packages[@]}" g++-multilib qemu-user) ;;
   ci-fuzz) packages+=(clang libclang-rt-14-dev) ;;
   ci-install) packages+=(pkg-config python3-numpy python3-pytest) ;;
-  *) echo "usage: $0 [build|test|python|bench|ci-x86-32|ci-fuzz|ci-install]" >&2; exit 2 ;;
+  ci-windows) packages+=(googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth python3) ;;
+  *) echo "usage: $0 [build|test|python|bench|ci-x86-32|ci-fuzz|ci-install|ci-windows]" >&2; exit 2 ;;
 esac
 
 missing=()

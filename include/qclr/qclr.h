@@ -32,9 +32,11 @@
 #define QCLR_CALL
 #endif
 
+/* On Windows the DLL's exports are listed in its .def file; a program that links
+ * the static library defines QCLR_STATIC, others import from qclr.dll. */
 #if defined(_WIN32)
-#if defined(QCLR_BUILDING_LIBRARY)
-#define QCLR_API __declspec(dllexport)
+#if defined(QCLR_BUILDING_LIBRARY) || defined(QCLR_STATIC)
+#define QCLR_API
 #else
 #define QCLR_API __declspec(dllimport)
 #endif
@@ -359,12 +361,42 @@ QCLR_API int32_t QCLR_CALL Q_ClrConvertDirectToBitmap(int32_t srcSpace, int32_t 
  * zero. CLR_OK; CLR_ERR_PARAM for a null record. */
 QCLR_API int32_t QCLR_CALL Q_ClrFreeBitmap(BitmapRecord* bitmap);
 
+/* ---- Profiles ---------------------------------------------------------------- */
+
+/* Tells whether the ICC profile file fileName can serve colorSpace (CSP_RGB, CSP_BGR,
+ * CSP_CMY, CSP_CMYK, CSP_YCCK through CMYK, or CSP_LAB) in a conversion through
+ * profile files (METHOD_CUSTOM_ICC): side 0 as the source (device to the profile
+ * connection space), side 1 as the destination. Returns CLR_OK when it can, else the
+ * status that creating such a handle returns for it: CLR_ERR_PROFILE_OPEN when the
+ * file does not open as a profile, CLR_ERR_PROFILE_MISMATCH when the profile does
+ * not serve that space on that side, CLR_ERR_COLORSPACE for a space without ICC
+ * conversion, CLR_ERR_FILE_NAME for an empty name or one of 260 characters or more,
+ * CLR_ERR_PARAM for a null name, another side or a negative reasonSize (or a null
+ * reason with a positive size). Writes one zero-terminated line into reason (cut to
+ * reasonSize bytes; nothing when reasonSize is 0) naming the profile's version,
+ * class and spaces and what is missing or unsupported, or how it serves, e.g.
+ * "version 4.3 output profile (CMYK, PCS Lab): tag B2A0 has type 'mpet', which is
+ * not supported". */
+QCLR_API int32_t QCLR_CALL Q_ClrCheckProfile(const char* fileName, int32_t colorSpace, int32_t side,
+                                             char* reason, int32_t reasonSize);
+
 /* ---- Version ---------------------------------------------------------------- */
 
 /* Writes the loaded library's version (QCLR_VERSION_MAJOR, _MINOR, _PATCH as it was
  * built) into the three integers. CLR_OK; CLR_ERR_PARAM when a pointer is null
  * (nothing is written then). */
 QCLR_API int32_t QCLR_CALL Q_ClrGetVersion(int32_t* major, int32_t* minor, int32_t* patch);
+
+/* ---- Status texts ----------------------------------------------------------- */
+
+/* Describes a status: its name ("CLR_ERR_PARAM"; "SYSTEM_ERROR" for every status
+ * above 1) into name and its one-line meaning into text (for a system error the
+ * platform's message for that number). Each is zero-terminated and cut to its
+ * size; a null pointer or a size of 0 skips it. Returns CLR_OK; CLR_ERR_PARAM for
+ * a negative size (nothing written) or a negative status the library does not
+ * know (name "CLR_ERR_UNKNOWN" and a text giving the number are still written). */
+QCLR_API int32_t QCLR_CALL Q_ClrStatusText(int32_t status, char* name, int32_t nameSize,
+                                           char* text, int32_t textSize);
 
 /* ---- Colour settings dialog ----------------------------------------------- */
 

@@ -4,6 +4,7 @@
 
 #include "base/row_layout.h"
 #include "direct/color_space.h"
+#include "direct/swap_rows.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -38,15 +39,9 @@ void SameSpaceCopy(int32_t space, const uint8_t* src, uint8_t* dst, int32_t widt
 int32_t SwapRgbBgr(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                    int32_t inAlign, int32_t outAlign) {
   const ptrdiff_t row = 3 * ptrdiff_t{width};
+  const SwapRow swap = SelectRow(kSwapRgbRows);
   ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
-             [width](const uint8_t* s, uint8_t* d) {
-               for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
-                 const uint8_t first = s[0];
-                 d[0] = s[2];
-                 d[1] = s[1];
-                 d[2] = first;
-               }
-             });
+             [width, swap](const uint8_t* s, uint8_t* d) { swap(s, d, width); });
   return CLR_OK;
 }
 

@@ -26,6 +26,8 @@ void RunGeneralPipeline(const ColorTransform& t, const uint16_t* in, uint16_t* o
   uint16_t pcs[kMaxLutChannels] = {};
   if (t.inputTable != nullptr) {
     IccEvalLut(*t.inputTable, in, pcs);
+  } else if (t.inputTableAB != nullptr) {
+    IccEvalLutAB(*t.inputTableAB, in, pcs);
   } else {
     IccEvalMatShaper(*t.inputShaper, in, pcs);
   }
@@ -40,6 +42,8 @@ void RunGeneralPipeline(const ColorTransform& t, const uint16_t* in, uint16_t* o
   }
   if (t.outputTable != nullptr) {
     IccEvalLut(*t.outputTable, pcs, out);
+  } else if (t.outputTableAB != nullptr) {
+    IccEvalLutAB(*t.outputTableAB, pcs, out);
   } else {
     IccEvalMatShaper(*t.outputShaper, pcs, out);
   }
@@ -61,6 +65,8 @@ void IccDeleteTransform(ColorTransform* t) {
   FreeLutTable(t->inputTable);
   FreeLutTable(t->outputTable);
   FreeLutTable(t->deviceLink);
+  FreeLutAB(t->inputTableAB);
+  FreeLutAB(t->outputTableAB);
   IccFreeMatShaper(t->inputShaper);
   IccFreeMatShaper(t->outputShaper);
   IccFreeMatShaper(t->joinedShaper);

@@ -13,6 +13,7 @@
 #include "icc/icc_engine.h"
 #include "icc/icc_profile.h"
 #include "icc/icc_types.h"
+#include "icc/lut_ab.h"
 #include "icc/mat_shaper.h"
 #include "icc/pixel_format.h"
 #include "icc/stage_plan.h"
@@ -43,6 +44,8 @@ struct ColorTransform {
   int32_t inputPhase;   // PcsPhase
   int32_t outputPhase;
   uint16_t whiteVector[4];  // packed when the stage saturates to white
+  LutAB* inputTableAB;      // A2B0 of a version 4 table type, when the input side uses it
+  LutAB* outputTableAB;     // B2A0 of a version 4 table type
 };
 
 // Takes ownership of both profiles (released on failure too). `status` gets

@@ -14,6 +14,12 @@ class IccByteReader {
       : data_(data), size_(size), position_(position <= size ? position : size) {}
 
   size_t Remaining() const { return size_ - position_; }
+  size_t Position() const { return position_; }
+  size_t Size() const { return size_; }
+
+  // A reader over the same bytes, at `offset` from their start (at the end when
+  // `offset` lies beyond it, so that every read fails).
+  IccByteReader At(size_t offset) const { return IccByteReader(data_, size_, offset); }
 
   // Each read returns false, leaving the output and the position alone, when
   // fewer bytes remain than it needs.

@@ -1,8 +1,9 @@
-// Tone curves: 'curv' tags and curves built from a gamma.
+// Tone curves: 'curv' and 'para' tags and curves built from a gamma.
 #include <cstdint>
 
 #include "icc/icc_signatures.h"
 #include "icc/icc_tag_readers.h"
+#include "icc/parametric_curve.h"
 #include "numeric/deterministic_math.h"
 #include "numeric/truncate.h"
 
@@ -32,11 +33,12 @@ GammaCurve* IccBuildGamma(int32_t count, double gamma) {
   return curve;
 }
 
-GammaCurve* IccReadCurve(const IccProfile* profile, uint32_t signature) {
-  IccByteReader reader;
-  uint32_t type, count;
-  if (IccOpenTag(profile, signature, &reader, &type) != 1 || type != kIccTypeCurve) return nullptr;
-  if (!reader.ReadU32(&count)) return nullptr;
+namespace {
+
+// A 'curv' body: the count, then the gamma or the entries.
+GammaCurve* ReadSampledCurve(IccByteReader* reader) {
+  uint32_t count;
+  if (!reader->ReadU32(&count)) return nullptr;
   if (count == 0) {
     GammaCurve* identity = AllocGammaCurve(2);
     if (identity == nullptr) return nullptr;
@@ -46,15 +48,51 @@ GammaCurve* IccReadCurve(const IccProfile* profile, uint32_t signature) {
   }
   if (count == 1) {
     uint16_t gamma;
-    if (!reader.ReadU16(&gamma)) return nullptr;
+    if (!reader->ReadU16(&gamma)) return nullptr;
     return IccBuildGamma(256, U8Fixed8ToDouble(gamma));
   }
   // The entries must all be in the tag.
-  if (count > reader.Remaining() / 2 || count > INT32_MAX) return nullptr;
+  if (count > reader->Remaining() / 2 || count > INT32_MAX) return nullptr;
   GammaCurve* curve = AllocGammaCurve(static_cast<int32_t>(count));
   if (curve == nullptr) return nullptr;
-  for (uint32_t i = 0; i < count; ++i) reader.ReadU16(&curve->entries[i]);
+  for (uint32_t i = 0; i < count; ++i) reader->ReadU16(&curve->entries[i]);
   return curve;
+}
+
+// A 'para' body: the function type, a reserved word and the function's parameters.
+GammaCurve* ReadParametricCurve(IccByteReader* reader) {
+  uint16_t function, reserved;
+  if (!reader->ReadU16(&function) || !reader->ReadU16(&reserved)) return nullptr;
+  const int32_t count = IccParametricParamCount(function);
+  if (count == 0) return nullptr;
+  double params[kMaxParametricParams] = {};
+  for (int32_t i = 0; i < count; ++i) {
+    int32_t raw;
+    if (!reader->ReadS32(&raw)) return nullptr;
+    params[i] = S15Fixed16ToDouble(raw);
+  }
+  return IccSampleParametricCurve(function, params, kParametricCurveEntries);
+}
+
+GammaCurve* ReadCurveBody(uint32_t type, IccByteReader* reader) {
+  if (type == kIccTypeCurve) return ReadSampledCurve(reader);
+  if (type == kIccTypeParametricCurve) return ReadParametricCurve(reader);
+  return nullptr;
+}
+
+}  // namespace
+
+GammaCurve* IccReadCurve(const IccProfile* profile, uint32_t signature) {
+  IccByteReader reader;
+  uint32_t type;
+  if (IccOpenTag(profile, signature, &reader, &type) != 1) return nullptr;
+  return ReadCurveBody(type, &reader);
+}
+
+GammaCurve* IccReadCurveElement(IccByteReader* reader) {
+  uint32_t type, reserved;
+  if (!reader->ReadU32(&type) || !reader->ReadU32(&reserved)) return nullptr;
+  return ReadCurveBody(type, reader);
 }
 
 }  // namespace qclr

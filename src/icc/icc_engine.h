@@ -50,4 +50,13 @@ IccPixelBytes IccTransformPixelBytes(const ColorTransform* transform);
 // Releases the tables, the stages, both profiles and the record (null is ignored).
 void IccDeleteTransform(ColorTransform* transform);
 
+// Whether a profile file can serve one side of a transform for `format`, without
+// building one: CLR_OK, else the status a build would give (CLR_ERR_PROFILE_OPEN,
+// CLR_ERR_PROFILE_MISMATCH, CLR_ERR_COLORSPACE). `reason` receives one
+// zero-terminated line, cut to `size` bytes: the profile's version, class and
+// spaces, then why it cannot serve or how it serves.
+inline constexpr int32_t kIccSideSource = 0;       // device to PCS
+inline constexpr int32_t kIccSideDestination = 1;  // PCS to device
+int32_t IccCheckProfileFile(const char* path, uint32_t format, int32_t side, char* reason, int32_t size);
+
 }  // namespace qclr

@@ -26,19 +26,22 @@ struct Header {
 constexpr uint64_t kMaxProfileFileBytes = uint64_t{256} << 20;
 
 // Parses the header and the tag count from the `bytes` bytes at `data`, the start
-// of a source of `available` bytes. False unless the header and count are there,
+// of a source of `available` bytes. kNone unless the header and count are there,
 // the signature is 'acsp', and the size the header declares holds the header and
 // the directory and is no larger than the source (a longer source is fine: the
 // profile ends where its header says).
-bool ParseHeader(const uint8_t* data, size_t bytes, uint64_t available, Header* header) {
+IccOpenFailure ParseHeader(const uint8_t* data, size_t bytes, uint64_t available, Header* header) {
   IccByteReader reader(data, bytes);
   for (uint32_t& f : header->fields) {
-    if (!reader.ReadU32(&f)) return false;
+    if (!reader.ReadU32(&f)) return IccOpenFailure::kNotAProfile;
   }
   IccByteReader countReader(data, bytes, kIccHeaderSize);
-  if (header->fields[9] != kIccMagic || !countReader.ReadU32(&header->tagCount)) return false;
+  if (header->fields[9] != kIccMagic || !countReader.ReadU32(&header->tagCount)) {
+    return IccOpenFailure::kNotAProfile;
+  }
   const uint64_t directoryEnd = kDirectoryStart + uint64_t{header->tagCount} * kDirectoryEntrySize;
-  return directoryEnd <= header->size() && header->size() <= available;
+  const bool fits = directoryEnd <= header->size() && header->size() <= available;
+  return fits ? IccOpenFailure::kNone : IccOpenFailure::kBadSize;
 }
 
 // A profile over `block` (size bytes from MemAlloc, parsed into `header`), which
@@ -53,6 +56,7 @@ IccProfile* MakeProfile(uint8_t* block, size_t size, const Header& header) {
     return nullptr;
   }
   const uint32_t* fields = header.fields;
+  profile->version = fields[2];
   profile->deviceClass = fields[3];
   profile->colorSpace = fields[4];
   profile->connectionSpace = fields[5];
@@ -73,24 +77,36 @@ IccProfile* MakeProfile(uint8_t* block, size_t size, const Header& header) {
 }
 
 // Reads the profile at the start of the file (as many bytes as its header
-// declares) into a block from MemAlloc; null when the file cannot be read or holds
-// no profile.
-uint8_t* ReadProfileFile(const char* path, Header* header) {
+// declares) into a block from MemAlloc; null, with the reason in `error`, when the
+// file cannot be read or holds no profile.
+uint8_t* ReadProfileFile(const char* path, Header* header, IccOpenError* error) {
   platform::ReadOnlyFile file;
-  if (platform::OpenReadOnlyFile(path, &file) != platform::kErrorSuccess) return nullptr;
+  const int32_t openError = platform::OpenReadOnlyFile(path, &file);
+  if (openError != platform::kErrorSuccess) {
+    *error = {IccOpenFailure::kUnreadable, openError};
+    return nullptr;
+  }
   uint8_t* block = nullptr;
   uint64_t fileSize = 0;
   uint8_t head[kDirectoryStart];
-  if (platform::ReadOnlyFileSize(file, &fileSize) == platform::kErrorSuccess && fileSize >= sizeof head &&
-      platform::ReadOnlyFileAt(file, 0, head, sizeof head) == platform::kErrorSuccess &&
-      ParseHeader(head, sizeof head, fileSize, header) && header->size() <= kMaxProfileFileBytes) {
-    block = static_cast<uint8_t*>(MemAlloc(header->size()));
-    if (block != nullptr &&
-        platform::ReadOnlyFileAt(file, 0, block, header->size()) != platform::kErrorSuccess) {
+  int32_t readError = platform::ReadOnlyFileSize(file, &fileSize);
+  if (readError == platform::kErrorSuccess && fileSize < sizeof head) {
+    *error = {IccOpenFailure::kNotAProfile, 0};
+  } else if (readError == platform::kErrorSuccess &&
+             (readError = platform::ReadOnlyFileAt(file, 0, head, sizeof head)) == platform::kErrorSuccess) {
+    const IccOpenFailure parsed = ParseHeader(head, sizeof head, fileSize, header);
+    if (parsed != IccOpenFailure::kNone) {
+      *error = {parsed, 0};
+    } else if (header->size() > kMaxProfileFileBytes) {
+      *error = {IccOpenFailure::kTooLarge, 0};
+    } else if ((block = static_cast<uint8_t*>(MemAlloc(header->size()))) == nullptr) {
+      *error = {IccOpenFailure::kNoMemory, 0};
+    } else if ((readError = platform::ReadOnlyFileAt(file, 0, block, header->size())) != platform::kErrorSuccess) {
       MemFree(block);
       block = nullptr;
     }
   }
+  if (readError != platform::kErrorSuccess) *error = {IccOpenFailure::kUnreadable, readError};
   platform::CloseReadOnlyFile(&file);
   return block;
 }
@@ -99,20 +115,34 @@ uint8_t* ReadProfileFile(const char* path, Header* header) {
 
 IccProfile* IccOpenProfileFromMem(const void* data, size_t size) {
   Header header;
-  if (data == nullptr || !ParseHeader(static_cast<const uint8_t*>(data), size, size, &header)) return nullptr;
+  if (data == nullptr ||
+      ParseHeader(static_cast<const uint8_t*>(data), size, size, &header) != IccOpenFailure::kNone) {
+    return nullptr;
+  }
   auto* block = static_cast<uint8_t*>(MemAlloc(header.size()));
   if (block == nullptr) return nullptr;
   std::memcpy(block, data, header.size());
   return MakeProfile(block, header.size(), header);
 }
 
-IccProfile* IccOpenProfileFromFile(const char* path) {
-  if (path == nullptr) return nullptr;
+IccProfile* IccOpenProfileFromFile(const char* path) { return IccOpenProfileFromFileWithError(path, nullptr); }
+
+IccProfile* IccOpenProfileFromFileWithError(const char* path, IccOpenError* error) {
+  IccOpenError ignored;
+  if (error == nullptr) error = &ignored;
+  *error = {IccOpenFailure::kNone, 0};
+  if (path == nullptr) {
+    *error = {IccOpenFailure::kUnreadable, platform::kErrorFileNotFound};
+    return nullptr;
+  }
   Header header;
-  uint8_t* block = ReadProfileFile(path, &header);
+  uint8_t* block = ReadProfileFile(path, &header, error);
   if (block == nullptr) return nullptr;
   IccProfile* profile = MakeProfile(block, header.size(), header);
-  if (profile == nullptr) return nullptr;
+  if (profile == nullptr) {
+    *error = {IccOpenFailure::kNoMemory, 0};
+    return nullptr;
+  }
   profile->fromMemory = 0;
   std::strncpy(profile->fileName, path, kIccFileNameSize - 1);
   profile->fileName[kIccFileNameSize - 1] = '\0';
@@ -131,6 +161,7 @@ uint32_t IccGetColorSpace(const IccProfile* profile) { return profile->colorSpac
 uint32_t IccGetConnectionSpace(const IccProfile* profile) { return profile->connectionSpace; }
 uint32_t IccGetDeviceClass(const IccProfile* profile) { return profile->deviceClass; }
 uint32_t IccGetRenderingIntent(const IccProfile* profile) { return profile->renderingIntent; }
+uint32_t IccGetVersion(const IccProfile* profile) { return profile->version; }
 
 void IccGetIlluminant(const IccProfile* profile, double xyz[3]) {
   for (int i = 0; i < 3; ++i) xyz[i] = profile->illuminant[i];

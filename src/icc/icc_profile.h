@@ -1,4 +1,4 @@
-// ICC version 2 profiles opened from memory, from a file or from the library's
+// ICC profiles (versions 2 and 4) opened from memory, from a file or from the library's
 // built-in "ICM" resources. Opening keeps the header fields, the tag directory and
 // a private copy of the whole profile; tags are read from that copy on demand
 // (icc_tag_readers.h), every read bounded by the profile's size.
@@ -21,6 +21,7 @@ inline constexpr size_t kIccHeaderSize = 128;
 inline constexpr size_t kIccFileNameSize = 260;
 
 struct IccProfile {
+  uint32_t version;  // header offset 8: major in the high byte, minor and bug-fix nibbles below
   uint32_t deviceClass;
   uint32_t colorSpace;
   uint32_t connectionSpace;
@@ -50,6 +51,23 @@ IccProfile* IccOpenProfileFromMem(const void* data, size_t size);
 // file).
 IccProfile* IccOpenProfileFromFile(const char* path);
 
+// Why a profile file did not open.
+enum class IccOpenFailure {
+  kNone,
+  kUnreadable,    // the file cannot be opened or read (`systemError` says why)
+  kNotAProfile,   // too short for a header, or no 'acsp' at offset 36
+  kBadSize,       // the declared size cannot hold the directory or exceeds the file
+  kTooLarge,      // the declared size is beyond what is read (256 MiB)
+  kNoMemory,
+};
+struct IccOpenError {
+  IccOpenFailure failure;
+  int32_t systemError;  // the platform's error number for kUnreadable, else 0
+};
+
+// IccOpenProfileFromFile, saying why it failed in `error` (may be null).
+IccProfile* IccOpenProfileFromFileWithError(const char* path, IccOpenError* error);
+
 // Opens the built-in profile that serves `format` (a PixelFormat word): 0x40019
 // and 0x40419 the display RGB profile, 0x50019 CMY, 0x60021 CMYK, 0xA0019 Lab.
 // Null for any other format, or on failure; `systemError` (may be null) receives
@@ -67,6 +85,9 @@ uint32_t IccGetColorSpace(const IccProfile* profile);
 uint32_t IccGetConnectionSpace(const IccProfile* profile);
 uint32_t IccGetDeviceClass(const IccProfile* profile);
 uint32_t IccGetRenderingIntent(const IccProfile* profile);
+uint32_t IccGetVersion(const IccProfile* profile);
+// The major version: 2 for version 2 profiles, 4 for version 4.
+inline uint32_t IccMajorVersion(const IccProfile* profile) { return profile->version >> 24; }
 void IccGetIlluminant(const IccProfile* profile, double xyz[3]);
 
 // Whether the directory names `signature`.

@@ -18,6 +18,10 @@ inline constexpr uint32_t kIccMagic = IccSignature("acsp");
 inline constexpr uint32_t kIccClassDisplay = IccSignature("mntr");
 inline constexpr uint32_t kIccClassOutput = IccSignature("prtr");
 inline constexpr uint32_t kIccClassColorSpace = IccSignature("spac");
+inline constexpr uint32_t kIccClassInput = IccSignature("scnr");
+inline constexpr uint32_t kIccClassLink = IccSignature("link");
+inline constexpr uint32_t kIccClassAbstract = IccSignature("abst");
+inline constexpr uint32_t kIccClassNamedColor = IccSignature("nmcl");
 
 // Colour spaces (data and connection space).
 inline constexpr uint32_t kIccSpaceRgb = IccSignature("RGB ");
@@ -39,6 +43,7 @@ inline constexpr uint32_t kIccTagAToB0 = IccSignature("A2B0");
 inline constexpr uint32_t kIccTagBToA0 = IccSignature("B2A0");
 inline constexpr uint32_t kIccTagDescription = IccSignature("desc");
 inline constexpr uint32_t kIccTagCopyright = IccSignature("cprt");
+inline constexpr uint32_t kIccTagChromaticAdaptation = IccSignature("chad");
 
 // Tag types.
 inline constexpr uint32_t kIccTypeXyz = IccSignature("XYZ ");
@@ -49,5 +54,11 @@ inline constexpr uint32_t kIccTypeLut8 = IccSignature("mft1");
 inline constexpr uint32_t kIccTypeLut16 = IccSignature("mft2");
 inline constexpr uint32_t kIccTypeText = IccSignature("text");
 inline constexpr uint32_t kIccTypeDescription = IccSignature("desc");
+// Version 4 types.
+inline constexpr uint32_t kIccTypeParametricCurve = IccSignature("para");
+inline constexpr uint32_t kIccTypeLutAToB = IccSignature("mAB ");
+inline constexpr uint32_t kIccTypeLutBToA = IccSignature("mBA ");
+inline constexpr uint32_t kIccTypeS15Fixed16Array = IccSignature("sf32");
+inline constexpr uint32_t kIccTypeMultiLocalizedText = IccSignature("mluc");
 
 }  // namespace qclr

@@ -57,6 +57,14 @@ void Lab16ToXYZ16(const uint16_t* in, uint16_t* out) {
   out[2] = EncodeXYZ(z);
 }
 
+void Lab16V4ToV2(const uint16_t* in, uint16_t* out) {
+  for (int i = 0; i < 3; ++i) out[i] = static_cast<uint16_t>((uint32_t{in[i]} * 256 + 128) / 257);
+}
+
+void Lab16V2ToV4(const uint16_t* in, uint16_t* out) {
+  for (int i = 0; i < 3; ++i) out[i] = ClampChannel((int64_t{in[i]} * 257 + 128) / 256);
+}
+
 void StageXYZScale(const uint16_t* in, uint16_t* out, const int32_t* scale, const int32_t* offset) {
   for (int i = 0; i < 3; ++i) {
     // u1Fixed15 doubled to 16.16, scaled, then halved back after the offset.

@@ -46,6 +46,11 @@ inline constexpr int32_t kErrorResourceTypeNotFound = 1813;
 inline constexpr int32_t kErrorResourceNameNotFound = 1814;
 inline constexpr int32_t kErrorCantResolveFilename = 1921;
 
+// The system's one-line message for error `code` (one of the numbers above, or
+// any other the platform reports), without a trailing period or line break,
+// zero-terminated and cut to `capacity` - 1 characters (capacity at least 1).
+void SystemErrorMessage(int32_t code, char* text, size_t capacity);
+
 // ---- The library's own resources -----------------------------------------------
 // Read-only data linked into the library (built-in ICC profiles, emulation tables,
 // dialog templates), found by a type name and a numeric id. The bytes stay valid

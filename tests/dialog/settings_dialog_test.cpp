@@ -1,4 +1,5 @@
-// Q_ClrDlg and its two settings dialogs, played by a scripted user in the in-memory dialog manager.
+// Q_ClrDlg and its two settings dialogs, played by a scripted user: in the in-memory dialog manager
+// on POSIX, in the system's dialog manager on Windows.
 #include <cstring>
 #include <functional>
 #include <set>
@@ -8,6 +9,12 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <filesystem>
+#endif
 
 #include "dialog/control_ids.h"
 #include "handle/clr_handle.h"
@@ -54,10 +61,49 @@ struct CallerRecords {
 // A handle variable the dialog must either fill or leave alone.
 ClrHandle* const kUnwritten = reinterpret_cast<ClrHandle*>(uintptr_t{0x5A5A50});
 
+#ifdef _WIN32
+// A window to own the dialogs, and the handle of one that is gone: the system
+// cannot make a dialog it would own.
+void* OwnerWindow() {
+  static HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  return owner;
+}
+void* NoWindow() {
+  static HWND gone = [] {
+    HWND window = CreateWindowA("STATIC", "gone", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(window);
+    return window;
+  }();
+  return gone;
+}
+#else
+void* OwnerWindow() {
+  static int owner = 0;
+  return &owner;
+}
+#endif
+
+// Where the scripted user finds the files it picks in the open-file dialogs: any
+// folder for the in-memory dialog manager; an existing one for the system's, which
+// gives the chosen name in full.
+std::string FileFolder(const char* name) {
+#ifdef _WIN32
+  const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / name;
+  std::filesystem::create_directories(folder);
+  return folder.string() + "\\";
+#else
+  return std::string("/") + name + "/";
+#endif
+}
+
 // Runs Q_ClrDlg with `script` playing the user, who then presses `finish` (OK or
-// Cancel) unless the dialog has ended. An empty script: no user interface at all.
+// Cancel) unless the dialog has ended. An empty script: no user interface at all
+// (on Windows: the dialog cannot be made).
 int32_t RunDialog(int32_t kind, const Script& script, int32_t finish, ClrHandle** handle,
                   ConversionParams* params, int* shown = nullptr, void* owner = nullptr) {
+#ifdef _WIN32
+  if (!script) owner = NoWindow();
+#endif
   int count = 0;
   if (script) {
     platform::SetDialogScript([&](DialogUser& user) {
@@ -222,7 +268,7 @@ TEST(SettingsDialog, BrowseButtonsAskForTheirFiles) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title);
-    const std::string chosen = c.profile ? "/data/chosen.icm" : "/data/chosen.tif";
+    const std::string chosen = FileFolder("data") + (c.profile ? "chosen.icm" : "chosen.tif");
     CallerRecords caller;
     HandleGuard handle;
     ASSERT_EQ(RunDialog(c.kind, [&](DialogUser& user) {
@@ -249,12 +295,13 @@ TEST(SettingsDialog, BrowseButtonsAskForTheirFiles) {
   // the 260-character field is refused; the boxes cannot be typed into.
   Play(kCmykDialogKind, [](DialogUser& user) {
     ASSERT_TRUE(user.Choose(kIdMethod, "Custom ICC Profiling"));
-    user.AnswerNextOpenFile("/data.v2/press");  // a dot in a folder is no extension
+    const std::string folder = FileFolder("data.v2");  // a dot in a folder is no extension
+    user.AnswerNextOpenFile(folder + "press");
     ASSERT_TRUE(user.Click(kIdBrowseSource));
-    EXPECT_EQ(user.Text(kIdSourceProfile), "/data.v2/press.ICM");
-    user.AnswerNextOpenFile("/" + std::string(259, 'a'));
+    EXPECT_EQ(user.Text(kIdSourceProfile), folder + "press.ICM");
+    user.AnswerNextOpenFile(folder + std::string(260 - folder.size(), 'a'));
     ASSERT_TRUE(user.Click(kIdBrowseSource));
-    EXPECT_EQ(user.Text(kIdSourceProfile), "/data.v2/press.ICM");
+    EXPECT_EQ(user.Text(kIdSourceProfile), folder + "press.ICM");
     EXPECT_FALSE(user.Type(kIdSourceProfile, "/elsewhere.icm"));
   });
 }
@@ -262,15 +309,17 @@ TEST(SettingsDialog, BrowseButtonsAskForTheirFiles) {
 // ---- The handle and the record Q_ClrDlg makes from the choice --------------------
 
 TEST(QClrDlg, OkAtOnceTakesTheBuiltInConversion) {
-  int owner = 0;
+  void* const owner = OwnerWindow();
   for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
     SCOPED_TRACE(kind);
     CallerRecords caller;
+    int shown = 0;
     HandleGuard handle;
     ASSERT_EQ(RunDialog(kind, [&](DialogUser& user) {
-      EXPECT_EQ(user.OwnerWindow(), &owner);
+      EXPECT_EQ(user.OwnerWindow(), owner);
       EXPECT_EQ(user.TemplateId(), kind == kCmykDialogKind ? 114 : 128);
-    }, kIdOk, &handle.h, &caller.params, nullptr, &owner), CLR_OK);
+    }, kIdOk, &handle.h, &caller.params, &shown, owner), CLR_OK);
+    EXPECT_EQ(shown, 1);
     ASSERT_EQ(Q_ClrIsValid(handle.h), CLR_OK);
     EXPECT_EQ(std::tuple(handle.h->srcSpace, handle.h->dstSpace, handle.h->methodMask),
               std::tuple(kind == kCmykDialogKind ? CSP_CMYK : CSP_LAB, CSP_RGB, uint32_t{METHOD_BUILTIN}));

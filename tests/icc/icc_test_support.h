@@ -42,12 +42,14 @@ namespace qclr::test {
 struct Release {
   void operator()(IccProfile* p) const { IccCloseProfile(p); }
   void operator()(LutTable* t) const { FreeLutTable(t); }
+  void operator()(LutAB* t) const { FreeLutAB(t); }
   void operator()(GammaCurve* c) const { FreeGammaCurve(c); }
   void operator()(MatShaper* s) const { IccFreeMatShaper(s); }
   void operator()(ColorTransform* t) const { IccDeleteTransform(t); }
 };
 using ProfilePtr = std::unique_ptr<IccProfile, Release>;
 using LutPtr = std::unique_ptr<LutTable, Release>;
+using LutABPtr = std::unique_ptr<LutAB, Release>;
 using CurvePtr = std::unique_ptr<GammaCurve, Release>;
 using ShaperPtr = std::unique_ptr<MatShaper, Release>;
 using TransformPtr = std::unique_ptr<ColorTransform, Release>;
@@ -117,10 +119,65 @@ inline std::vector<uint16_t> Ramp(uint32_t entries) {
   return r;
 }
 
+// A 'para' tag (or element) of function `function` with `params` (s15.16 doubles).
+inline Bytes ParaTag(uint16_t function, const std::vector<double>& params) {
+  Bytes b = TagHead(kIccTypeParametricCurve);
+  PutU16(b, function), PutU16(b, 0);
+  for (double p : params) PutU32(b, uint32_t(int32_t(std::lround(p * 65536))));
+  return b;
+}
+
+// An 'mAB ' or 'mBA ' tag: each element is written when given (curve elements as
+// whole 'curv' / 'para' tags), in the order B, matrix, M, grid, A, 4-byte aligned.
+struct TestLutAB {
+  bool toPcs = true;
+  uint32_t inputs = 3, outputs = 3;
+  std::vector<Bytes> a, m, b;
+  std::vector<double> matrix;      // 9 elements row by row, then 3 offsets
+  std::vector<uint8_t> gridPoints;  // one per input
+  uint8_t precision = 2;
+  std::vector<uint16_t> grid;       // written as bytes when precision is 1
+};
+
+inline Bytes LutABTag(const TestLutAB& t) {
+  Bytes b = TagHead(t.toPcs ? kIccTypeLutAToB : kIccTypeLutBToA);
+  b.push_back(uint8_t(t.inputs)), b.push_back(uint8_t(t.outputs)), PutU16(b, 0);
+  b.resize(32, 0);
+  const auto place = [&b](size_t slot) {
+    while (b.size() % 4) b.push_back(0);
+    SetU32(b, 12 + 4 * slot, uint32_t(b.size()));
+  };
+  const auto curves = [&](size_t slot, const std::vector<Bytes>& list) {
+    if (list.empty()) return;
+    place(slot);
+    for (const Bytes& c : list) {
+      while (b.size() % 4) b.push_back(0);
+      b.insert(b.end(), c.begin(), c.end());
+    }
+  };
+  curves(0, t.b);
+  if (!t.matrix.empty()) {
+    place(1);
+    for (double v : t.matrix) PutU32(b, uint32_t(int32_t(std::lround(v * 65536))));
+  }
+  curves(2, t.m);
+  if (!t.gridPoints.empty()) {
+    place(3);
+    Bytes points(16, 0);
+    std::copy(t.gridPoints.begin(), t.gridPoints.end(), points.begin());
+    b.insert(b.end(), points.begin(), points.end());
+    b.push_back(t.precision), b.resize(b.size() + 3, 0);
+    for (uint16_t v : t.grid) t.precision == 2 ? PutU16(b, v) : b.push_back(uint8_t(v));
+  }
+  curves(4, t.a);
+  return b;
+}
+
 class TestProfile {
  public:
   uint32_t deviceClass = kIccClassDisplay, colorSpace = kIccSpaceRgb, connectionSpace = kIccSpaceXyz;
   uint32_t renderingIntent = 0;
+  uint32_t version = 0x02100000;
   int32_t illuminant[3] = {0xF6D6, 0x10000, 0xD32D};
 
   TestProfile& Tag(uint32_t signature, Bytes data) {
@@ -131,7 +188,7 @@ class TestProfile {
   // Header, directory, then the tag data 4-byte aligned in the order added.
   Bytes Build() const {
     Bytes b(128, 0);
-    SetU32(b, 8, 0x02100000);
+    SetU32(b, 8, version);
     SetU32(b, 12, deviceClass);
     SetU32(b, 16, colorSpace);
     SetU32(b, 20, connectionSpace);

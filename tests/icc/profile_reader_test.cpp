@@ -194,11 +194,24 @@ TEST(IccOpen, FilesKeepTheirNameAndFailuresReleaseEverything) {
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(std::string(p->fileName), path);
   std::string longPath = ::testing::TempDir();
+#ifdef _WIN32
+  // Windows opens no 8-bit path of 260 characters or more: the longest that opens,
+  // 259 characters, is kept whole, and one more fails.
+  while (longPath.size() + 2 + 11 <= 259) longPath += "./";
+  if (longPath.size() + 11 < 259) longPath += "/";
+  longPath += "profile.icc";
+  ASSERT_EQ(longPath.size(), 259u);
+  EXPECT_EQ(IccOpenProfileFromFile(("/" + longPath).c_str()), nullptr);
+  p.reset(IccOpenProfileFromFile(longPath.c_str()));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(std::string(p->fileName), longPath);
+#else
   while (longPath.size() < 300) longPath += "./";
   longPath += "profile.icc";
   p.reset(IccOpenProfileFromFile(longPath.c_str()));
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(std::string(p->fileName), longPath.substr(0, 259));
+#endif
 
   EXPECT_EQ(FailuresUntilSuccess([&] { return ProfilePtr(IccOpenProfileFromFile(path.c_str())) != nullptr; }), 3);
   EXPECT_EQ(FailuresUntilSuccess([&] { return Open(b) != nullptr; }), 3);

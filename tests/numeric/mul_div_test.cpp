@@ -1,7 +1,12 @@
 #include <array>
 #include <cstdint>
+#include <random>
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "numeric/mul_div.h"
 
@@ -17,6 +22,23 @@ TEST(MulDiv, RoundsHalvesAwayFromZeroAndReportsFailures) {
   };
   for (const auto& [a, b, c, expected] : cases) EXPECT_EQ(MulDiv(a, b, c), expected) << a << " * " << b << " / " << c;
 }
+
+#ifdef _WIN32
+// The library's own MulDiv, which gives the same bytes on every platform, rounds as
+// the system's does, over operands of every magnitude. (Results of exactly
+// INT32_MIN are left out: Wine's MulDiv reports them as overflows.)
+TEST(MulDiv, AgreesWithTheSystems) {
+  std::mt19937 random(15);
+  const auto operand = [&] { return static_cast<int32_t>(random()) >> (random() % 32); };
+  for (int i = 0; i < 200000; ++i) {
+    const int32_t a = operand(), b = operand(), c = operand();
+    const int32_t mine = MulDiv(a, b, c);
+    if (mine != INT32_MIN) {
+      ASSERT_EQ(mine, ::MulDiv(a, b, c)) << a << " * " << b << " / " << c;
+    }
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace qclr

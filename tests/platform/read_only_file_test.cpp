@@ -1,4 +1,6 @@
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <cstdint>
 #include <fstream>
@@ -39,6 +41,7 @@ TEST(ReadOnlyFile, ReadsAtOffsetsAndReportsFailuresWithWindowsNumbers) {
   EXPECT_EQ(OpenReadOnlyFile(nullptr, nullptr), kErrorInvalidParameter);
 }
 
+#ifndef _WIN32
 // Only regular files open: a FIFO (whose open would wait for a writer) or a device
 // is refused as access denied, at once.
 TEST(ReadOnlyFile, RefusesWhatIsNotARegularFile) {
@@ -53,6 +56,14 @@ TEST(ReadOnlyFile, RefusesWhatIsNotARegularFile) {
     CloseReadOnlyFile(&file);
   }
 }
+#else
+// Only disk files open: a device is refused as access denied.
+TEST(ReadOnlyFile, RefusesWhatIsNotADiskFile) {
+  ReadOnlyFile file;
+  EXPECT_EQ(OpenReadOnlyFile("NUL", &file), kErrorAccessDenied);
+  EXPECT_EQ(file.handle, -1);
+}
+#endif
 
 }  // namespace
 }  // namespace qclr::platform

@@ -3,9 +3,11 @@
 // the handle registry and a probe for "nothing was allocated".
 #pragma once
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -83,6 +85,7 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
+#ifndef _WIN32
 // Runs `call` on another thread while `fifo` (a FIFO, see mkfifo) may block it: a
 // call still running after 10 seconds is a test failure, and the FIFO is then
 // opened for writing so that the call can return instead of hanging the suite.
@@ -98,6 +101,7 @@ auto CallNamingFifo(const std::string& fifo, Call call) -> decltype(call()) {
   }
   return result.get();
 }
+#endif
 
 // The bytes of a resource of the library ("ICM" profiles 105 RGB, 106 Lab, 107 CMYK,
 // 110 CMY; "ET" tables 111, 112, 113).

@@ -1,41 +1,8 @@
 #include "support/in_memory_dialog.h"
 
-#include <cctype>
 #include <cstdio>
 
 namespace qclr::platform {
-namespace {
-
-bool SameClassName(const std::string& a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i] != '\0'; ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return i == a.size() && b[i] == '\0';
-}
-
-}  // namespace
-
-ControlKind KindOfItem(const DialogItem& item) {
-  switch (item.classAtom) {
-    case kClassStatic: return ControlKind::kLabel;
-    case kClassEdit: return ControlKind::kEdit;
-    case kClassComboBox: return ControlKind::kDropDownList;
-    case kClassButton:
-      switch (item.style & kButtonTypeMask) {
-        case kButtonPush:
-        case kButtonDefault: return ControlKind::kPushButton;
-        case kButtonAutoCheckBox: return ControlKind::kCheckBox;
-        case kButtonAutoRadio: return ControlKind::kRadioButton;
-        case kButtonGroupBox: return ControlKind::kGroupBox;
-        default: return ControlKind::kUnknown;
-      }
-    case 0: return SameClassName(item.className, kClassUpDown) ? ControlKind::kUpDown : ControlKind::kUnknown;
-    default: return ControlKind::kUnknown;
-  }
-}
 
 void DialogWindow::MakeControls() {
   controls.clear();

@@ -6,6 +6,10 @@
 // open is followed by the close command (as the Escape key sends it); a dialog
 // that stays open even then ends with that command's value. Without a script
 // there is no user interface and no dialog can be created.
+//
+// The Windows layer offers the same user to tests (win32/scripted_dialogs.cpp):
+// there the script plays the dialogs of the system's dialog manager, which exist
+// also without a script and then wait for a person.
 #pragma once
 
 #include <cstdint>

@@ -53,6 +53,9 @@ bool PaddedImage::PaddingIntact() const {
 CpuLevelScope::CpuLevelScope(int level) { OverrideCpuLevel(level); }
 CpuLevelScope::~CpuLevelScope() { OverrideCpuLevel(-1); }
 
+InstructionSetScope::InstructionSetScope(int isa) { CapInstructionSet(isa); }
+InstructionSetScope::~InstructionSetScope() { CapInstructionSet(-1); }
+
 std::vector<int32_t> AwkwardWidths() {
   std::vector<int32_t> widths;
   for (int32_t w = 1; w <= 17; ++w) widths.push_back(w);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/instruction_set.h"
+
 namespace qclr::test {
 
 // Deterministic pseudo-random bytes (xorshift), the same on every platform.
@@ -51,6 +53,28 @@ class CpuLevelScope {
   CpuLevelScope(const CpuLevelScope&) = delete;
   CpuLevelScope& operator=(const CpuLevelScope&) = delete;
 };
+
+// Caps the instruction set the kernels use for the guard's lifetime.
+class InstructionSetScope {
+ public:
+  explicit InstructionSetScope(int isa);
+  ~InstructionSetScope();
+  InstructionSetScope(const InstructionSetScope&) = delete;
+  InstructionSetScope& operator=(const InstructionSetScope&) = delete;
+};
+
+// Calls run(isa) once for every instruction set from the portable one up to the
+// processor's best, with the kernels capped at it: a test that compares each
+// run's bytes with the portable run's checks every implementation this machine
+// can execute.
+template <typename Run>
+void ForEachInstructionSet(Run&& run) {
+  const int best = static_cast<int>(DetectedInstructionSet());
+  for (int isa = 0; isa <= best; ++isa) {
+    InstructionSetScope scope(isa);
+    run(static_cast<InstructionSet>(isa));
+  }
+}
 
 // Widths that straddle the 8-pixel groups of packed rows.
 std::vector<int32_t> AwkwardWidths();

@@ -1,96 +1,168 @@
-// qclr convert [--from SPACE] --to SPACE [handle options] IN OUT
+// qclr convert: one image IN OUT, or many into a folder, converted on every core.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstring>
+#include <new>
+#include <set>
 
 #include "commands.h"
-#include "handle_options.h"
-#include "image_file.h"
-#include "qclr/qclr.h"
-#include "space_names.h"
+#include "convert_options.h"
+#include "converter.h"
+#include "file_bytes.h"
+#include "messages.h"
+#include "parallel.h"
+#include "progress.h"
 
 namespace qclr_tool {
 namespace {
 
-// A raw file holding a YUV source in a caller-described layout.
-bool ReadRaw(const std::string& path, const HandleOptions& o, Image* image, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = "cannot open '" + path + "'";
-    return false;
-  }
-  image->bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  image->space = FindSpace(CSP_YUV);
-  image->width = o.rawWidth;
-  image->height = o.rawHeight;
-  if (image->width == 0) {
-    *error = "--yuv-layout needs --size WxH";
-    return false;
-  }
-  return true;
+struct Job {
+  std::string input, output;
+  FileFormat format = FileFormat::kPam;
+};
+
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-int32_t ConvertThroughHandle(const Image& in, Image* out, HandleOptions* o) {
-  FinishHandleOptions(o);
-  ClrHandle* handle = nullptr;
-  int32_t status = Q_ClrInit(&handle, in.space->code, out->space->code, &o->params);
-  if (status != CLR_OK) return status;
-  status = Q_ClrConvert(handle, in.bytes.data(), out->bytes.data(), in.width, in.height, 0, 0);
-  Q_ClrFree(handle);
-  return status;
+// The jobs of the request, each with its output format; a name that does not tell
+// its format, or two inputs that would land on one output, are usage errors.
+Failure PlanJobs(const ConvertRequest& r, std::vector<Job>* jobs) {
+  for (const std::string& input : r.inputs) {
+    Job job;
+    job.input = input;
+    if (r.outputFolder.empty()) {
+      job.output = r.output;
+    } else {
+      if (input == "-") return Fails(kExitUsage, "standard input cannot be converted into a folder (give IN OUT)");
+      std::string name = BaseName(input);
+      if (r.hasFormat) {
+        const size_t dot = name.rfind('.');
+        name = (dot == std::string::npos || dot == 0 ? name : name.substr(0, dot)) + "." + FormatExtension(r.format);
+      }
+      job.output = r.outputFolder + "/" + name;
+    }
+    if (r.outputFolder.empty() && job.output != "-" && IsFolder(job.output)) {
+      return Fails(kExitUsage, "'" + job.output + "' is a folder: write into it with -o FOLDER");
+    }
+    if (r.hasFormat) {
+      job.format = r.format;
+    } else if (job.output != "-" && !FormatFromPath(job.output, &job.format)) {
+      return Fails(kExitUsage, "cannot tell the format of " + ShownName(job.output, true) +
+                                   " from its name: use .png .jpg .tif .pam .ppm .raw or --format");
+    }
+    jobs->push_back(job);
+  }
+  std::set<std::string> outputs;
+  for (const Job& job : *jobs) {
+    if (job.output != "-" && !outputs.insert(job.output).second) {
+      return Fails(kExitUsage, "two inputs would both be written to '" + job.output + "'");
+    }
+    if (job.output != "-" && job.output == job.input) {
+      return Fails(kExitUsage, "'" + job.input + "' would be overwritten by its own result");
+    }
+  }
+  return {};
+}
+
+Failure ConvertFile(const Job& job, const ConvertRequest& r, Converter* converter) {
+  std::vector<uint8_t> bytes;
+  Failure f = ReadFileBytes(job.input, &bytes);
+  if (f.failed()) return f;
+  Image in;
+  std::string format;
+  f = DecodeImage(bytes, job.input, r.raw ? &r.rawLayout : nullptr, &in, &format);
+  if (f.failed()) return f;
+  bytes.clear();
+  if (!r.raw && r.from != nullptr && r.from != in.space) {
+    return Fails(kExitUnsupported, ShownName(job.input) + " holds " + in.space->name + ", not " + r.from->name);
+  }
+  if (in.fileBits > 8) {
+    Warn(ShownName(job.input) + ": " + std::to_string(in.fileBits) + "-bit samples rounded to 8 bits");
+  }
+  Image out;
+  f = converter->Convert(in, job.input, &out);
+  if (f.failed()) return f;
+  std::vector<uint8_t> file;
+  f = EncodeImage(job.format, out, job.output, r.align, &file);
+  if (f.failed()) return f;
+  return WriteFileBytes(job.output, file);
+}
+
+Failure MakeFolder(const std::string& folder) {
+  if (IsFolder(folder)) return {};
+  if (mkdir(folder.c_str(), 0777) != 0) {
+    return Fails(kExitWrite, "cannot create the folder '" + folder + "': " + std::strerror(errno));
+  }
+  return {};
 }
 
 }  // namespace
 
 int RunConvert(const std::vector<std::string>& args) {
-  const SpaceInfo* from = nullptr;
-  const SpaceInfo* to = nullptr;
-  HandleOptions handle;
-  std::vector<std::string> files;
-  std::string error;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    bool taken = false;
-    if (!ParseHandleOption(args, &i, &handle, &taken, &error)) return Fail(error);
-    if (taken) continue;
-    if (a == "--from" || a == "--to") {
-      if (i + 1 == args.size()) return Fail(a + " needs a colour space");
-      const SpaceInfo* space = FindSpace(args[++i]);
-      if (space == nullptr) return Fail("unknown colour space '" + args[i] + "' (see qclr --help)");
-      (a == "--from" ? from : to) = space;
-    } else if (a.rfind("--", 0) == 0) {
-      return Fail("unknown option '" + a + "'");
-    } else {
-      files.push_back(a);
+  ConvertRequest r;
+  Failure f = ParseConvertOptions(args, &r);
+  if (f.failed()) return Report(f);
+  if (r.help) {
+    std::printf("%s%s\n%s\n%s", ConvertHelp(), SpacesHelp().c_str(), HandleOptionsHelp(), ExitCodesHelp());
+    return kExitOk;
+  }
+  SilenceWarnings(r.quiet);
+  std::vector<Job> jobs;
+  f = PlanJobs(r, &jobs);
+  if (f.failed()) return Report(f);
+  for (const Job& job : jobs) {
+    if (!FormatHoldsSpace(job.format, *r.to)) {
+      return Report(Fails(kExitUnsupported, "cannot write " + std::string(r.to->name) + " to " +
+                                                ShownName(job.output, true) + ": a " + FormatName(job.format) +
+                                                " file holds " + SpacesHeldBy(job.format) +
+                                                " (write PAM or raw for any space)"));
     }
   }
-  if (files.size() != 2 || to == nullptr) return Fail("usage: qclr convert [--from SPACE] --to SPACE IN OUT");
+  if (!r.outputFolder.empty()) {
+    f = MakeFolder(r.outputFolder);
+    if (f.failed()) return Report(f);
+  }
+  const int threads = r.jobs > 0 ? r.jobs : ProcessorCount();
+  ConvertSettings settings;
+  settings.to = r.to;
+  settings.handle = r.handle;
+  settings.threads = jobs.size() == 1 ? threads : 1;  // one image: its bands in parallel
+  Converter converter(settings);
+  if (jobs.size() == 1 && r.outputFolder.empty()) {
+    f = ConvertFile(jobs[0], r, &converter);
+    return f.failed() ? Report(f) : kExitOk;
+  }
 
-  Image in;
-  const bool raw = handle.hasYuv;
-  if (!(raw ? ReadRaw(files[0], handle, &in, &error) : ReadImage(files[0], &in, &error))) return Fail(error);
-  if (from != nullptr && from != in.space) {
-    return Fail("'" + files[0] + "' holds " + in.space->name + ", not " + from->name);
+  std::vector<Failure> failures(jobs.size());
+  {
+    Progress progress(jobs.size(), r.quiet);
+    RunParallel(jobs.size(), threads, [&](size_t i) {
+      try {
+        failures[i] = ConvertFile(jobs[i], r, &converter);
+      } catch (const std::bad_alloc&) {
+        failures[i] = Fails(kExitOther, "out of memory converting " + ShownName(jobs[i].input));
+      }
+      progress.Advance(failures[i].failed());
+    });
   }
-  Image out;
-  out.space = to;
-  out.width = in.width;
-  out.height = in.height;
-  if (!FitsGroups(*to, in.width, in.height)) {
-    return Fail(std::string(to->name) + " needs a width multiple of " + std::to_string(to->groupWidth) +
-                " and a height multiple of " + std::to_string(to->groupHeight));
+  int exitCode = kExitOk;
+  size_t failed = 0;
+  for (const Failure& failure : failures) {
+    if (!failure.failed()) continue;
+    if (failed++ == 0) exitCode = failure.code;
+    Report(failure);
   }
-  out.bytes.resize(PackedBytes(*to, out.width, out.height));
-  const int32_t status =
-      handle.used ? ConvertThroughHandle(in, &out, &handle)
-                  : Q_ClrConvertDirect(in.space->code, to->code, in.bytes.data(), out.bytes.data(),
-                                       in.width, in.height, 0, 0);
-  if (status != CLR_OK) {
-    return Fail(std::string("conversion ") + in.space->name + " -> " + to->name + " failed with status " +
-                std::to_string(status));
+  if (failed > 0) {
+    std::fprintf(stderr, "qclr: %zu of %zu files failed\n", failed, jobs.size());
+  } else if (!r.quiet && isatty(2)) {
+    std::fprintf(stderr, "qclr: %zu files converted into %s\n", jobs.size(), r.outputFolder.c_str());
   }
-  if (!WriteImage(files[1], out, &error)) return Fail(error);
-  return 0;
+  return exitCode;
 }
 
 }  // namespace qclr_tool

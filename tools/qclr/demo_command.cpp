@@ -1,17 +1,19 @@
-// qclr demo [FOLDER]: converts a colour chart into every colour space and back, and
-// through every ordered pair of spaces, and writes the images and a summary.
+// qclr demo [FOLDER]: converts a colour chart into every colour space and back by
+// every method, measures how far each round trip strays, and writes a labelled
+// contact sheet, the chart, every encoding (by the direct route) and a summary.
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 
 #include "commands.h"
-#include "image_file.h"
+#include "contact_sheet.h"
+#include "demo_chart.h"
+#include "file_bytes.h"
+#include "image_format.h"
+#include "messages.h"
 #include "qclr/qclr.h"
-#include "space_names.h"
 
 namespace qclr_tool {
 namespace {
@@ -19,125 +21,217 @@ namespace {
 constexpr int32_t kWidth = 96;  // a multiple of every pixel group
 constexpr int32_t kHeight = 64;
 
-// Hue sweep across, from full colour at the top to white and black further down,
-// with a grey ramp in the bottom rows.
-Image MakeChart() {
-  Image chart;
-  chart.space = FindSpace(CSP_RGB);
-  chart.width = kWidth;
-  chart.height = kHeight;
-  chart.bytes.resize(PackedBytes(*chart.space, kWidth, kHeight));
-  for (int32_t y = 0; y < kHeight; ++y) {
-    for (int32_t x = 0; x < kWidth; ++x) {
-      uint8_t* p = &chart.bytes[3 * (static_cast<size_t>(y) * kWidth + x)];
-      if (y >= kHeight - 8) {
-        p[0] = p[1] = p[2] = static_cast<uint8_t>(x * 255 / (kWidth - 1));
-        continue;
-      }
-      const int32_t sector = x * 6 / kWidth, step = (x * 6 % kWidth) * 255 / kWidth;
-      int32_t rgb[3];
-      const int32_t rising = step, falling = 255 - step;
-      const int32_t table[6][3] = {{255, rising, 0},  {falling, 255, 0}, {0, 255, rising},
-                                   {0, falling, 255}, {rising, 0, 255},  {255, 0, falling}};
-      for (int c = 0; c < 3; ++c) rgb[c] = table[sector][c];
-      // Top half: towards white; bottom half: towards black.
-      const int32_t band = kHeight - 8, half = band / 2;
-      for (int c = 0; c < 3; ++c) {
-        rgb[c] = y < half ? rgb[c] + (255 - rgb[c]) * (half - 1 - y) / half : rgb[c] * (band - y) / half;
-        p[c] = static_cast<uint8_t>(std::clamp(rgb[c], 0, 255));
+const char* kDemoHelp =
+    "usage: qclr demo [FOLDER]\n"
+    "\n"
+    "Converts a colour chart into every colour space and back by every method\n"
+    "(direct: Q_ClrConvertDirect; builtin, icc and tables: through a handle) and\n"
+    "writes into FOLDER (default qclr-demo):\n"
+    "  contact-sheet.png  every round trip as a labelled tile, with its error\n"
+    "  summary.txt        each round trip's largest and mean error in levels, and\n"
+    "                     which encodings are exact, close, lossy or one-way, and why\n"
+    "  chart.png          the chart\n"
+    "  SPACE.pam          the chart in each space, by the direct route\n"
+    "The summary is printed as well.\n"
+    "\n";
+
+struct DemoMethod {
+  const char* name;
+  int32_t method;  // 0: the direct route
+};
+
+constexpr DemoMethod kMethods[] = {
+    {"direct", 0}, {"builtin", METHOD_BUILTIN}, {"icc", METHOD_ICC}, {"tables", METHOD_BUILTIN_TABLES}};
+
+// Why a space's round trip by a method loses what it loses, from the definitions
+// of its encoder and decoder.
+const char* Explanation(int32_t space, int32_t method) {
+  if (method == METHOD_ICC && (space == CSP_CMYK || space == CSP_YCCK)) {
+    return "through the press profile: its gamut is smaller than the display's, so saturated and dark "
+           "colours come back changed";
+  }
+  if (method == METHOD_ICC) return "through the profile's sampled grid: interpolation and 8-bit rounding";
+  if (method == METHOD_BUILTIN_TABLES) return "through the emulation table's 33-point grid";
+  switch (space) {
+    case CSP_YUV:
+      return "one-way: the YUV encoder writes full-range Y and adds no chroma offset (negative U, V "
+             "become 0), while the decoder expects video-range Y with U, V centred on 128";
+    case CSP_YUY2:
+    case CSP_UYVY: return "video-range Y, one U, V pair for every 2 pixels";
+    case CSP_Y41P: return "video-range Y, one U, V pair for every 4 pixels";
+    case CSP_YVU9: return "video-range Y, one U, V pair for every 4 x 4 block";
+    case CSP_YCC: return "full-range YCbCr, truncated to whole levels";
+    case CSP_CMYK: return "black generation and 8-bit inks";
+    case CSP_YCCK:
+      return "the inverted inks re-coded as YCbCr through fixed-point tables and decoded through "
+             "others: their rounding adds up in dark colours";
+    case CSP_HSV:
+    case CSP_HLS: return "hue, saturation and lightness rounded to bytes";
+    case CSP_YIQ: return "Y, I, Q rounded to bytes";
+    case CSP_HSI: return "one-way: the hue is this library's own encoding, which the decoder does not invert";
+    case CSP_LAB: return "8-bit L, a, b: a and b clip for saturated colours";
+    case CSP_XYZ:
+      return "one-way: the encoder writes values up to about 133 while the decoder expects 0..1, so "
+             "colours saturate towards white";
+    default: return "";
+  }
+}
+
+const char* Verdict(const Difference& d) {
+  if (d.maximum == 0) return "exact";
+  if (d.maximum <= 4) return "close";
+  if (d.mean <= 8) return "lossy";
+  return "far off";
+}
+
+Image Blank(const SpaceInfo& space) {
+  Image image;
+  image.space = &space;
+  image.width = kWidth;
+  image.height = kHeight;
+  image.bytes.assign(PackedBytes(space, kWidth, kHeight), 0);
+  return image;
+}
+
+// One conversion by a demo method; the status of the first failing call.
+int32_t ConvertBy(int32_t method, const Image& in, Image* out) {
+  if (method == 0) {
+    return Q_ClrConvertDirect(in.space->code, out->space->code, in.bytes.data(), out->bytes.data(), kWidth,
+                              kHeight, 0, 0);
+  }
+  ConversionParams params{};
+  params.structSize = QCLR_CONVERSION_PARAMS_SIZE;
+  params.method = method;
+  params.flags = static_cast<uint32_t>(method);
+  params.tableBits = 8;
+  ClrHandle* handle = nullptr;
+  int32_t status = Q_ClrInit(&handle, in.space->code, out->space->code, &params);
+  if (status != CLR_OK) return status;
+  status = Q_ClrConvert(handle, in.bytes.data(), out->bytes.data(), kWidth, kHeight, 0, 0);
+  Q_ClrFree(handle);
+  return status;
+}
+
+struct RoundTrip {
+  int32_t status = CLR_OK;  // not CLR_OK: the method does not offer this space
+  Image encoded, back;
+  Difference difference;
+};
+
+RoundTrip Run(const Image& chart, const SpaceInfo& space, int32_t method) {
+  RoundTrip trip;
+  trip.encoded = Blank(space);
+  if (space.code == CSP_LAB) trip.encoded.lab = method == METHOD_ICC ? LabEncoding::kOffset128 : LabEncoding::kSigned;
+  trip.back = Blank(*chart.space);
+  trip.status = ConvertBy(method, chart, &trip.encoded);
+  if (trip.status == CLR_OK) trip.status = ConvertBy(method, trip.encoded, &trip.back);
+  if (trip.status == CLR_OK) trip.difference = Compare(chart, trip.back);
+  return trip;
+}
+
+std::string StatusName(int32_t status) {
+  char name[64];
+  Q_ClrStatusText(status, name, sizeof name, nullptr, 0);
+  return name;
+}
+
+Failure WriteImageFile(const std::string& path, FileFormat format, const Image& image) {
+  std::vector<uint8_t> bytes;
+  const Failure f = EncodeImage(format, image, path, 0, &bytes);
+  return f.failed() ? f : WriteFileBytes(path, bytes);
+}
+
+// Every ordered pair of spaces converted directly from the direct encodings; the
+// pairs that failed are listed.
+std::string OrderedPairs(const std::vector<Image>& encoded) {
+  int pairs = 0, converted = 0;
+  std::string failures;
+  for (size_t i = 0; i < encoded.size(); ++i) {
+    for (size_t j = 0; j < AllSpaces().size(); ++j) {
+      if (i == j) continue;
+      ++pairs;
+      Image out = Blank(AllSpaces()[j]);
+      const int32_t status = ConvertBy(0, encoded[i], &out);
+      if (status == CLR_OK) {
+        ++converted;
+      } else {
+        failures += std::string("  ") + AllSpaces()[i].name + " -> " + AllSpaces()[j].name + ": " +
+                    StatusName(status) + "\n";
       }
     }
   }
-  return chart;
-}
-
-bool Convert(const Image& in, const SpaceInfo& to, Image* out, int32_t* status) {
-  out->space = &to;
-  out->width = in.width;
-  out->height = in.height;
-  out->bytes.assign(PackedBytes(to, in.width, in.height), 0);
-  *status = Q_ClrConvertDirect(in.space->code, to.code, in.bytes.data(), out->bytes.data(), in.width,
-                               in.height, 0, 0);
-  return *status == CLR_OK;
-}
-
-struct Difference {
-  int maximum = 0;
-  double mean = 0;
-};
-
-Difference Compare(const Image& a, const Image& b) {
-  Difference d;
-  long long sum = 0;
-  for (size_t i = 0; i < a.bytes.size(); ++i) {
-    const int delta = std::abs(a.bytes[i] - b.bytes[i]);
-    d.maximum = std::max(d.maximum, delta);
-    sum += delta;
-  }
-  d.mean = a.bytes.empty() ? 0.0 : static_cast<double>(sum) / static_cast<double>(a.bytes.size());
-  return d;
+  return failures + "  " + std::to_string(converted) + " of " + std::to_string(pairs) +
+         " ordered pairs converted directly\n";
 }
 
 }  // namespace
 
 int RunDemo(const std::vector<std::string>& args) {
-  if (args.size() > 1) return Fail("usage: qclr demo [FOLDER]");
-  const std::string folder = args.empty() ? "qclr-demo" : args[0];
-  if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return Fail("cannot create folder '" + folder + "'");
-
-  std::string error;
-  const Image chart = MakeChart();
-  if (!WriteImage(folder + "/chart.ppm", chart, &error)) return Fail(error);
-
-  std::ofstream summary(folder + "/summary.txt");
-  summary << "qclr demo: a " << kWidth << " x " << kHeight << " colour chart (chart.ppm)\n\n"
-          << "Round trips RGB -> space -> RGB (difference from the chart, in levels):\n";
-  std::printf("%-6s %-10s %s\n", "space", "round trip", "max / mean difference");
-
-  std::vector<Image> encoded(AllSpaces().size());
-  int failures = 0;
-  for (size_t i = 0; i < AllSpaces().size(); ++i) {
-    const SpaceInfo& space = AllSpaces()[i];
-    int32_t status = 0;
-    Image back;
-    if (!Convert(chart, space, &encoded[i], &status) || !Convert(encoded[i], *chart.space, &back, &status)) {
-      ++failures;
-      encoded[i].bytes.clear();
-      summary << "  " << space.name << ": status " << status << "\n";
-      std::printf("%-6s status %d\n", space.name, status);
-      continue;
-    }
-    const std::string base = folder + "/" + space.name;
-    if (!WriteImage(base + ".pam", encoded[i], &error) || !WriteImage(base + "-rgb.ppm", back, &error)) {
-      return Fail(error);
-    }
-    const Difference d = Compare(chart, back);
-    char line[128];
-    std::snprintf(line, sizeof line, "%-6s %-10s %3d / %.2f", space.name, "ok", d.maximum, d.mean);
-    summary << "  " << line << "\n";
-    std::printf("%s\n", line);
+  std::vector<std::string> folders;
+  int exitCode = kExitOk;
+  if (!NameArguments(args, "demo", kDemoHelp, &folders, &exitCode)) return exitCode;
+  if (folders.size() > 1) return Report(Fails(kExitUsage, "usage: qclr demo [FOLDER]"));
+  const std::string folder = folders.empty() ? "qclr-demo" : folders[0];
+  if (mkdir(folder.c_str(), 0777) != 0 && !(errno == EEXIST && IsFolder(folder))) {
+    return Report(Fails(kExitWrite, "cannot create the folder '" + folder + "': " + std::strerror(errno)));
   }
 
-  // Every ordered pair, directly between the two spaces.
-  int pairs = 0, converted = 0;
-  summary << "\nOrdered pairs converted directly:\n";
-  for (size_t i = 0; i < AllSpaces().size(); ++i) {
-    for (size_t j = 0; j < AllSpaces().size(); ++j) {
-      if (i == j || encoded[i].bytes.empty()) continue;
-      ++pairs;
-      Image out;
-      int32_t status = 0;
-      if (Convert(encoded[i], AllSpaces()[j], &out, &status)) {
-        ++converted;
-      } else {
-        summary << "  " << AllSpaces()[i].name << " -> " << AllSpaces()[j].name << ": status " << status << "\n";
+  const Image chart = MakeChart(kWidth, kHeight);
+  std::vector<std::string> headings = {"ORIGINAL"};
+  for (const DemoMethod& m : kMethods) headings.push_back(m.name);
+  ContactSheet sheet(static_cast<int>(headings.size()), static_cast<int>(AllSpaces().size()), kWidth, kHeight,
+                     headings);
+  std::string summary = "qclr demo: a " + std::to_string(kWidth) + " x " + std::to_string(kHeight) +
+                        " colour chart (chart.png) into each space and back to RGB by each method.\n"
+                        "Error: the largest and the mean difference from the chart, in levels of 0..255.\n"
+                        "exact: no difference; close: at most 4 levels; lossy: a mean of at most 8;\n"
+                        "far off: more. One-way encodings are those whose decoder does not invert the\n"
+                        "encoder: their round trip cannot give the image back.\n\n";
+  char line[512];
+  std::snprintf(line, sizeof line, "%-6s %-8s %5s %7s  %-8s %s\n", "space", "method", "max", "mean", "verdict", "why");
+  summary += line;
+
+  std::vector<Image> encoded;
+  for (size_t s = 0; s < AllSpaces().size(); ++s) {
+    const SpaceInfo& space = AllSpaces()[s];
+    sheet.Place(0, static_cast<int>(s), &chart, space.name, "", "", false);
+    for (size_t m = 0; m < std::size(kMethods); ++m) {
+      const RoundTrip trip = Run(chart, space, kMethods[m].method);
+      const int column = static_cast<int>(m) + 1, row = static_cast<int>(s);
+      if (trip.status != CLR_OK) {
+        if (kMethods[m].method == 0) exitCode = kExitLibrary;  // the direct route offers every space
+        sheet.Place(column, row, nullptr, std::string(space.name) + " " + kMethods[m].name, "not offered", "",
+                    false);
+        std::snprintf(line, sizeof line, "%-6s %-8s %5s %7s  %-8s not offered by this method (%s)\n", space.name,
+                      kMethods[m].name, "-", "-", "-", StatusName(trip.status).c_str());
+        summary += line;
+        continue;
       }
+      const Difference& d = trip.difference;
+      const char* verdict = Verdict(d);
+      char errorText[32];
+      std::snprintf(errorText, sizeof errorText, "max %d mean %.1f", d.maximum, d.mean);
+      sheet.Place(column, row, &trip.back, std::string(space.name) + " " + kMethods[m].name, errorText, verdict,
+                  std::strcmp(verdict, "far off") == 0);
+      std::snprintf(line, sizeof line, "%-6s %-8s %5d %7.2f  %-8s %s\n", space.name, kMethods[m].name, d.maximum,
+                    d.mean, verdict, d.maximum == 0 ? "" : Explanation(space.code, kMethods[m].method));
+      summary += line;
+      if (kMethods[m].method == 0) encoded.push_back(trip.encoded);
     }
   }
-  summary << "  " << converted << " of " << pairs << " pairs converted\n";
-  std::printf("%d of %d ordered pairs converted; images and summary.txt in %s/\n", converted, pairs,
-              folder.c_str());
-  return failures == 0 && converted == pairs ? 0 : 1;
+  summary += "\nOrdered pairs, converted directly from the direct encodings:\n";
+  if (encoded.size() == AllSpaces().size()) summary += OrderedPairs(encoded);
+
+  Failure f = WriteImageFile(folder + "/chart.png", FileFormat::kPng, chart);
+  if (!f.failed()) f = WriteImageFile(folder + "/contact-sheet.png", FileFormat::kPng, sheet.Page(2));
+  for (size_t i = 0; i < encoded.size() && !f.failed(); ++i) {
+    f = WriteImageFile(folder + "/" + encoded[i].space->name + ".pam", FileFormat::kPam, encoded[i]);
+  }
+  if (!f.failed()) f = WriteFileBytes(folder + "/summary.txt", std::vector<uint8_t>(summary.begin(), summary.end()));
+  if (f.failed()) return Report(f);
+  std::fputs(summary.c_str(), stdout);
+  std::printf("\nContact sheet, chart, encodings and summary.txt in %s/\n", folder.c_str());
+  return exitCode;
 }
 
 }  // namespace qclr_tool

@@ -35,22 +35,14 @@ bool Integers(const std::string& text, size_t count, std::vector<int32_t>* out) 
   return true;
 }
 
-bool CopyName(const std::string& value, char (&field)[QCLR_FILE_NAME_SIZE], std::string* error) {
-  if (value.size() >= QCLR_FILE_NAME_SIZE) {
-    *error = "file name longer than 259 characters: " + value;
-    return false;
-  }
-  std::strcpy(field, value.c_str());
-  return true;
-}
+constexpr struct {
+  const char* name;
+  int32_t value;
+} kMethods[] = {{"builtin", METHOD_BUILTIN},       {"icc", METHOD_ICC},
+                {"custom-icc", METHOD_CUSTOM_ICC}, {"tables", METHOD_BUILTIN_TABLES},
+                {"custom-tables", METHOD_CUSTOM_TABLES}, {"auto", METHOD_AUTO}};
 
 bool ParseMethod(const std::string& v, int32_t* method) {
-  static const struct {
-    const char* name;
-    int32_t value;
-  } kMethods[] = {{"builtin", METHOD_BUILTIN},       {"icc", METHOD_ICC},
-                  {"custom-icc", METHOD_CUSTOM_ICC}, {"tables", METHOD_BUILTIN_TABLES},
-                  {"custom-tables", METHOD_CUSTOM_TABLES}, {"auto", METHOD_AUTO}};
   for (const auto& m : kMethods) {
     if (strcasecmp(m.name, v.c_str()) == 0) {
       *method = m.value;
@@ -116,7 +108,7 @@ bool ParseHandleOption(const std::vector<std::string>& args, size_t* i, HandleOp
                        bool* taken, std::string* error) {
   const std::string& name = args[*i];
   static const char* kNames[] = {"--method", "--src-profile", "--dst-profile", "--table", "--white",
-                                 "--black",  "--lab",         "--yuv-layout",  "--size"};
+                                 "--black",  "--lab",         "--yuv-layout"};
   *taken = false;
   for (const char* n : kNames) *taken = *taken || name == n;
   if (!*taken) return true;
@@ -131,11 +123,11 @@ bool ParseHandleOption(const std::vector<std::string>& args, size_t* i, HandleOp
   if (name == "--method") {
     ok = ParseMethod(v, &p.method);
   } else if (name == "--src-profile") {
-    return CopyName(v, p.srcProfileName, error);
+    o->srcProfile = v;
   } else if (name == "--dst-profile") {
-    return CopyName(v, p.dstProfileName, error);
+    o->dstProfile = v;
   } else if (name == "--table") {
-    return CopyName(v, p.tableFileName, error);
+    o->table = v;
   } else if (name == "--white") {
     ok = o->hasWhite = ParseWhite(v, &o->white);
   } else if (name == "--black") {
@@ -155,23 +147,18 @@ bool ParseHandleOption(const std::vector<std::string>& args, size_t* i, HandleOp
     }
   } else if (name == "--yuv-layout") {
     ok = o->hasYuv = ParseYuv(v, o);
-  } else if (name == "--size") {
-    const size_t x = v.find('x');
-    ok = x != std::string::npos;
-    if (ok) {
-      o->rawWidth = std::atoi(v.substr(0, x).c_str());
-      o->rawHeight = std::atoi(v.substr(x + 1).c_str());
-      ok = o->rawWidth > 0 && o->rawHeight > 0;
-    }
   }
-  if (!ok) *error = "malformed value for " + name + ": '" + v + "' (see qclr --help)";
+  if (!ok) *error = "malformed value for " + name + ": '" + v + "' (see qclr convert --help)";
   return ok;
 }
 
 void FinishHandleOptions(HandleOptions* o) {
   ConversionParams& p = o->params;
   p.structSize = QCLR_CONVERSION_PARAMS_SIZE;
-  if (p.method == 0) p.method = METHOD_BUILTIN;
+  if (p.method == 0) {
+    const bool profiles = !o->srcProfile.empty() || !o->dstProfile.empty();
+    p.method = profiles ? METHOD_CUSTOM_ICC : !o->table.empty() ? METHOD_CUSTOM_TABLES : METHOD_BUILTIN;
+  }
   p.flags = static_cast<uint32_t>(p.method);
   p.tableBits = 8;
   if (o->hasWhite) p.whitePoint = &o->white;
@@ -191,10 +178,33 @@ void FinishHandleOptions(HandleOptions* o) {
   }
 }
 
+int32_t EffectiveMethod(const HandleOptions& o, int32_t src, int32_t dst) {
+  const int32_t method = o.params.method == 0 ? METHOD_BUILTIN : o.params.method;
+  if (method != METHOD_AUTO) return method;
+  auto rgb = [](int32_t s) { return s == CSP_RGB || s == CSP_BGR; };
+  if (!rgb(src) && !rgb(dst)) return METHOD_BUILTIN;
+  if (src == CSP_CMYK || dst == CSP_CMYK) return METHOD_ICC;
+  if (src == CSP_LAB || dst == CSP_LAB) return METHOD_BUILTIN;
+  if (src == CSP_YCCK && rgb(dst)) return METHOD_ICC;
+  return 0;
+}
+
+const char* MethodName(int32_t method) {
+  for (const auto& m : kMethods) {
+    if (m.value == method) return m.name;
+  }
+  return "none";
+}
+
 const char* HandleOptionsHelp() {
   return "Conversion through a handle (any of these options selects it):\n"
          "  --method builtin|icc|custom-icc|tables|custom-tables|auto\n"
-         "  --src-profile FILE --dst-profile FILE   ICC profiles for custom-icc\n"
+         "                                          icc: the library's built-in profiles;\n"
+         "                                          custom-icc: --src-profile and --dst-profile\n"
+         "  --src-profile FILE|embedded|builtin     source profile: a file, the input's own,\n"
+         "                                          or the built-in one of the source space\n"
+         "  --dst-profile FILE|builtin              destination profile (a missing side is\n"
+         "                                          the built-in one); selects custom-icc\n"
          "  --table FILE                            TIFF emulation table for custom-tables\n"
          "  --white D50|D55|D65|D75|D93|x,y         white point of the ICC methods\n"
          "  --black N                               CMYK black generation, 0..1000\n"

@@ -12,14 +12,15 @@ namespace qclr_tool {
 
 struct HandleOptions {
   bool used = false;  // any handle option given
-  ConversionParams params{};
+  ConversionParams params{};  // method, flags and option records; file names apart
+  std::string srcProfile, dstProfile;  // a file, "embedded" or "builtin"
+  std::string table;                   // --table
   WhitePoint white{};
   CmykOptions cmyk{};
   LabOptions lab{};
   YuvLayout yuv{};
   std::vector<int32_t> yuvOffsets;
   bool hasWhite = false, hasCmyk = false, hasLab = false, hasYuv = false;
-  int32_t rawWidth = 0, rawHeight = 0;  // --size, for raw described-YUV input
 };
 
 // Consumes the option at args[*i] (and its value) when it is a handle option.
@@ -28,8 +29,17 @@ struct HandleOptions {
 bool ParseHandleOption(const std::vector<std::string>& args, size_t* i, HandleOptions* options,
                        bool* taken, std::string* error);
 
-// Points the parameter record at the option records that were given.
+// Completes the parameter record: the method (custom-icc when only profiles were
+// given, else builtin), its flags, and pointers to the option records given. The
+// record points into `options`, which must stay where it is while it is used.
 void FinishHandleOptions(HandleOptions* options);
+
+// The method the library will use: the one given, or for METHOD_AUTO the choice
+// the library makes for this pair of spaces (0 when it can make none).
+int32_t EffectiveMethod(const HandleOptions& options, int32_t srcSpace, int32_t dstSpace);
+
+// The method's name on the command line ("builtin", "custom-icc", ...).
+const char* MethodName(int32_t method);
 
 // The help text of these options.
 const char* HandleOptionsHelp();

@@ -40,6 +40,33 @@ size_t PackedBytes(const SpaceInfo& space, int32_t width, int32_t height) {
          static_cast<size_t>(space.groupBytes);
 }
 
+std::string GroupRule(const SpaceInfo& space) {
+  return std::string(space.name) + " needs a width multiple of " + std::to_string(space.groupWidth) +
+         (space.groupHeight > 1 ? " and a height multiple of " + std::to_string(space.groupHeight) : "");
+}
+
+bool SizeWithinLimits(int32_t width, int32_t height) {
+  // 2^28 pixels: 6 GiB as XYZ doubles, and every byte count below 2^31 for the
+  // other spaces' rows.
+  return width > 0 && height > 0 && width <= (1 << 24) && height <= (1 << 24) &&
+         static_cast<int64_t>(width) * height <= (int64_t{1} << 28);
+}
+
+size_t RowBytes(const SpaceInfo& space, int32_t width) {
+  if (space.code == CSP_YVU9) return static_cast<size_t>(width);
+  return static_cast<size_t>(width / space.groupWidth) * static_cast<size_t>(space.groupBytes);
+}
+
+size_t PaddingBaseBytes(const SpaceInfo& space, int32_t width) {
+  return space.code == CSP_XYZ ? 3 * static_cast<size_t>(width) : RowBytes(space, width);
+}
+
+size_t AlignedStride(const SpaceInfo& space, int32_t width, int32_t align) {
+  const size_t row = RowBytes(space, width), base = PaddingBaseBytes(space, width);
+  if (align < 1 || base % static_cast<size_t>(align) == 0) return row;
+  return row + static_cast<size_t>(align) - base % static_cast<size_t>(align);
+}
+
 bool FitsGroups(const SpaceInfo& space, int32_t width, int32_t height) {
   return width > 0 && height > 0 && width % space.groupWidth == 0 && height % space.groupHeight == 0;
 }
