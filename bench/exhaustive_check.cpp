@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "api/cpu_level.h"
+#include "base/cpu_level.h"
 #include "base/instruction_set.h"
 #include "direct/color_space.h"
 #include "qclr/qclr.h"

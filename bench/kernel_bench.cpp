@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "api/cpu_level.h"
+#include "base/cpu_level.h"
 #include "bench_frames.h"
 #include "direct/color_space.h"
 #include "qclr/qclr.h"

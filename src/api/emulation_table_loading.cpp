@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "api/handle_contents.h"
-#include "api/memory.h"
 #include "api/table_image.h"
+#include "base/memory.h"
 #include "direct/color_space.h"
 #include "platform/platform.h"
 #include "qclr/qclr.h"

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "api/clr_handle.h"
+#include "handle/clr_handle.h"
 
 namespace qclr {
 

@@ -2,10 +2,9 @@
 
 #include <cstring>
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "handle/described_yuv.h"
-#include "icc/color_transform.h"
-#include "icc/pixel_format.h"
+#include "icc/icc_engine.h"
 
 namespace qclr {
 
@@ -31,26 +30,9 @@ void ReleaseHandleContents(ClrHandle* h) {
   h->builtinTable = nullptr;
 }
 
-uint32_t PixelFormatOfSpace(int32_t space) {
-  switch (space) {
-    case CSP_RGB: return kFormatRgb8;
-    case CSP_BGR: return kFormatBgr8;
-    case CSP_CMYK:
-    case CSP_YCCK: return kFormatCmyk8;
-    case CSP_CMY: return kFormatCmy8;
-    case CSP_LAB: return kFormatLab8;
-    default: return 0;
-  }
-}
-
 bool FileNameUsable(const char (&name)[QCLR_FILE_NAME_SIZE]) {
   const void* end = std::memchr(name, '\0', QCLR_FILE_NAME_SIZE);
   return end != nullptr && end != name;
-}
-
-bool IsMethodValue(int32_t m) {
-  return m == METHOD_BUILTIN || m == METHOD_ICC || m == METHOD_CUSTOM_ICC ||
-         m == METHOD_BUILTIN_TABLES || m == METHOD_CUSTOM_TABLES;
 }
 
 bool CmykOptionsValid(const CmykOptions& options) {

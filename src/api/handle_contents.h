@@ -2,7 +2,7 @@
 // handle creation and change that fail half way.
 #pragma once
 
-#include "api/clr_handle.h"
+#include "handle/clr_handle.h"
 
 namespace qclr {
 
@@ -11,19 +11,14 @@ namespace qclr {
 // whatever methods the handle was prepared for.
 void ReleaseHandleContents(ClrHandle* handle);
 
-// The pixel-format word the ICC engine gets for a side of a handle: RGB, BGR, CMY,
-// CMYK and Lab have one (a YCCK side converts through CMYK); other spaces 0.
-uint32_t PixelFormatOfSpace(int32_t space);
-
 // True when `name` is a usable file name: not empty and zero-terminated within its
 // fixed field (at most 259 characters). Never reads past the field.
 bool FileNameUsable(const char (&name)[QCLR_FILE_NAME_SIZE]);
 
-// Checks of the caller's records shared by creation and change: a method value;
-// CMYK black generation 0..1000; Lab ranges not zero; a YUV layout that means
+// Checks of the caller's records shared by creation and change (method values:
+// IsMethodValue in handle/clr_handle.h): CMYK black generation 0..1000; Lab ranges not zero; a YUV layout that means
 // something; a chromaticity inside the triangle of real colours (0 < x, 0 < y,
 // x + y < 1).
-bool IsMethodValue(int32_t method);  // one of the five methods (not the automatic choice)
 bool CmykOptionsValid(const CmykOptions& options);
 bool LabOptionsValid(const LabOptions& options);
 bool YuvLayoutValid(const YuvLayout& layout);

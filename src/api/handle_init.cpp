@@ -3,17 +3,17 @@
 // emulation tables, Lab records, YCbCr tables) happens here once.
 #include <cstring>
 
-#include "api/clr_handle.h"
-#include "api/cpu_level.h"
 #include "api/emulation_table_loading.h"
 #include "api/handle_contents.h"
-#include "api/handle_registry.h"
-#include "api/lab_records.h"
-#include "api/memory.h"
+#include "base/cpu_level.h"
+#include "base/memory.h"
+#include "base/owned.h"
 #include "direct/color_space.h"
 #include "direct/conversion_tables.h"
-#include "icc/color_transform.h"
-#include "icc/pixel_format.h"
+#include "handle/clr_handle.h"
+#include "handle/handle_registry.h"
+#include "handle/lab_records.h"
+#include "icc/icc_engine.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -27,21 +27,24 @@ constexpr uint32_t kDefaultTemperature = 50;
 // A YCCK side converts through the CMYK profile.
 int32_t IccSpace(int32_t space) { return space == CSP_YCCK ? CSP_CMYK : space; }
 
-ClrHandle* NewHandle(int32_t srcSpace, int32_t dstSpace) {
-  auto* h = static_cast<ClrHandle*>(MemCalloc(1, sizeof(ClrHandle)));
+// Releases a handle that failed during creation, registered or not.
+void AbandonHandle(ClrHandle* h) {
+  UnregisterHandle(h);
+  ReleaseHandleContents(h);
+  MemFree(h);
+}
+
+// A handle being made: abandoned on every early return, handed to the caller
+// with release() once it is complete.
+using NewHandleOwner = Owned<ClrHandle, AbandonHandle>;
+
+NewHandleOwner NewHandle(int32_t srcSpace, int32_t dstSpace) {
+  NewHandleOwner h(static_cast<ClrHandle*>(MemCalloc(1, sizeof(ClrHandle))));
   if (h == nullptr) return nullptr;
   h->structSize = kHandleMarker;
   h->srcSpace = srcSpace;
   h->dstSpace = dstSpace;
   return h;
-}
-
-// Releases a handle that failed during creation, registered or not.
-int32_t Abandon(ClrHandle* h, int32_t status) {
-  UnregisterHandle(h);
-  ReleaseHandleContents(h);
-  MemFree(h);
-  return status;
 }
 
 int32_t AddYccTables(ClrHandle* h) {
@@ -78,17 +81,20 @@ bool HasBuiltinProfile(int32_t space) {
 // are built and the second replaces the first.
 int32_t SelectBuiltinTransform(ClrHandle* h, int32_t src, int32_t dst) {
   if (!HasBuiltinProfile(src) || !HasBuiltinProfile(dst)) return CLR_ERR_COLORSPACE;
-  const auto rgbWord = [](int32_t space) { return space == CSP_RGB ? kFormatRgb8 : kFormatBgr8; };
+  // The RGB side's word: CSP_RGB's for CSP_RGB, CSP_BGR's for any other space.
+  const auto rgbWord = [](int32_t space) {
+    return IccFormatOfSpace(space == CSP_RGB ? CSP_RGB : CSP_BGR);
+  };
   int32_t status = CLR_OK;
   if (src == CSP_CMYK || src == CSP_CMY || src == CSP_LAB) {
-    h->srcFormat = PixelFormatOfSpace(src);
+    h->srcFormat = IccFormatOfSpace(src);
     h->dstFormat = rgbWord(dst);
     ColorTransform* t = BuildTransform(*h, h->srcFormat, h->dstFormat, 0, &status);
     ReplaceTransform(&h->iccTransform, t);
     if (status != CLR_OK) return status;
   }
   if (dst == CSP_CMYK || dst == CSP_CMY || dst == CSP_LAB) {
-    h->dstFormat = PixelFormatOfSpace(dst);
+    h->dstFormat = IccFormatOfSpace(dst);
     h->srcFormat = rgbWord(src);
     ColorTransform* t = BuildTransform(*h, h->srcFormat, h->dstFormat, 0, &status);
     ReplaceTransform(&h->iccTransform, t);
@@ -102,8 +108,8 @@ int32_t PrepareCustomTransform(ClrHandle* h, const ConversionParams& p, int32_t 
   }
   std::memcpy(h->srcProfileName, p.srcProfileName, QCLR_FILE_NAME_SIZE);
   std::memcpy(h->dstProfileName, p.dstProfileName, QCLR_FILE_NAME_SIZE);
-  if (PixelFormatOfSpace(src) != 0) h->srcFormat = PixelFormatOfSpace(src);
-  if (PixelFormatOfSpace(dst) != 0) h->dstFormat = PixelFormatOfSpace(dst);
+  if (IccFormatOfSpace(src) != 0) h->srcFormat = IccFormatOfSpace(src);
+  if (IccFormatOfSpace(dst) != 0) h->dstFormat = IccFormatOfSpace(dst);
   int32_t status = CLR_OK;
   h->customIccTransform = BuildTransform(*h, h->srcFormat, h->dstFormat, 1, &status);
   return status;
@@ -224,10 +230,9 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t s
 
   // Same spaces without bit 4 of flags: a bare handle that converts by copying.
   if (srcSpace == dstSpace && (params == nullptr || (params->flags & 4) == 0)) {
-    ClrHandle* h = NewHandle(srcSpace, dstSpace);
-    if (h == nullptr) return CLR_ERR_NOMEM;
-    if (!RegisterHandle(h)) return Abandon(h, CLR_ERR_NOMEM);
-    *outHandle = h;
+    NewHandleOwner h = NewHandle(srcSpace, dstSpace);
+    if (h == nullptr || !RegisterHandle(h.get())) return CLR_ERR_NOMEM;
+    *outHandle = h.release();
     return CLR_OK;
   }
   if ((srcSpace == CSP_RGB && dstSpace == CSP_BGR) || (srcSpace == CSP_BGR && dstSpace == CSP_RGB)) {
@@ -237,7 +242,7 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t s
     return CLR_ERR_STRUCT_SIZE;
   }
   if (!IsValidColorSpace(srcSpace) || !IsValidColorSpace(dstSpace)) return CLR_ERR_COLORSPACE;
-  ClrHandle* h = NewHandle(srcSpace, dstSpace);
+  NewHandleOwner h = NewHandle(srcSpace, dstSpace);
   if (h == nullptr) return CLR_ERR_NOMEM;
 
   if (params == nullptr) {
@@ -245,24 +250,21 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t s
     h->methodMask = METHOD_BUILTIN;
     h->pathKind = IsRgbSide(srcSpace) || IsRgbSide(dstSpace) ? 1 : 2;
     h->gammaHundredths = kGammaHundredths;
-    if (!RegisterHandle(h)) return Abandon(h, CLR_ERR_NOMEM);
-    if (srcSpace == CSP_YCCK && AddYccTables(h) != CLR_OK) return Abandon(h, CLR_ERR_NOMEM);
-    *outHandle = h;
+    if (!RegisterHandle(h.get())) return CLR_ERR_NOMEM;
+    if (srcSpace == CSP_YCCK && AddYccTables(h.get()) != CLR_OK) return CLR_ERR_NOMEM;
+    *outHandle = h.release();
     return CLR_OK;
   }
 
-  if (params->method == METHOD_BUILTIN_TABLES && params->tableBits != 8) {
-    MemFree(h);
-    return CLR_ERR_PARAM;
-  }
-  if (!RegisterHandle(h)) return Abandon(h, CLR_ERR_NOMEM);
+  if (params->method == METHOD_BUILTIN_TABLES && params->tableBits != 8) return CLR_ERR_PARAM;
+  if (!RegisterHandle(h.get())) return CLR_ERR_NOMEM;
   bool chose = false;
-  const int32_t status = Prepare(h, *params, &chose);
-  if (status != CLR_OK) return Abandon(h, status);
+  const int32_t status = Prepare(h.get(), *params, &chose);
+  if (status != CLR_OK) return status;
   if (chose) {  // a successful call leaves METHOD_AUTO in the record
     params->method = METHOD_AUTO;
     params->flags = METHOD_AUTO;
   }
-  *outHandle = h;
+  *outHandle = h.release();
   return CLR_OK;
 }

@@ -1,8 +1,8 @@
 // Q_ClrIsValid and Q_ClrFree: testing and releasing conversion handles.
-#include "api/clr_handle.h"
 #include "api/handle_contents.h"
-#include "api/handle_registry.h"
-#include "api/memory.h"
+#include "base/memory.h"
+#include "handle/clr_handle.h"
+#include "handle/handle_registry.h"
 #include "qclr/qclr.h"
 
 extern "C" {

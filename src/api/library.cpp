@@ -1,7 +1,8 @@
-#include "api/library.h"
-
-#include "api/handle_registry.h"
+// What the library does when a process loads and unloads it; the platform layer's
+// entry point calls these (declared in platform/platform.h).
 #include "direct/conversion_tables.h"
+#include "handle/handle_registry.h"
+#include "platform/platform.h"
 #include "qclr/qclr.h"
 
 namespace qclr {

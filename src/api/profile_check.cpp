@@ -2,8 +2,7 @@
 // conversion, and the reason a program can show when it cannot.
 #include <cstring>
 
-#include "api/handle_contents.h"
-#include "icc/profile_check.h"
+#include "icc/icc_engine.h"
 #include "qclr/qclr.h"
 
 extern "C" QCLR_API int32_t QCLR_CALL Q_ClrCheckProfile(const char* fileName, int32_t colorSpace, int32_t side,
@@ -27,7 +26,7 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrCheckProfile(const char* fileName, in
     say(length == 0 ? "no file name" : "the file name is longer than 259 characters");
     return CLR_ERR_FILE_NAME;
   }
-  const uint32_t format = PixelFormatOfSpace(colorSpace);
+  const uint32_t format = IccFormatOfSpace(colorSpace);
   if (format == 0) {
     say("the colour space does not convert through ICC profiles (RGB, BGR, CMY, CMYK, YCCK and Lab do)");
     return CLR_ERR_COLORSPACE;

@@ -3,16 +3,16 @@
 // the groups before it applied, and releases what the failing call created.
 #include <cstring>
 
-#include "api/clr_handle.h"
 #include "api/emulation_table_loading.h"
 #include "api/handle_contents.h"
-#include "api/handle_registry.h"
-#include "api/lab_records.h"
-#include "api/memory.h"
 #include "api/table_image.h"
+#include "base/memory.h"
+#include "base/owned.h"
+#include "handle/clr_handle.h"
 #include "handle/described_yuv.h"
-#include "icc/color_transform.h"
-#include "icc/pixel_format.h"
+#include "handle/handle_registry.h"
+#include "handle/lab_records.h"
+#include "icc/icc_engine.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -149,8 +149,8 @@ int32_t RebuildTransform(ClrHandle* h, ColorTransform** slot, int32_t useFiles) 
   IccDeleteTransform(*slot);
   *slot = nullptr;
   if (h->pathKind == 2) return CLR_OK;
-  const uint32_t srcFormat = h->srcFormat != 0 ? h->srcFormat : PixelFormatOfSpace(h->srcSpace);
-  const uint32_t dstFormat = h->dstFormat != 0 ? h->dstFormat : PixelFormatOfSpace(h->dstSpace);
+  const uint32_t srcFormat = h->srcFormat != 0 ? h->srcFormat : IccFormatOfSpace(h->srcSpace);
+  const uint32_t dstFormat = h->dstFormat != 0 ? h->dstFormat : IccFormatOfSpace(h->dstSpace);
   int32_t status = CLR_OK;
   const WhitePoint* white = h->whitePoint;
   if (white == nullptr || white->kind != 0) {
@@ -207,14 +207,11 @@ int32_t ChangeTableFile(ClrHandle* h, const ConversionParams& p) {
   h->customTable = nullptr;
   EmulationTableKind kind{};
   if (!EmulationTableFor(h->srcSpace, h->dstSpace, &kind)) return CLR_OK;
-  auto* table = static_cast<uint8_t*>(MemAlloc(kind.bytes));
+  MemPtr<uint8_t> table = AllocOwned(kind.bytes);
   if (table == nullptr) return CLR_ERR_NOMEM;
-  const int32_t status = ReadTableImage(h->tableFileName, table, kind.bytes, kind.usedBytes);
-  if (status != CLR_OK) {
-    MemFree(table);  // a table that did not load is not kept half read
-    return status;
-  }
-  h->customTable = table;
+  const int32_t status = ReadTableImage(h->tableFileName, table.get(), kind.bytes, kind.usedBytes);
+  if (status != CLR_OK) return status;  // a table that did not load is not kept half read
+  h->customTable = table.release();
   return CLR_OK;
 }
 

@@ -11,10 +11,7 @@ int32_t ReadTableImage(const char* fileName, uint8_t* buffer, size_t bufferSize,
   if (error != platform::kErrorSuccess) return error;
   uint64_t size = 0;
   error = platform::ReadOnlyFileSize(file, &size);
-  if (error != platform::kErrorSuccess) {
-    platform::CloseReadOnlyFile(&file);
-    return error;
-  }
+  if (error != platform::kErrorSuccess) return error;
   const ByteSource source{size,
                           [](void* context, uint64_t offset, void* out, size_t count) -> int32_t {
                             const auto* f = static_cast<const platform::ReadOnlyFile*>(context);
@@ -23,9 +20,7 @@ int32_t ReadTableImage(const char* fileName, uint8_t* buffer, size_t bufferSize,
                             return e;
                           },
                           &file};
-  const int32_t status = ReadTableTiff(source, buffer, bufferSize, usedBytes);
-  platform::CloseReadOnlyFile(&file);
-  return status;
+  return ReadTableTiff(source, buffer, bufferSize, usedBytes);  // the file closes itself
 }
 
 }  // namespace qclr

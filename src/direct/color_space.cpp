@@ -1,6 +1,6 @@
 #include "direct/color_space.h"
 
-#include "direct/row_layout.h"
+#include "base/row_layout.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -45,6 +45,10 @@ ptrdiff_t RowBytes(int32_t space, int32_t width) {
 
 ptrdiff_t PaddingBaseBytes(int32_t space, int32_t width) {
   return space == CSP_XYZ ? 3 * ptrdiff_t{width} : RowBytes(space, width);
+}
+
+bool SizeAcceptable(int32_t space, int32_t width, int32_t height, int32_t align, size_t* bytes) {
+  return SizeRuleHolds(space, width, height) && BufferBytes(space, width, height, align, bytes);
 }
 
 bool BuffersOverlap(const void* a, size_t aBytes, const void* b, size_t bBytes) {

@@ -23,6 +23,10 @@ bool SizeRuleHolds(int32_t space, int32_t width, int32_t height);
 // (the caller refuses such a size instead of letting products wrap).
 bool BufferBytes(int32_t space, int32_t width, int32_t height, int32_t align, size_t* bytes);
 
+// Both of the above: the space's size rule holds and BufferBytes can store the
+// buffer's size in `bytes`.
+bool SizeAcceptable(int32_t space, int32_t width, int32_t height, int32_t align, size_t* bytes);
+
 // True when the `aBytes` bytes at `a` and the `bBytes` bytes at `b` share a byte.
 bool BuffersOverlap(const void* a, size_t aBytes, const void* b, size_t bBytes);
 

@@ -2,33 +2,26 @@
 // built-in formulas, through RGB as the hub space.
 #include <cstddef>
 
-#include "api/cpu_level.h"
-#include "api/memory.h"
+#include "base/cpu_level.h"
+#include "base/owned.h"
+#include "base/row_layout.h"
 #include "direct/color_space.h"
 #include "direct/kernel_table.h"
-#include "direct/row_layout.h"
 #include "direct/same_space_copy.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
 namespace {
 
-// Size rule of the space, and a buffer size the platform can address (stored).
-bool SizeAcceptable(int32_t space, int32_t width, int32_t height, int32_t align, size_t* bytes) {
-  return SizeRuleHolds(space, width, height) && BufferBytes(space, width, height, align, bytes);
-}
-
 // Decodes into a tightly packed CSP_RGB temporary, then encodes from it.
 int32_t ConvertTwoSteps(const SpaceKernels& from, const SpaceKernels& to, const uint8_t* src,
                         uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
                         int32_t outAlign) {
-  const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
-  auto* rgb = static_cast<uint8_t*>(MemAlloc(bytes));
+  const MemPtr<uint8_t> rgb = AllocPackedImage(width, height, 3);
   if (rgb == nullptr) return CLR_ERR_NOMEM;
-  int32_t status = from.decoder(src, rgb, width, height, inAlign, 0, 1);
-  if (status == CLR_OK) status = to.encoder(rgb, dst, width, height, 0, outAlign, 1);
-  MemFree(rgb);
-  return status;
+  const int32_t status = from.decoder(src, rgb.get(), width, height, inAlign, 0, 1);
+  if (status != CLR_OK) return status;
+  return to.encoder(rgb.get(), dst, width, height, 0, outAlign, 1);
 }
 
 }  // namespace

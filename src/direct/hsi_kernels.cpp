@@ -6,8 +6,8 @@
 // the x86 truncating conversion on NaN (the integer indefinite value, low byte 0).
 #include <algorithm>
 
+#include "base/pixel_loop.h"
 #include "direct/hue_kernels.h"
-#include "direct/pixel_loop.h"
 #include "numeric/deterministic_math.h"
 #include "numeric/truncate.h"
 #include "qclr/qclr.h"

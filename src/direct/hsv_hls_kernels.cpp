@@ -2,15 +2,13 @@
 // (0..359, then scaled by 255/360), HLS directly on a wheel of 255 steps.
 #include <algorithm>
 
+#include "base/pixel_loop.h"
 #include "direct/hue_kernels.h"
-#include "direct/pixel_loop.h"
-#include "platform/platform.h"
+#include "numeric/mul_div.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
 namespace {
-
-using platform::MulDiv;
 
 void RgbToHsvPixel(int32_t r, int32_t g, int32_t b, uint8_t* hsv) {
   const int32_t mx = std::max({r, g, b}), mn = std::min({r, g, b}), d = mx - mn;

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
-#include "api/cpu_level.h"
+#include "base/cpu_level.h"
+#include "base/rgb_positions.h"
+#include "base/row_layout.h"
 #include "direct/conversion_tables.h"
-#include "direct/row_layout.h"
 #include "numeric/deterministic_math.h"
 #include "numeric/truncate.h"
 #include "qclr/qclr.h"
@@ -20,9 +21,9 @@ constexpr CmyRow kCmyToRgbRows[] = {CmyToRgbRow, CmyToRgbRowPacked, CmyToRgbRowP
 constexpr CmykRow kCmykToRgbRows[] = {CmykToRgbRow, CmykToRgbRowPacked, CmykToRgbRowPacked};
 
 void RgbToCmyRow(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
-    const uint8_t red = s[r], green = s[1], blue = s[b];
+    const uint8_t red = s[at.r], green = s[1], blue = s[at.b];
     d[0] = static_cast<uint8_t>(255 - red);
     d[1] = static_cast<uint8_t>(255 - green);
     d[2] = static_cast<uint8_t>(255 - blue);
@@ -31,9 +32,9 @@ void RgbToCmyRow(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) 
 
 void RgbToCmykRow(const uint8_t* s, uint8_t* d, int32_t width, const RgbToCmykFactors& k,
                   int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   for (int32_t x = 0; x < width; ++x, s += 3, d += 4) {
-    const int32_t c = 255 - s[r], m = 255 - s[1], y = 255 - s[b];
+    const int32_t c = 255 - s[at.r], m = 255 - s[1], y = 255 - s[at.b];
     const int32_t lo = std::min({c, m, y}), hi = std::max({c, m, y});
     // Undercolour removal, largest for greys and falling with chroma. The square
     // is the correctly rounded one, as the power function with exponent 2 gives.
@@ -59,26 +60,26 @@ int16_t CmykBlackFactor(int32_t blackParam) {
 }
 
 void CmyToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     const uint8_t c = s[0], m = s[1], y = s[2];
-    d[r] = static_cast<uint8_t>(255 - c);
+    d[at.r] = static_cast<uint8_t>(255 - c);
     d[1] = static_cast<uint8_t>(255 - m);
-    d[b] = static_cast<uint8_t>(255 - y);
+    d[at.b] = static_cast<uint8_t>(255 - y);
   }
 }
 
 void CmykToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, int16_t f, int32_t rgbOrder) {
   const uint16_t* square = SquareTable();
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   for (int32_t x = 0; x < width; ++x, s += 4, d += 3) {
     const int32_t c = s[0], m = s[1], y = s[2], k = s[3];
     const int32_t lo = std::min({c, m, y}), hi = std::max({c, m, y});
     int32_t u = ((square[255 - (hi - lo)] * k) >> 8) * f;
     if (static_cast<uint32_t>(u) > static_cast<uint32_t>(255 - hi)) u = 255 - hi;
-    d[r] = static_cast<uint8_t>(255 - u - c);
+    d[at.r] = static_cast<uint8_t>(255 - u - c);
     d[1] = static_cast<uint8_t>(255 - u - m);
-    d[b] = static_cast<uint8_t>(255 - u - y);
+    d[at.b] = static_cast<uint8_t>(255 - u - y);
   }
 }
 

@@ -6,6 +6,7 @@
 // a row go through the scalar formulas. Nothing outside the row is read or written.
 #include <algorithm>
 
+#include "base/rgb_positions.h"
 #include "direct/conversion_tables.h"
 #include "direct/ink_kernels.h"
 
@@ -14,7 +15,7 @@
 namespace qclr {
 
 void CmykToRgbPixelPacked(const uint8_t* s, uint8_t* d, int16_t f, int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   const uint16_t c = s[0], m = s[1], y = s[2], k = s[3];
   const uint16_t lo = std::min({c, m, y}), hi = std::max({c, m, y});
   // (S x K) >> 8 fits 16 bits; its product with F keeps the low 16 bits of a lane.
@@ -25,9 +26,9 @@ void CmykToRgbPixelPacked(const uint8_t* s, uint8_t* d, int16_t f, int32_t rgbOr
   // Unsigned saturating subtractions: 255 - u, then minus the ink.
   const auto subSat = [](uint16_t a, uint16_t v) { return static_cast<uint16_t>(a > v ? a - v : 0); };
   const uint16_t v = subSat(255, u);
-  d[r] = static_cast<uint8_t>(subSat(v, c));
+  d[at.r] = static_cast<uint8_t>(subSat(v, c));
   d[1] = static_cast<uint8_t>(subSat(v, m));
-  d[b] = static_cast<uint8_t>(subSat(v, y));
+  d[at.b] = static_cast<uint8_t>(subSat(v, y));
 }
 
 #if QCLR_HAVE_SSE2
@@ -56,11 +57,11 @@ void Store8Rgb(__m128i red, __m128i green, __m128i blue, uint8_t* d, int32_t rgb
   alignas(16) uint8_t rg[16], bz[16];
   _mm_store_si128(reinterpret_cast<__m128i*>(rg), _mm_packus_epi16(red, green));
   _mm_store_si128(reinterpret_cast<__m128i*>(bz), _mm_packus_epi16(blue, blue));
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   for (int i = 0; i < 8; ++i, d += 3) {
-    d[r] = rg[i];
+    d[at.r] = rg[i];
     d[1] = rg[8 + i];
-    d[b] = bz[i];
+    d[at.b] = bz[i];
   }
 }
 

@@ -1,11 +1,12 @@
 #include "direct/kernel_table.h"
 
 #include "direct/cie_kernels.h"
+#include "direct/conversion_tables.h"
 #include "direct/hue_kernels.h"
 #include "direct/ink_kernels.h"
 #include "direct/video_kernels.h"
+#include "direct/ycck_kernels.h"
 #include "direct/yiq_kernels.h"
-#include "handle/ycck_conversion.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -21,14 +22,9 @@ int32_t CmykToRgbDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int3
   return CmykToRgb(s, d, w, h, ia, oa, kDirectBlackParam, order);
 }
 
-int32_t RgbToYcckDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia,
-                        int32_t oa, int32_t order) {
-  return RgbToYcck(nullptr, s, d, w, h, ia, oa, order);
-}
-
 int32_t YcckToRgbDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia,
                         int32_t oa, int32_t order) {
-  return YcckToRgb(nullptr, s, d, w, h, ia, oa, order);
+  return YcckToRgb(LibraryYccTables(), s, d, w, h, ia, oa, order);
 }
 
 // The planar YVU9 source has no row padding.
@@ -39,7 +35,7 @@ int32_t Yvu9ToRgbDirect(const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int3
 
 constexpr SpaceKernels kCmy = {RgbToCmy, CmyToRgb};
 constexpr SpaceKernels kCmyk = {RgbToCmykDirect, CmykToRgbDirect};
-constexpr SpaceKernels kYcck = {RgbToYcckDirect, YcckToRgbDirect};
+constexpr SpaceKernels kYcck = {RgbToYcck, YcckToRgbDirect};
 constexpr SpaceKernels kHsv = {RgbToHsv, HsvToRgb};
 constexpr SpaceKernels kHls = {RgbToHls, HlsToRgb};
 constexpr SpaceKernels kHsi = {RgbToHsi, HsiToRgb};

@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <array>
 
+#include "base/pixel_loop.h"
 #include "direct/cie_kernels.h"
-#include "direct/pixel_loop.h"
 #include "numeric/deterministic_math.h"
+#include "numeric/lab_companding.h"
 #include "numeric/truncate.h"
 #include "qclr/qclr.h"
 
@@ -23,12 +24,7 @@ const std::array<double, 256>& LinearTable() {
   return table;
 }
 
-// The Lab companding function: cube root above the knee, the linear segment below.
-double LabCompand(double t) {
-  return t > 0.008856 ? Pow(t, 0.3333333333333333) : 7.7867 * t + 0.13793103448275862;
-}
-
-// Its inverse, before clamping.
+// The inverse of the Lab companding function, before clamping.
 double LabExpand(double f) {
   return f > 0.20689 ? Pow(f, 3.0) : (f - 0.13793103448275862) * 0.12842410777351124;
 }
@@ -42,7 +38,8 @@ void RgbToLabPixel(uint8_t red, uint8_t green, uint8_t blue, uint8_t* lab) {
   const double x = (0.412453f * r + 0.357580f * g + 0.180423f * b) * 100 * 0.010524476602567397;
   const double y = (0.212671f * r + 0.715160f * g + 0.072169f * b) * 100 * 0.01;
   const double z = (0.019334f * r + 0.119193f * g + 0.950227f * b) * 100 * 0.009194134194011438;
-  const double fx = LabCompand(x), fy = LabCompand(y), fz = LabCompand(z);
+  const double fx = LabCompand(x, kLabLine77867), fy = LabCompand(y, kLabLine77867),
+               fz = LabCompand(z, kLabLine77867);
   // L is 0..100 here; its low 8 bits are scaled to the byte.
   const uint8_t l = static_cast<uint8_t>(TruncToInt32(116 * fy - 16));
   lab[0] = static_cast<uint8_t>(l * 255 / 100);

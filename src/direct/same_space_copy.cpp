@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "base/row_layout.h"
 #include "direct/color_space.h"
-#include "direct/row_layout.h"
 #include "direct/swap_rows.h"
 #include "qclr/qclr.h"
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "api/memory.h"
+#include "base/owned.h"
 #include "direct/color_space.h"
 #include "qclr/qclr.h"
 
@@ -34,11 +34,10 @@ int32_t ConvertThroughTemporary(int32_t space, uint8_t* dst, int32_t width, int3
                                 int32_t outAlign, Convert&& convert) {
   size_t bytes = 0;
   if (!BufferBytes(space, width, height, 0, &bytes)) return CLR_ERR_PARAM;
-  auto* temporary = static_cast<uint8_t*>(MemAlloc(bytes));
+  const MemPtr<uint8_t> temporary = AllocOwned(bytes);
   if (temporary == nullptr) return CLR_ERR_NOMEM;
-  const int32_t status = convert(temporary);
-  if (status == CLR_OK) SameSpaceCopy(space, temporary, dst, width, height, 0, outAlign);
-  MemFree(temporary);
+  const int32_t status = convert(temporary.get());
+  if (status == CLR_OK) SameSpaceCopy(space, temporary.get(), dst, width, height, 0, outAlign);
   return status;
 }
 

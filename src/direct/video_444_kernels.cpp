@@ -2,7 +2,7 @@
 // (full-range Y with Cb and Cr as signed bytes), three bytes a pixel on both sides.
 #include <cstddef>
 
-#include "direct/row_layout.h"
+#include "base/row_layout.h"
 #include "direct/video_kernels.h"
 #include "direct/video_pixel.h"
 #include "numeric/truncate.h"
@@ -11,7 +11,7 @@
 namespace qclr {
 namespace {
 
-using Row = void (*)(const uint8_t* src, uint8_t* dst, int32_t width, RgbPlaces at);
+using Row = void (*)(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
 
 // Limits v to lo..hi, then truncates toward zero.
 int32_t ClampTrunc(double v, double lo, double hi) {
@@ -19,7 +19,7 @@ int32_t ClampTrunc(double v, double lo, double hi) {
 }
 
 // No offset centres the chroma: negative U and V are stored as 0.
-void RgbToYuvRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPlaces at) {
+void RgbToYuvRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     const double r = s[at.r], g = s[1], b = s[at.b];
     d[0] = static_cast<uint8_t>(ClampTrunc(0.299 * r + 0.587 * g + 0.114 * b, 0, 255));
@@ -28,14 +28,14 @@ void RgbToYuvRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPlaces at) {
   }
 }
 
-void YuvToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPlaces at) {
+void YuvToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     DecodeVideoRangePixel(s[0], s[1], s[2], d, at);
   }
 }
 
 // Cb and Cr are stored in two's complement.
-void RgbToYccRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPlaces at) {
+void RgbToYccRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     const double r = s[at.r], g = s[1], b = s[at.b];
     d[0] = static_cast<uint8_t>(ClampTrunc(0.299 * r + 0.587 * g + 0.114 * b, 0, 255));
@@ -44,7 +44,7 @@ void RgbToYccRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPlaces at) {
   }
 }
 
-void YccToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPlaces at) {
+void YccToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     const double y = s[0];
     const double cb = static_cast<int8_t>(s[1]), cr = static_cast<int8_t>(s[2]);
@@ -59,7 +59,7 @@ int32_t ConvertRows(Row row, const uint8_t* src, uint8_t* dst, int32_t width, in
                     int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
   if (!HasPixels(width, height)) return CLR_OK;
   const ptrdiff_t bytes = 3 * ptrdiff_t{width};
-  const RgbPlaces at = PlacesFor(rgbOrder);
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   ForEachRow(src, PaddedStride(bytes, inAlign), dst, PaddedStride(bytes, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { row(s, d, width, at); });
   return CLR_OK;

@@ -4,7 +4,7 @@
 // sample; the decoders give every pixel of the group the shared sample.
 #include <cstddef>
 
-#include "direct/row_layout.h"
+#include "base/row_layout.h"
 #include "direct/video_kernels.h"
 #include "direct/video_pixel.h"
 #include "qclr/qclr.h"
@@ -30,7 +30,7 @@ constexpr int kY41pChromaV[2] = {2, 6};
 
 ptrdiff_t Y41pRowBytes(int32_t width) { return 12 * ptrdiff_t{width} / 8; }
 
-void RgbToPairRow(const uint8_t* s, uint8_t* d, int32_t pairs, PairLayout at, RgbPlaces rgb) {
+void RgbToPairRow(const uint8_t* s, uint8_t* d, int32_t pairs, PairLayout at, RgbPositions rgb) {
   for (int32_t i = 0; i < pairs; ++i, s += 6, d += 4) {
     const VideoSample p0 = EncodeVideoRangePixel(s, rgb);
     const VideoSample p1 = EncodeVideoRangePixel(s + 3, rgb);
@@ -41,14 +41,14 @@ void RgbToPairRow(const uint8_t* s, uint8_t* d, int32_t pairs, PairLayout at, Rg
   }
 }
 
-void PairToRgbRow(const uint8_t* s, uint8_t* d, int32_t pairs, PairLayout at, RgbPlaces rgb) {
+void PairToRgbRow(const uint8_t* s, uint8_t* d, int32_t pairs, PairLayout at, RgbPositions rgb) {
   for (int32_t i = 0; i < pairs; ++i, s += 4, d += 6) {
     DecodeVideoRangePixel(s[at.y0], s[at.u], s[at.v], d, rgb);
     DecodeVideoRangePixel(s[at.y1], s[at.u], s[at.v], d + 3, rgb);
   }
 }
 
-void RgbToY41pRow(const uint8_t* s, uint8_t* d, int32_t groups, RgbPlaces rgb) {
+void RgbToY41pRow(const uint8_t* s, uint8_t* d, int32_t groups, RgbPositions rgb) {
   for (int32_t i = 0; i < groups; ++i, d += 12) {
     for (int half = 0; half < 2; ++half) {
       int32_t sumU = 0, sumV = 0;
@@ -64,7 +64,7 @@ void RgbToY41pRow(const uint8_t* s, uint8_t* d, int32_t groups, RgbPlaces rgb) {
   }
 }
 
-void Y41pToRgbRow(const uint8_t* s, uint8_t* d, int32_t groups, RgbPlaces rgb) {
+void Y41pToRgbRow(const uint8_t* s, uint8_t* d, int32_t groups, RgbPositions rgb) {
   for (int32_t i = 0; i < groups; ++i, s += 12) {
     for (int k = 0; k < 8; ++k, d += 3) {
       DecodeVideoRangePixel(s[kY41pLuma[k]], s[kY41pChromaU[k / 4]], s[kY41pChromaV[k / 4]], d,
@@ -78,7 +78,7 @@ int32_t EncodePairs(PairLayout layout, const uint8_t* src, uint8_t* dst, int32_t
                     int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
   const int32_t status = width % 2 == 0 ? CLR_OK : kStatusWidthRuleBroken;
   if (!HasPixels(width, height)) return status;
-  const RgbPlaces rgb = PlacesFor(rgbOrder);
+  const RgbPositions rgb = RgbPositionsFor(rgbOrder);
   ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(2 * ptrdiff_t{width}, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { RgbToPairRow(s, d, width / 2, layout, rgb); });
@@ -89,7 +89,7 @@ int32_t DecodePairs(PairLayout layout, const uint8_t* src, uint8_t* dst, int32_t
                     int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
   if (width % 2 != 0) return kStatusNotConverted;
   if (!HasPixels(width, height)) return CLR_OK;
-  const RgbPlaces rgb = PlacesFor(rgbOrder);
+  const RgbPositions rgb = RgbPositionsFor(rgbOrder);
   ForEachRow(src, PaddedStride(2 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { PairToRgbRow(s, d, width / 2, layout, rgb); });
@@ -122,7 +122,7 @@ int32_t RgbToY41p(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
                   int32_t outAlign, int32_t rgbOrder) {
   const int32_t status = width % 8 == 0 ? CLR_OK : kStatusWidthRuleBroken;
   if (!HasPixels(width, height)) return status;
-  const RgbPlaces rgb = PlacesFor(rgbOrder);
+  const RgbPositions rgb = RgbPositionsFor(rgbOrder);
   ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(Y41pRowBytes(width), outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { RgbToY41pRow(s, d, width / 8, rgb); });
@@ -133,7 +133,7 @@ int32_t Y41pToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
                   int32_t outAlign, int32_t rgbOrder) {
   if (width % 8 != 0) return kStatusNotConverted;
   if (!HasPixels(width, height)) return CLR_OK;
-  const RgbPlaces rgb = PlacesFor(rgbOrder);
+  const RgbPositions rgb = RgbPositionsFor(rgbOrder);
   ForEachRow(src, PaddedStride(Y41pRowBytes(width), inAlign), dst,
              PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { Y41pToRgbRow(s, d, width / 8, rgb); });

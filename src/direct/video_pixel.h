@@ -4,20 +4,10 @@
 
 #include <cstdint>
 
+#include "base/rgb_positions.h"
 #include "numeric/truncate.h"
 
 namespace qclr {
-
-// Byte positions of R and B in an RGB-side pixel; G is always byte 1.
-struct RgbPlaces {
-  int r;
-  int b;
-};
-
-// rgbOrder 1: CSP_RGB (R first); 0: CSP_BGR (B first).
-inline RgbPlaces PlacesFor(int32_t rgbOrder) {
-  return rgbOrder ? RgbPlaces{0, 2} : RgbPlaces{2, 0};
-}
 
 inline uint8_t ClampToByte(int32_t v) {
   return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
@@ -30,7 +20,7 @@ inline uint8_t ClampToByte(int32_t v) {
 //   139264 = -1192*16 + 400*128 + 833*128 + 512
 //   227712 = 1192*16 + 1634*128 - 512
 // The division truncates toward zero.
-inline void DecodeVideoRangePixel(int32_t y, int32_t u, int32_t v, uint8_t* rgb, RgbPlaces at) {
+inline void DecodeVideoRangePixel(int32_t y, int32_t u, int32_t v, uint8_t* rgb, RgbPositions at) {
   const int32_t b = (1192 * y + 2066 * u - 283008) / 1024;
   const int32_t g = (1192 * y - 400 * u - 833 * v + 139264) / 1024;
   const int32_t r = (1192 * y + 1634 * v - 227712) / 1024;
@@ -49,7 +39,7 @@ struct VideoSample {
 // The weights are scaled by 1024 and applied to the channels less one half; each
 // sum is truncated, shifted down arithmetically and offset, and only its low 8 bits
 // are kept (for 8-bit input the results stay within 15..234 and 16..239).
-inline VideoSample EncodeVideoRangePixel(const uint8_t* rgb, RgbPlaces at) {
+inline VideoSample EncodeVideoRangePixel(const uint8_t* rgb, RgbPositions at) {
   const double r = rgb[at.r] - 0.5, g = rgb[1] - 0.5, b = rgb[at.b] - 0.5;
   const int32_t sy = TruncToInt32(263 * r + 516 * g + 100 * b);
   const int32_t su = TruncToInt32(450 * b - 298 * g - 152 * r);

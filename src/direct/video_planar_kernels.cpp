@@ -3,7 +3,7 @@
 // have no row padding; only the RGB side is padded.
 #include <cstddef>
 
-#include "direct/row_layout.h"
+#include "base/row_layout.h"
 #include "direct/video_kernels.h"
 #include "direct/video_pixel.h"
 #include "qclr/qclr.h"
@@ -17,7 +17,7 @@ namespace {
 // folded in with the running sample counting as a fifth pixel, so the bottom rows
 // weigh most.
 void RgbToYvu9Band(const uint8_t* src, ptrdiff_t srcStride, uint8_t* luma, ptrdiff_t lumaStride,
-                   uint8_t* vRow, uint8_t* uRow, int32_t blocks, RgbPlaces rgb) {
+                   uint8_t* vRow, uint8_t* uRow, int32_t blocks, RgbPositions rgb) {
   for (int32_t c = 0; c < blocks; ++c) {
     int32_t u = 0, v = 0;
     for (int k = 0; k < 4; ++k) {
@@ -40,7 +40,7 @@ void RgbToYvu9Band(const uint8_t* src, ptrdiff_t srcStride, uint8_t* luma, ptrdi
 
 // One RGB row from its luminance row and the chroma rows of its band.
 void Yvu9ToRgbRow(const uint8_t* luma, const uint8_t* vRow, const uint8_t* uRow, uint8_t* d,
-                  int32_t width, RgbPlaces rgb) {
+                  int32_t width, RgbPositions rgb) {
   for (int32_t x = 0; x < width; ++x, d += 3) {
     DecodeVideoRangePixel(luma[x], uRow[x / 4], vRow[x / 4], d, rgb);
   }
@@ -61,7 +61,7 @@ int32_t RgbToYvu9(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
                   int32_t /*outAlign*/, int32_t rgbOrder) {
   const int32_t status = Yvu9EncoderStatus(width, height);
   if (!HasPixels(width, height)) return status;
-  const RgbPlaces rgb = PlacesFor(rgbOrder);
+  const RgbPositions rgb = RgbPositionsFor(rgbOrder);
   const ptrdiff_t srcStride = PaddedStride(3 * ptrdiff_t{width}, inAlign);
   const ptrdiff_t lumaStride = width;
   const int32_t blocks = width / 4, bands = height / 4;
@@ -80,7 +80,7 @@ int32_t Yvu9ToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
                   int32_t rgbOrder) {
   if (width % 4 != 0 || height % 4 != 0) return kStatusNotConverted;
   if (!HasPixels(width, height)) return CLR_OK;
-  const RgbPlaces rgb = PlacesFor(rgbOrder);
+  const RgbPositions rgb = RgbPositionsFor(rgbOrder);
   const ptrdiff_t lumaStride = width;
   const ptrdiff_t dstStride = PaddedStride(3 * ptrdiff_t{width}, outAlign);
   const int32_t blocks = width / 4;

@@ -8,9 +8,9 @@
 #include <bit>
 #include <cmath>
 
+#include "base/pixel_loop.h"
 #include "direct/cie_kernels.h"
 #include "direct/color_space.h"
-#include "direct/pixel_loop.h"
 #include "numeric/truncate.h"
 #include "qclr/qclr.h"
 

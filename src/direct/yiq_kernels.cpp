@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "api/cpu_level.h"
-#include "direct/pixel_loop.h"
+#include "base/cpu_level.h"
+#include "base/pixel_loop.h"
 #include "numeric/truncate.h"
 #include "qclr/qclr.h"
 

@@ -6,7 +6,7 @@
 // go through the floating-point row. Nothing outside the row is read or written.
 #include "direct/yiq_kernels.h"
 
-#include "direct/pixel_loop.h"
+#include "base/pixel_loop.h"
 
 #include "direct/sse2.h"
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "api/memory.h"
+#include "base/memory.h"
+#include "base/owned.h"
 #include "platform/platform.h"
 
 namespace qclr {
@@ -31,24 +32,23 @@ int32_t TryTilePlan(BitmapRecord* bitmap, uint32_t tileBytes) {
   if (count < 1) return CLR_ERR_BITMAP_TILES;
   const uint64_t tableBytes = sizeof(BitmapTileTable) + count * sizeof(BitmapTile);
   if (tableBytes > SIZE_MAX) return CLR_ERR_BITMAP_STORAGE;
-  auto* table = static_cast<BitmapTileTable*>(MemAlloc(static_cast<size_t>(tableBytes)));
+  MemPtr<BitmapTileTable> table = AllocOwned<BitmapTileTable>(static_cast<size_t>(tableBytes));
   if (table == nullptr) return CLR_ERR_BITMAP_STORAGE;
   table->tileCount = static_cast<uint32_t>(count);
   table->rowsPerTile = static_cast<uint32_t>(rowsPerTile);
-  BitmapTile* tiles = TileEntries(table);
+  BitmapTile* tiles = TileEntries(table.get());
   for (uint64_t i = 0; i < count; ++i) {
     // The last tile holds only the rows left.
     const uint64_t rows = std::min(rowsPerTile, height - i * rowsPerTile);
     platform::SharedMemory mapping{};
     if (!platform::CreateSharedMemory(static_cast<size_t>(rows * lineBytes), &mapping)) {
-      ReleaseTiles(table, static_cast<uint32_t>(i));
-      MemFree(table);
+      ReleaseTiles(table.get(), static_cast<uint32_t>(i));
       return CLR_ERR_BITMAP_TILES;
     }
     tiles[i] = BitmapTile{mapping.handle, mapping.view};
   }
   bitmap->storageHandle = 0;
-  bitmap->data = table;
+  bitmap->data = table.release();
   bitmap->storageFlags = QCLR_BITMAP_TILED | QCLR_BITMAP_IN_MEMORY | QCLR_BITMAP_ALLOCATED;
   return CLR_OK;
 }
@@ -95,12 +95,12 @@ int32_t AllocateDiskStorage(BitmapRecord* bitmap) {
     return CLR_ERR_BITMAP_STORAGE;
   }
   const size_t length = std::strlen(name);
-  auto* ownName = static_cast<char*>(MemAlloc(length + 1));
+  MemPtr<char> ownName = AllocOwned<char>(length + 1);
   if (ownName == nullptr) {
     platform::ReleaseTemporaryFile(file, name);
     return CLR_ERR_BITMAP_STORAGE;
   }
-  std::memcpy(ownName, name, length + 1);
+  std::memcpy(ownName.get(), name, length + 1);
   // One byte written at offset dataSize makes the file cover every row.
   const int64_t end = bitmap->dataSize;
   const uint8_t zero = 0;
@@ -113,29 +113,25 @@ int32_t AllocateDiskStorage(BitmapRecord* bitmap) {
     status = CLR_ERR_BITMAP_SEEK;
   }
   if (status != CLR_OK) {
-    platform::ReleaseTemporaryFile(file, ownName);
-    MemFree(ownName);
+    platform::ReleaseTemporaryFile(file, ownName.get());
     return status;
   }
   bitmap->storageHandle = file;
-  bitmap->data = ownName;
+  bitmap->data = ownName.release();
   bitmap->storageFlags = QCLR_BITMAP_ON_DISK | QCLR_BITMAP_ALLOCATED;
   return CLR_OK;
 }
 
 int32_t AllocateBitmapStorage(BitmapRecord* bitmap) {
   if (bitmap->dataSize == 0) return CLR_ERR_BITMAP_EMPTY;
-  auto* identity = static_cast<uint8_t*>(MemAlloc(256));
+  MemPtr<uint8_t> identity = AllocOwned(256);
   if (identity == nullptr) return CLR_ERR_BITMAP_STORAGE;
-  for (int i = 0; i < 256; ++i) identity[i] = static_cast<uint8_t>(i);
+  for (int i = 0; i < 256; ++i) identity.get()[i] = static_cast<uint8_t>(i);
   int32_t status = AllocateMemoryStorage(bitmap);
   if (status != CLR_OK) status = AllocateTiledStorage(bitmap, kFirstTileBytes);
   if (status != CLR_OK) status = AllocateDiskStorage(bitmap);
-  if (status != CLR_OK) {
-    MemFree(identity);
-    return status;
-  }
-  bitmap->identityTable = identity;
+  if (status != CLR_OK) return status;
+  bitmap->identityTable = identity.release();
   return CLR_OK;
 }
 

@@ -3,30 +3,29 @@
 // and by emulation tables may run on several threads through one handle.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
-#include "api/clr_handle.h"
-#include "api/handle_contents.h"
-#include "api/handle_registry.h"
-#include "api/memory.h"
+#include "base/row_layout.h"
 #include "direct/color_space.h"
+#include "direct/conversion_tables.h"
 #include "direct/ink_kernels.h"
 #include "direct/kernel_table.h"
-#include "direct/row_layout.h"
 #include "direct/same_space_copy.h"
+#include "direct/ycck_kernels.h"
+#include "handle/clr_handle.h"
 #include "handle/described_yuv.h"
 #include "handle/emulation_lookup.h"
 #include "handle/fixed_point_lab.h"
-#include "icc/color_transform.h"
+#include "handle/handle_registry.h"
 #include "handle/ycck_conversion.h"
+#include "icc/icc_engine.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
 namespace {
 
-// Size rule of the space, and a buffer size the platform can address (stored).
-bool SizeAcceptable(int32_t space, int32_t width, int32_t height, int32_t align, size_t* bytes) {
-  return SizeRuleHolds(space, width, height) && BufferBytes(space, width, height, align, bytes);
+// A YCCK source decodes through the handle's own tables when it has them.
+const YccTables& HandleYccTables(const ClrHandle& h) {
+  return h.yccTables != nullptr ? *h.yccTables : LibraryYccTables();
 }
 
 int32_t BlackParam(const ClrHandle& h) {
@@ -45,7 +44,6 @@ int32_t ConvertBuiltin(const ClrHandle& h, const uint8_t* src, uint8_t* dst, int
     switch (h.dstSpace) {
       case CSP_CMYK:
         return RgbToCmyk(src, dst, width, height, inAlign, outAlign, BlackParam(h), order);
-      case CSP_YCCK: return RgbToYcck(&h, src, dst, width, height, inAlign, outAlign, order);
       case CSP_LAB:
         if (h.labEncode == nullptr) break;
         return RgbToLabFixed(src, dst, width, height, inAlign, outAlign, *h.labEncode, order);
@@ -58,7 +56,8 @@ int32_t ConvertBuiltin(const ClrHandle& h, const uint8_t* src, uint8_t* dst, int
   switch (h.srcSpace) {
     case CSP_CMYK:
       return CmykToRgb(src, dst, width, height, inAlign, outAlign, BlackParam(h), order);
-    case CSP_YCCK: return YcckToRgb(&h, src, dst, width, height, inAlign, outAlign, order);
+    case CSP_YCCK:
+      return YcckToRgb(HandleYccTables(h), src, dst, width, height, inAlign, outAlign, order);
     case CSP_LAB:
       if (h.labDecode == nullptr) break;
       return LabToRgbFixed(src, dst, width, height, inAlign, outAlign, *h.labDecode, order);
@@ -78,14 +77,13 @@ int32_t ConvertByTransform(const ClrHandle& h, const ColorTransform* t, const ui
                            uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
                            int32_t outAlign) {
   if (h.srcSpace == CSP_YCCK) {
-    return YcckToRgb(&h, src, dst, width, height, inAlign, outAlign, h.dstSpace == CSP_RGB ? 1 : 0);
+    return YcckToRgbByTransform(t, HandleYccTables(h), src, dst, width, height, inAlign, outAlign);
   }
   if (h.dstSpace == CSP_YCCK) {
-    return RgbToYcck(&h, src, dst, width, height, inAlign, outAlign, h.srcSpace == CSP_RGB ? 1 : 0);
+    return RgbToYcckByTransform(t, src, dst, width, height, inAlign, outAlign);
   }
   if (t == nullptr) return CLR_ERR_METHOD;
-  const ptrdiff_t inRow = ptrdiff_t{width} * (h.srcSpace == CSP_CMYK ? 4 : 3);
-  const ptrdiff_t outRow = ptrdiff_t{width} * (h.dstSpace == CSP_CMYK ? 4 : 3);
+  const ptrdiff_t inRow = RowBytes(h.srcSpace, width), outRow = RowBytes(h.dstSpace, width);
   int32_t status = CLR_OK;
   ForEachRow(src, PaddedStride(inRow, inAlign), dst, PaddedStride(outRow, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) {

@@ -7,11 +7,11 @@
 // at and the last row lies wholly inside the buffer.
 #include <cstddef>
 
-#include "api/clr_handle.h"
-#include "api/handle_registry.h"
-#include "api/memory.h"
+#include "base/owned.h"
 #include "handle/bitmap_from_dib.h"
+#include "handle/clr_handle.h"
 #include "handle/dib_header.h"
+#include "handle/handle_registry.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -30,15 +30,12 @@ int32_t ConvertIntoBitmap(BitmapRecord* bitmap, int32_t width, int32_t height, C
   uint32_t dataSize = 0;
   if (!BitmapGeometry(width, height, 24, &bytesPerLine, &dataSize)) return CLR_ERR_PARAM;
   // Zeroed, so that the padding the conversion leaves alone is zero in the bitmap.
-  auto* buffer = static_cast<uint8_t*>(MemCalloc(dataSize, 1));
+  const MemPtr<uint8_t> buffer = CallocOwned<uint8_t>(dataSize);
   if (buffer == nullptr) return CLR_ERR_NOMEM;
-  int32_t status = convert(buffer);
-  if (status == CLR_OK) {
-    const int32_t rowPadding = bytesPerLine - 3 * width;
-    status = CreateBitmapFromDib(bitmap, TopDownDib24(width, height, rowPadding), buffer);
-  }
-  MemFree(buffer);
-  return status;
+  const int32_t status = convert(buffer.get());
+  if (status != CLR_OK) return status;
+  const int32_t rowPadding = bytesPerLine - 3 * width;
+  return CreateBitmapFromDib(bitmap, TopDownDib24(width, height, rowPadding), buffer.get());
 }
 
 }  // namespace

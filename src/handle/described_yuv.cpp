@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "direct/row_layout.h"
+#include "base/rgb_positions.h"
+#include "base/row_layout.h"
 
 namespace qclr {
 namespace {
@@ -14,10 +15,10 @@ inline uint8_t LimitToByte(int32_t v) {
 
 // Studio-range BT.601 in 10-bit fixed point (1192 = 1.164 x 1024, ...). The sums
 // are shifted arithmetically before the result is limited to a byte.
-inline void WritePixel(int32_t y, int32_t u, int32_t v, uint8_t* d, int r, int b) {
-  d[r] = LimitToByte((1192 * y + 1634 * v) >> 10);
+inline void WritePixel(int32_t y, int32_t u, int32_t v, uint8_t* d, RgbPositions at) {
+  d[at.r] = LimitToByte((1192 * y + 1634 * v) >> 10);
   d[1] = LimitToByte((1192 * y - 400 * u - 833 * v) >> 10);
-  d[b] = LimitToByte((1192 * y + 2066 * u) >> 10);
+  d[at.b] = LimitToByte((1192 * y + 2066 * u) >> 10);
 }
 
 struct SampleBias {
@@ -33,7 +34,7 @@ bool OneDividesTheOther(int32_t a, int32_t b) { return a % b == 0 || b % a == 0;
 
 void DecodePacked(const YuvLayout& layout, const uint8_t* src, uint8_t* dst, int32_t width,
                   int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   const SampleBias bias = BiasOf(layout);
   const int32_t n = layout.groupPixels;
   const int32_t* yOffsets = layout.sampleOffsets;
@@ -50,7 +51,7 @@ void DecodePacked(const YuvLayout& layout, const uint8_t* src, uint8_t* dst, int
     for (int32_t x = 0; x < width; ++x, dst += 3) {
       const uint8_t* group = src + base;
       WritePixel(group[yOffsets[j]] - bias.luma, group[uOffsets[j / layout.uStepX]] - bias.chroma,
-                 group[vOffsets[j / layout.vStepX]] - bias.chroma, dst, r, b);
+                 group[vOffsets[j / layout.vStepX]] - bias.chroma, dst, at);
       if (++j == n) {
         j = 0;
         base += groupBytes;
@@ -103,7 +104,7 @@ void PlaneStarts(int32_t code, int64_t yBytes, int64_t uBytes, int64_t vBytes, i
 
 void DecodePlanar(const YuvLayout& layout, const uint8_t* src, uint8_t* dst, int32_t width,
                   int32_t height, int32_t outAlign, int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   const SampleBias bias = BiasOf(layout);
   const int64_t pixels = int64_t{width} * height;
   int64_t start[3];
@@ -121,7 +122,7 @@ void DecodePlanar(const YuvLayout& layout, const uint8_t* src, uint8_t* dst, int
     const uint8_t* uPos = uRow;
     const uint8_t* vPos = vRow;
     for (int32_t x = 0; x < width; ++x, dst += 3, ++yPos) {
-      WritePixel(*yPos - bias.luma, *uPos - bias.chroma, *vPos - bias.chroma, dst, r, b);
+      WritePixel(*yPos - bias.luma, *uPos - bias.chroma, *vPos - bias.chroma, dst, at);
       if (++uPhase == layout.uStepX) {
         uPhase = 0;
         ++uPos;

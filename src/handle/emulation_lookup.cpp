@@ -2,7 +2,8 @@
 
 #include <cstddef>
 
-#include "direct/row_layout.h"
+#include "base/rgb_positions.h"
+#include "base/row_layout.h"
 
 namespace qclr {
 namespace {
@@ -22,23 +23,23 @@ inline int32_t UpperNode(int32_t v) { return (v + 7) >> 3; }
 
 void CmykToRgbRow(const uint8_t* s, const uint8_t* table, uint8_t* d, int32_t width,
                   int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   for (int32_t x = 0; x < width; ++x, s += 4, d += 3) {
     const ptrdiff_t index =
         ((ptrdiff_t{s[0] >> 4} * kCmykAxis + (s[1] >> 4)) * kCmykAxis + (s[2] >> 4)) * kCmykAxis +
         (s[3] >> 4);
     const uint8_t* node = table + 3 * index;
-    d[r] = node[0];
+    d[at.r] = node[0];
     d[1] = node[1];
-    d[b] = node[2];
+    d[at.b] = node[2];
   }
 }
 
 void RgbToLabRow(const uint8_t* s, const uint8_t* table, uint8_t* d, int32_t width,
                  int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
-    const int32_t red = s[r], green = s[1], blue = s[b];
+    const int32_t red = s[at.r], green = s[1], blue = s[at.b];
     const uint8_t* lo = table + LabNodeOffset(LowerNode(red), LowerNode(green), LowerNode(blue));
     const uint8_t* hi = table + LabNodeOffset(UpperNode(red), UpperNode(green), UpperNode(blue));
     // Integer division truncates toward zero; the mean of two signed bytes always
@@ -51,15 +52,15 @@ void RgbToLabRow(const uint8_t* s, const uint8_t* table, uint8_t* d, int32_t wid
 
 void LabToRgbRow(const uint8_t* s, const uint8_t* table, uint8_t* d, int32_t width,
                  int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     // The signed a and b bytes, shifted by 128 onto the axis 0..255.
     const int32_t l = s[0], a = static_cast<int8_t>(s[1]) + 128, bb = static_cast<int8_t>(s[2]) + 128;
     const uint8_t* lo = table + LabNodeOffset(LowerNode(l), LowerNode(a), LowerNode(bb));
     const uint8_t* hi = table + LabNodeOffset(UpperNode(l), UpperNode(a), UpperNode(bb));
-    d[r] = static_cast<uint8_t>((lo[0] + hi[0]) / 2);
+    d[at.r] = static_cast<uint8_t>((lo[0] + hi[0]) / 2);
     d[1] = static_cast<uint8_t>((lo[1] + hi[1]) / 2);
-    d[b] = static_cast<uint8_t>((lo[2] + hi[2]) / 2);
+    d[at.b] = static_cast<uint8_t>((lo[2] + hi[2]) / 2);
   }
 }
 

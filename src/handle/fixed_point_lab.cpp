@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "direct/row_layout.h"
+#include "base/rgb_positions.h"
+#include "base/row_layout.h"
 #include "handle/lab_fixed_math.h"
 #include "numeric/saturate.h"
 #include "qclr/qclr.h"
@@ -62,7 +63,7 @@ void LimitChroma(const LabEncodeTable& t, int32_t& d1, int32_t& d2) {
 
 void LabToRgbFixedRow(const uint8_t* s, uint8_t* d, int32_t width, const LabDecodeTable& t,
                       int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   const int32_t lScale = TruncSaturated(t.lScale);
   const int32_t aScale = TruncSaturated(t.aScale);
   const int32_t bScale = TruncSaturated(t.bScale);
@@ -76,18 +77,18 @@ void LabToRgbFixedRow(const uint8_t* s, uint8_t* d, int32_t width, const LabDeco
     const int32_t fz = SaturateToInt32(fy - ChromaTerm(s[2], t.bOffset, bScale));
     const int32_t X = LabFInverse(fx), Y = LabFInverse(fy), Z = LabFInverse(fz);
     const int32_t* m = t.fixedMatrix;
-    d[r] = static_cast<uint8_t>(EncodeByThresholds(LinearRow(m, X, Y, Z), t.thresholds));
+    d[at.r] = static_cast<uint8_t>(EncodeByThresholds(LinearRow(m, X, Y, Z), t.thresholds));
     d[1] = static_cast<uint8_t>(EncodeByThresholds(LinearRow(m + 3, X, Y, Z), t.thresholds));
-    d[b] = static_cast<uint8_t>(EncodeByThresholds(LinearRow(m + 6, X, Y, Z), t.thresholds));
+    d[at.b] = static_cast<uint8_t>(EncodeByThresholds(LinearRow(m + 6, X, Y, Z), t.thresholds));
   }
 }
 
 void RgbToLabFixedRow(const uint8_t* s, uint8_t* d, int32_t width, const LabEncodeTable& t,
                       int32_t rgbOrder) {
-  const int r = rgbOrder ? 0 : 2, b = 2 - r;
+  const RgbPositions at = RgbPositionsFor(rgbOrder);
   const auto& c = t.channelTables;
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
-    const uint8_t red = s[r], green = s[1], blue = s[b];
+    const uint8_t red = s[at.r], green = s[1], blue = s[at.b];
     const int32_t fx = CompandFixed(int64_t{c[0][red]} + c[1][green] + c[2][blue], t.cubeRoot);
     const int32_t fy = CompandFixed(int64_t{c[3][red]} + c[4][green] + c[5][blue], t.cubeRoot);
     const int32_t fz = CompandFixed(int64_t{c[6][red]} + c[7][green] + c[8][blue], t.cubeRoot);

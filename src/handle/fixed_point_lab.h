@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "api/lab_records.h"
+#include "handle/lab_records.h"
 
 namespace qclr {
 

@@ -1,46 +1,26 @@
-// CSP_YCCK: a CMYK colour whose inverted inks (255 - C, 255 - M, 255 - Y) are
-// stored as JFIF YCbCr, with K unchanged. Each direction has an RGB/CMYK step (the
-// built-in formulas, or a handle's ICC transform) and a table-driven CMYK/YCCK step.
+// CSP_YCCK through a handle's ICC transform: the transform converts between the
+// RGB side and CMYK, the table steps of the direct route between CMYK and YCCK.
 #pragma once
 
 #include <cstdint>
 
-#include "api/clr_handle.h"
-
 namespace qclr {
 
+struct ColorTransform;
 struct YccTables;
 
-// RGB side (rows of 3 x width bytes) -> CSP_YCCK (rows of 4 x width bytes). A null
-// handle uses the built-in RGB to CMYK step and the library-wide tables.
-int32_t RgbToYcck(const ClrHandle* handle, const uint8_t* src, uint8_t* dst, int32_t width,
-                  int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder);
+// RGB side -> CSP_YCCK: each source row through the transform (RGB to CMYK) into a
+// packed CMYK intermediate, then the library-wide tables. CLR_ERR_METHOD without a
+// transform, CLR_ERR_COLORSPACE when its pixels are not 3 bytes in and 4 out.
+int32_t RgbToYcckByTransform(const ColorTransform* transform, const uint8_t* src, uint8_t* dst,
+                             int32_t width, int32_t height, int32_t inAlign, int32_t outAlign);
 
-// CSP_YCCK -> RGB side. A null handle uses the library-wide tables and the built-in
-// CMYK to RGB step.
-int32_t YcckToRgb(const ClrHandle* handle, const uint8_t* src, uint8_t* dst, int32_t width,
-                  int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder);
-
-// The table-driven steps between CMYK and YCCK, 4 bytes a pixel on both sides.
-int32_t CmykToYcck(const YccTables& tables, const uint8_t* src, uint8_t* dst, int32_t width,
-                   int32_t height, int32_t inAlign, int32_t outAlign);
-int32_t YcckToCmyk(const YccTables& tables, const uint8_t* src, uint8_t* dst, int32_t width,
-                   int32_t height, int32_t inAlign, int32_t outAlign);
-
-// Copies `height` tightly packed rows of width x bytesPerPixel bytes from src into
-// dst, leaving the destination padding for outAlign untouched.
-void PackRowsTo(const uint8_t* src, uint8_t* dst, int32_t height, int32_t width,
-                int32_t bytesPerPixel, int32_t outAlign);
-
-// Row functions of the built-in steps, exposed for tests. The packed CMYK to RGB
-// row works on 8 pixels at a time in 16-bit lanes, 255 - (x - ((x * K) >> 8) + K)
-// saturated at 0, and finishes the width mod 8 pixels with the MulDiv formula
-// 255 - (x + K - MulDiv(x, K, 255)); the two agree within 2 levels.
-void RgbToCmykFullRemovalRow(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
-void CmykToRgbMulDivRow(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
-void CmykToRgbMulDivRowPacked(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
-
-// One pixel of the packed arithmetic: the reference for the vector code.
-void CmykToRgbShiftPixel(const uint8_t* cmyk, uint8_t* rgb, int32_t rgbOrder);
+// CSP_YCCK -> RGB side: the YCbCr part of `tables` into a packed CMYK
+// intermediate, then each row through the transform (CMYK to RGB; its formats
+// carry the destination's byte order) into its place in the destination. The
+// same statuses.
+int32_t YcckToRgbByTransform(const ColorTransform* transform, const YccTables& tables,
+                             const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
+                             int32_t inAlign, int32_t outAlign);
 
 }  // namespace qclr

@@ -1,7 +1,7 @@
 // Applying and releasing transforms, and the per-pixel conversion functions.
 #include "icc/color_transform.h"
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "icc/lut_eval.h"
 #include "icc/pcs_convert.h"
 #include "qclr/qclr.h"
@@ -53,6 +53,11 @@ int32_t IccApplyTransform(const ColorTransform* transform, const uint8_t* in, ui
                           int32_t count) {
   if (count > 0) transform->convert(*transform, in, out, count);
   return CLR_OK;
+}
+
+IccPixelBytes IccTransformPixelBytes(const ColorTransform* t) {
+  const auto pixelBytes = [](uint32_t f) { return FormatChannels(f) * FormatBytes(f); };
+  return {pixelBytes(t->inputFormat), pixelBytes(t->outputFormat)};
 }
 
 void IccDeleteTransform(ColorTransform* t) {

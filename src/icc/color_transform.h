@@ -4,13 +4,13 @@
 // samples that chain into one device-to-device table; RGB to RGB between two
 // matrix/curve profiles instead keeps one joined matrix/curve stage.
 //
-// Nothing here touches process-wide state: the target white is an argument of the
-// build, and evaluation keeps its intermediates on the stack, so transforms may be
-// built and applied on several threads at once.
+// The transform record and the build from open profiles, inside the engine; the
+// rest of the library uses the face in icc_engine.h.
 #pragma once
 
 #include <cstdint>
 
+#include "icc/icc_engine.h"
 #include "icc/icc_profile.h"
 #include "icc/icc_types.h"
 #include "icc/lut_ab.h"
@@ -54,30 +54,6 @@ struct ColorTransform {
 ColorTransform* IccCreateTransform(IccProfile* inputProfile, uint32_t inputFormat,
                                    IccProfile* outputProfile, uint32_t outputFormat,
                                    const XyzTriple& target, int32_t* status);
-
-// Opens the two profiles (the built-in ones for the formats when useFiles is 0,
-// else the files) and builds with the white of `temperature` (55, 65, 75, 93 or
-// D50). A format without a built-in profile gives CLR_ERR_COLORSPACE, a missing
-// resource the system's error code, a profile that does not open
-// CLR_ERR_PROFILE_OPEN.
-ColorTransform* IccCreateTransformByTemperature(uint32_t inputFormat, uint32_t outputFormat,
-                                                unsigned temperature, int32_t useFiles,
-                                                const char* inputPath, const char* outputPath,
-                                                int32_t* status);
-
-// As above with the white given as a chromaticity; equal formats give
-// CLR_ERR_COLORSPACE at once.
-ColorTransform* IccCreateTransformByWhitePoint(uint32_t inputFormat, uint32_t outputFormat,
-                                               double x, double y, int32_t useFiles,
-                                               const char* inputPath, const char* outputPath,
-                                               int32_t* status);
-
-// Converts `count` pixels packed back to back; a count of 0 touches nothing.
-int32_t IccApplyTransform(const ColorTransform* transform, const uint8_t* in, uint8_t* out,
-                          int32_t count);
-
-// Releases the tables, the stages, both profiles and the record (null is ignored).
-void IccDeleteTransform(ColorTransform* transform);
 
 // The general pipeline on one pixel of 16-bit channels (used while sampling).
 void RunGeneralPipeline(const ColorTransform& t, const uint16_t* in, uint16_t* out);

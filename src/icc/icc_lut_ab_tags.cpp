@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "icc/icc_signatures.h"
 #include "icc/icc_tag_readers.h"
 #include "icc/lut_ab.h"

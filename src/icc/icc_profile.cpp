@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "icc/icc_signatures.h"
 #include "platform/platform.h"
 

@@ -1,6 +1,6 @@
 #include "icc/icc_types.h"
 
-#include "api/memory.h"
+#include "base/memory.h"
 
 namespace qclr {
 

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "icc/curve_eval.h"
 #include "icc/lut_ab.h"
 #include "icc/pcs_convert.h"

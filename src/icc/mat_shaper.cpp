@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "icc/curve_eval.h"
 #include "icc/fixed_point_steps.h"
 #include "numeric/truncate.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "icc/fixed_point_steps.h"
-#include "numeric/deterministic_math.h"
+#include "numeric/lab_companding.h"
 #include "numeric/truncate.h"
 
 namespace qclr {
@@ -14,12 +14,6 @@ constexpr double kInvWhiteX = 1.0370281262768408;
 constexpr double kInvWhiteZ = 1.2119684306463185;
 constexpr double kWhiteX = 0.964294;
 constexpr double kWhiteZ = 0.825104;
-
-// The CIE companding function: a cube root above (6/29)^3, a line below it.
-double LabF(double t) {
-  if (t > 0.008856) return Pow(t, 0.3333333333333333);
-  return 7.787 * t + 0.13793103448275862;  // 16 / 116
-}
 
 uint16_t EncodeLabChroma(double delta) {
   return ClampChannel(TruncToInt32((delta + 128) * 256 + 0.5));
@@ -38,7 +32,8 @@ void XYZ16ToLab16(const uint16_t* in, uint16_t* out) {
   const double x = in[0] * 2 / 65536.0 * kInvWhiteX;
   const double y = in[1] * 2 / 65536.0;
   const double z = in[2] * 2 / 65536.0 * kInvWhiteZ;
-  const double fx = LabF(x), fy = LabF(y), fz = LabF(z);
+  const double fx = LabCompand(x, kLabLine7787), fy = LabCompand(y, kLabLine7787),
+               fz = LabCompand(z, kLabLine7787);
   const int32_t l = TruncToInt32((116 * fy - 16) * 652.8 + 0.5);
   out[0] = static_cast<uint16_t>(std::clamp(l, 0, 0xFF00));
   out[1] = EncodeLabChroma(500 * (fx - fy));

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "icc/icc_engine.h"
+#include "qclr/qclr.h"
+
 namespace qclr {
 namespace {
 
@@ -75,6 +78,18 @@ Packer SelectPacker(uint32_t format) {
   if (bytes == 2 && channels == 3) return Pack3x16;
   if (bytes == 2 && channels == 4) return Pack4x16;
   return nullptr;
+}
+
+uint32_t IccFormatOfSpace(int32_t space) {
+  switch (space) {
+    case CSP_RGB: return kFormatRgb8;
+    case CSP_BGR: return kFormatBgr8;
+    case CSP_CMYK:
+    case CSP_YCCK: return kFormatCmyk8;
+    case CSP_CMY: return kFormatCmy8;
+    case CSP_LAB: return kFormatLab8;
+    default: return 0;
+  }
 }
 
 uint32_t RequiredProfileSpace(uint32_t format) {

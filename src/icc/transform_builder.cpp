@@ -1,7 +1,7 @@
 // IccCreateTransform: from two profiles to a device link (or a joined stage).
 #include <cstring>
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "icc/color_transform.h"
 #include "icc/grid_interp.h"
 #include "icc/icc_signatures.h"

@@ -1,5 +1,6 @@
 // The two ways a conversion handle asks for a transform: by colour temperature or
 // by white-point chromaticity, between built-in profiles or profile files.
+#include "base/owned.h"
 #include "icc/color_transform.h"
 #include "qclr/qclr.h"
 
@@ -26,14 +27,12 @@ IccProfile* OpenSide(uint32_t format, int32_t useFiles, const char* path, int32_
 ColorTransform* Create(uint32_t inputFormat, uint32_t outputFormat, const XyzTriple& target,
                        int32_t useFiles, const char* inputPath, const char* outputPath,
                        int32_t* status) {
-  IccProfile* in = OpenSide(inputFormat, useFiles, inputPath, status);
+  Owned<IccProfile, IccCloseProfile> in(OpenSide(inputFormat, useFiles, inputPath, status));
   if (in == nullptr) return nullptr;
   IccProfile* out = OpenSide(outputFormat, useFiles, outputPath, status);
-  if (out == nullptr) {
-    IccCloseProfile(in);
-    return nullptr;
-  }
-  return IccCreateTransform(in, inputFormat, out, outputFormat, target, status);
+  if (out == nullptr) return nullptr;
+  // The build takes both profiles over, also when it fails.
+  return IccCreateTransform(in.release(), inputFormat, out, outputFormat, target, status);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The binary dialog-template format (the classic DLGTEMPLATE layout a Windows
-// build uses as it is): the resource generator writes it, the POSIX dialog manager
-// reads it back. Little-endian throughout:
+// build uses as it is): the resource generator writes it, the tests' in-memory
+// dialog manager reads it back. Little-endian throughout:
 //
 //   u32 style, u32 extended style, u16 item count, i16 x, y, width, height,
 //   u16 0 (no menu), u16 0 (standard class), title (UTF-16, zero-terminated),

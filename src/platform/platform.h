@@ -6,6 +6,17 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace qclr {
+
+// What the library does when a process loads and unloads it. The platform layer's
+// entry point (a constructor/destructor pair on POSIX, DllMain on Windows) calls
+// these; the core defines them (api/library.cpp), so the platform layer includes
+// nothing above it.
+void OnProcessAttach();  // builds the library-wide conversion tables
+void OnProcessDetach();  // releases every handle still live, oldest first
+
+}  // namespace qclr
+
 namespace qclr::platform {
 
 // Defined beside the platform's entry point, which builds the conversion tables
@@ -13,14 +24,6 @@ namespace qclr::platform {
 // program linking them from the static library links the entry point too (an
 // archive member nothing refers to is left out, constructor and all).
 extern const char kLibraryEntry;
-
-// CPUID function 1: stores the EDX feature bits and returns true; false on a
-// processor without CPUID (every non-x86 processor).
-bool ReadCpuFeatureBits(uint32_t* edx);
-
-// Windows MulDiv: the 64-bit product a * b divided by c, rounded to the nearest
-// integer with halves away from zero; -1 when c is 0 or the result overflows.
-int32_t MulDiv(int32_t a, int32_t b, int32_t c);
 
 // ---- System error numbers ---------------------------------------------------
 // Failures of the functions below are reported with the numbers Windows uses, on
@@ -64,9 +67,15 @@ struct ResourceBytes {
 int32_t FindLibraryResource(const char* type, int32_t id, ResourceBytes* resource);
 
 // ---- Reading files ------------------------------------------------------------
-// A file opened for reading; `handle` is the system's descriptor or handle.
+// A file opened for reading; `handle` is the system's descriptor or handle. The
+// object closes its file when it goes out of scope (closing earlier is allowed).
 struct ReadOnlyFile {
   intptr_t handle = -1;
+
+  ReadOnlyFile() = default;
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+  ~ReadOnlyFile();
 };
 
 // Opens the file at `path` (an 8-bit path as the caller gave it) for reading.
@@ -84,6 +93,8 @@ int32_t ReadOnlyFileAt(const ReadOnlyFile& file, uint64_t offset, void* buffer, 
 
 // Closes the file (a file that is not open is ignored) and marks it closed.
 void CloseReadOnlyFile(ReadOnlyFile* file);
+
+inline ReadOnlyFile::~ReadOnlyFile() { CloseReadOnlyFile(this); }
 
 // ---- Bitmap storage ---------------------------------------------------------------
 // Memory mappings, temporary files, the memory status and the per-thread bitmap
@@ -157,9 +168,10 @@ void ClearStorageFailures();
 // ---- Dialog manager ---------------------------------------------------------------
 // Modal dialogs made from the library's dialog-template resources (type "#5"), their
 // controls, and the system's open-file dialog. The core describes what a dialog
-// shows and reacts to what the user does through these calls only; the POSIX layer
-// models the controls in memory (driven from tests by a scripted user, see
-// posix/scripted_dialogs.h), the Windows layer maps them onto the system's dialog manager.
+// shows and reacts to what the user does through these calls only. A Windows layer
+// maps them onto its dialog manager; the POSIX layer has none of its own and hands
+// them to an installed one (posix/installed_dialog_manager.h), such as the tests'
+// in-memory dialogs played by a script.
 namespace qclr::platform {
 
 // The resource type of dialog templates (the predefined Windows type 5).

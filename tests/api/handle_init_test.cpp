@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "api/clr_handle.h"
+#include "handle/clr_handle.h"
 #include "icc/pixel_format.h"
 #include "qclr/qclr.h"
 #include "support/handle_fixtures.h"

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "api/clr_handle.h"
-#include "api/lab_records.h"
+#include "handle/clr_handle.h"
+#include "handle/lab_records.h"
 #include "qclr/qclr.h"
 #include "support/handle_fixtures.h"
 #include "support/lab_test_records.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "dialog/control_ids.h"
-#include "platform/posix/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "qclr/qclr.h"
 
 namespace {

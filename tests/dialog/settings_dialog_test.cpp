@@ -16,10 +16,10 @@
 #include <filesystem>
 #endif
 
-#include "api/clr_handle.h"
 #include "dialog/control_ids.h"
+#include "handle/clr_handle.h"
 #include "platform/dialog_template.h"
-#include "platform/posix/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "qclr/qclr.h"
 #include "support/handle_fixtures.h"
 #include "support/test_buffers.h"

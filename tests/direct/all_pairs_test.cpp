@@ -11,12 +11,13 @@
 
 #include "direct/cie_kernels.h"
 #include "direct/color_space.h"
+#include "direct/conversion_tables.h"
 #include "direct/hue_kernels.h"
 #include "direct/ink_kernels.h"
 #include "direct/kernel_table.h"
 #include "direct/video_kernels.h"
+#include "direct/ycck_kernels.h"
 #include "direct/yiq_kernels.h"
-#include "handle/ycck_conversion.h"
 #include "qclr/qclr.h"
 #include "support/test_buffers.h"
 
@@ -48,8 +49,7 @@ const Space kSpaces[] = {
     {CSP_CMYK, ADAPTED(RgbToCmyk(s, d, w, h, i, o, 175, r)),
      ADAPTED(CmykToRgb(s, d, w, h, i, o, 175, r))},
     {CSP_YVU9, RgbToYvu9, ADAPTED(Yvu9ToRgb(s, d, w, h, o, r))},  // planar: no inAlign
-    {CSP_YCCK, ADAPTED(RgbToYcck(nullptr, s, d, w, h, i, o, r)),
-     ADAPTED(YcckToRgb(nullptr, s, d, w, h, i, o, r))},
+    {CSP_YCCK, RgbToYcck, ADAPTED(YcckToRgb(LibraryYccTables(), s, d, w, h, i, o, r))},
 };
 
 // An image of `space` whose padding holds the sentinel. XYZ rows of 24 x width

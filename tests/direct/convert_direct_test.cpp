@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "api/memory.h"
+#include "base/memory.h"
+#include "base/row_layout.h"
 #include "direct/color_space.h"
-#include "direct/row_layout.h"
 #include "qclr/qclr.h"
 #include "support/test_buffers.h"
 

@@ -22,10 +22,10 @@
 #include <windows.h>
 #endif
 
-#include "api/clr_handle.h"
-#include "api/memory.h"
+#include "base/memory.h"
 #include "handle/bitmap_from_dib.h"
 #include "handle/bitmap_storage.h"
+#include "handle/clr_handle.h"
 #include "platform/platform.h"
 #include "qclr/qclr.h"
 #include "support/handle_fixtures.h"

@@ -6,15 +6,15 @@
 
 #include <gtest/gtest.h>
 
-#include "api/clr_handle.h"
+#include "base/row_layout.h"
 #include "direct/color_space.h"
 #include "direct/conversion_tables.h"
 #include "direct/ink_kernels.h"
-#include "direct/row_layout.h"
+#include "direct/ycck_kernels.h"
+#include "handle/clr_handle.h"
 #include "handle/described_yuv.h"
 #include "handle/emulation_lookup.h"
 #include "handle/fixed_point_lab.h"
-#include "handle/ycck_conversion.h"
 #include "icc/color_transform.h"
 #include "qclr/qclr.h"
 #include "support/handle_fixtures.h"

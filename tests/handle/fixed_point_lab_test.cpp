@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "api/lab_records.h"
 #include "handle/fixed_point_lab.h"
 #include "handle/lab_fixed_math.h"
+#include "handle/lab_records.h"
 #include "qclr/qclr.h"
 #include "support/lab_test_records.h"
 #include "support/test_buffers.h"

@@ -19,7 +19,7 @@
 
 #include <gtest/gtest.h>
 
-#include "api/memory.h"
+#include "base/memory.h"
 #include "icc/color_transform.h"
 #include "icc/curve_eval.h"
 #include "icc/curve_inversion.h"

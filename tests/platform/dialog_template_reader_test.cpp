@@ -1,4 +1,4 @@
-#include "platform/posix/dialog_template_reader.h"
+#include "support/dialog_template_reader.h"
 
 #include <cstdint>
 #include <vector>

@@ -21,8 +21,8 @@
 
 #include <gtest/gtest.h>
 
-#include "api/handle_registry.h"
-#include "api/memory.h"
+#include "base/memory.h"
+#include "handle/handle_registry.h"
 #include "platform/platform.h"
 #include "qclr/qclr.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "api/lab_records.h"
+#include "handle/lab_records.h"
 #include "qclr/qclr.h"
 
 namespace qclr::test {

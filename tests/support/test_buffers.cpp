@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "api/cpu_level.h"
-#include "direct/row_layout.h"
+#include "base/cpu_level.h"
+#include "base/row_layout.h"
 
 namespace qclr::test {
 

@@ -1,7 +1,6 @@
 // POSIX counterpart of the Windows entry point: the loader runs the constructor
 // when the library (or a program linking it statically) is loaded and the
 // destructor when it is unloaded.
-#include "api/library.h"
 #include "platform/platform.h"
 
 namespace qclr::platform {

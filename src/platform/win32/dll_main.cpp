@@ -8,7 +8,6 @@
 // everything anyway, so only an unload by FreeLibrary cleans up.
 #include <windows.h>
 
-#include "api/library.h"
 #include "platform/platform.h"
 #include "platform/win32/module_handle.h"
 

@@ -1,0 +1,43 @@
+// CSP_YCCK: a CMYK colour whose inverted inks (255 - C, 255 - M, 255 - Y) are
+// stored as JFIF YCbCr, with K unchanged. Each direction has an RGB/CMYK step and a
+// table-driven CMYK/YCCK step. These are the built-in formulas of both routes; on
+// the handle route an ICC transform may take the RGB/CMYK step's place
+// (handle/ycck_conversion.h).
+#pragma once
+
+#include <cstdint>
+
+namespace qclr {
+
+struct YccTables;
+
+// RGB side (rows of 3 x width bytes) -> CSP_YCCK (rows of 4 x width bytes): full
+// undercolour removal into a packed CMYK intermediate, then the library-wide
+// tables, which alone hold the RGB to YCbCr part.
+int32_t RgbToYcck(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
+                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder);
+
+// CSP_YCCK -> RGB side: the YCbCr part of `tables` (a handle's own, or the
+// library-wide ones) into a packed CMYK intermediate, then the MulDiv ink product
+// in the row function of the processor level.
+int32_t YcckToRgb(const YccTables& tables, const uint8_t* src, uint8_t* dst, int32_t width,
+                  int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder);
+
+// The table-driven steps between CMYK and YCCK, 4 bytes a pixel on both sides.
+int32_t CmykToYcck(const YccTables& tables, const uint8_t* src, uint8_t* dst, int32_t width,
+                   int32_t height, int32_t inAlign, int32_t outAlign);
+int32_t YcckToCmyk(const YccTables& tables, const uint8_t* src, uint8_t* dst, int32_t width,
+                   int32_t height, int32_t inAlign, int32_t outAlign);
+
+// Row functions of the built-in steps, exposed for tests. The packed CMYK to RGB
+// row works on 8 pixels at a time in 16-bit lanes, 255 - (x - ((x * K) >> 8) + K)
+// saturated at 0, and finishes the width mod 8 pixels with the MulDiv formula
+// 255 - (x + K - MulDiv(x, K, 255)); the two agree within 2 levels.
+void RgbToCmykFullRemovalRow(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+void CmykToRgbMulDivRow(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+void CmykToRgbMulDivRowPacked(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+
+// One pixel of the packed arithmetic: the reference for the vector code.
+void CmykToRgbShiftPixel(const uint8_t* cmyk, uint8_t* rgb, int32_t rgbOrder);
+
+}  // namespace qclr
