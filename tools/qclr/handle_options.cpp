@@ -213,7 +213,10 @@ const char* HandleOptionsHelp() {
          "  --yuv-layout packed:uX,uY,vX,vY,n,noOffsets:offsets...\n"
          "  --yuv-layout planar:uX,uY,vX,vY,planeOrder,noOffsets\n"
          "                                          a YUV source in this layout; IN is then\n"
-         "                                          raw bytes of --size WxH pixels\n";
+         "                                          raw bytes of --size WxH pixels\n"
+         "Profiles may be ICC version 2 or 4. Each is checked by the library before\n"
+         "anything is converted; one the engine cannot use is refused with the library's\n"
+         "reason (exit 4). qclr info PROFILE tells how a profile serves.\n";
 }
 
 }  // namespace qclr_tool
