@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs stage 10's build into a prefix and uses it as a person would: the
-# installed layout (soname, static library, run path), the tool started from a
-# moved copy of the prefix, the C and C++ examples of docs/examples built through
-# pkg-config and through find_package (shared and static), the Python examples,
-# and the Python module's tests against the installed module and library. The
-# user guide's excerpts of the examples are checked against the files.
+# installed layout (soname, static library, run path, manual page), the tool
+# started from a moved copy of the prefix, the C and C++ examples of docs/examples
+# built through pkg-config and through find_package (shared and static), the
+# Python examples, and the Python module's tests against the installed module and
+# library; then the README's user story with files made on the spot
+# (.ci/user-story.sh). The user guide's excerpts of the examples are checked
+# against the files.
 set -euo pipefail
 scripts/install-deps.sh ci-install
 src=$PWD
@@ -26,7 +28,7 @@ test -f "$prefix/share/doc/qclr/README.md"
 readelf -d "$lib/libqclr.so" | grep -q 'SONAME.*\[libqclr\.so\.0\]'
 cmake -DLIBRARY="$lib/libqclr.so" -DNM=nm -DHEADER="$prefix/include/qclr/qclr.h" -P tests/check_exports.cmake
 readelf -d "$prefix/bin/qclr" | grep -q 'R.*PATH.*\[\$ORIGIN/\.\./lib\]'
-ls "$prefix/share/man/man1/" 2>/dev/null || echo "(no manual page yet)"
+test -f "$prefix/share/man/man1/qclr.1" -a -f "$prefix/share/doc/qclr/tool.md"
 
 echo "-- the tool from the prefix moved elsewhere"
 mv "$prefix" "$work/moved"
@@ -58,3 +60,6 @@ cd "$work"
 /usr/bin/python3 "$src/docs/examples/convert_image.py"
 /usr/bin/python3 "$src/docs/examples/round_trips.py"
 QCLR_TEST_RESOURCES=$src/build/resources /usr/bin/python3 -m pytest -q -p no:cacheprovider "$src/python/tests"
+
+echo "-- the README's user story"
+bash "$src/.ci/user-story.sh" "$prefix" "$src/build" "$work/story"

@@ -9,6 +9,7 @@ from ._bitmap import Bitmap
 from ._errors import check
 from ._library import library
 from ._options import Params, method_value
+from ._profiles import refusal_detail
 from ._spaces import source_buffer, space
 
 
@@ -47,8 +48,17 @@ class Handle:
         params.record.flags = flags
         handle = ctypes.c_void_p()
         check(self._lib, self._lib.Q_ClrInit(ctypes.byref(handle), self.src.code, self.dst.code,
-                                             ctypes.byref(params.record)), "Q_ClrInit")
+                                             ctypes.byref(params.record)), "Q_ClrInit",
+              self._refused_profile(profiles))
         self._handle = handle
+
+    def _refused_profile(self, profiles):
+        """Says why the library refused these profile files, for the exception."""
+        def detail(status):
+            if profiles is None or status not in (c.CLR_ERR_PROFILE_OPEN, c.CLR_ERR_PROFILE_MISMATCH):
+                return None
+            return refusal_detail(profiles, self.src, self.dst)
+        return detail
 
     @property
     def closed(self):
@@ -83,7 +93,7 @@ class Handle:
         params = Params(method, white, profiles, table, black, lab)
         params.record.flags = params.groups
         check(self._lib, self._lib.Q_ClrSetConversionParams(self._live(), ctypes.byref(params.record)),
-              "Q_ClrSetConversionParams")
+              "Q_ClrSetConversionParams", self._refused_profile(profiles))
 
     def close(self):
         """Releases the handle (idempotent)."""

@@ -8,17 +8,20 @@ class QclrError(Exception):
     """A qclr call returned a status other than CLR_OK.
 
     status: the number the library returned; name: its name ("CLR_ERR_PARAM", or
-    the system's name for a system error code); text: its one-line meaning;
-    call: the library function that returned it.
+    "SYSTEM_ERROR" for a system error code); text: its one-line meaning
+    (Q_ClrStatusText); call: the library function that returned it; detail: what
+    else is known, e.g. why a profile was refused (Q_ClrCheckProfile), or None.
     """
 
-    def __init__(self, status, name, text, call=None):
+    def __init__(self, status, name, text, call=None, detail=None):
         self.status = status
         self.name = name
         self.text = text
         self.call = call
+        self.detail = detail
         where = "%s: " % call if call else ""
-        super().__init__("%s%s (%d): %s" % (where, name, status, text))
+        more = "; %s" % detail if detail else ""
+        super().__init__("%s%s (%d): %s%s" % (where, name, status, text, more))
 
 
 def describe(lib, status):
@@ -35,8 +38,8 @@ def describe(lib, status):
     return status_names().get(status, "status %d" % status), "(no description in this library)"
 
 
-def check(lib, status, call):
-    """Raises QclrError unless status is CLR_OK."""
+def check(lib, status, call, detail=None):
+    """Raises QclrError unless status is CLR_OK; detail(status) may say more."""
     if status != CLR_OK:
         name, text = describe(lib, status)
-        raise QclrError(status, name, text, call)
+        raise QclrError(status, name, text, call, detail(status) if detail else None)

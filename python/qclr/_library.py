@@ -32,9 +32,10 @@ _PROTOTYPES = {
     "Q_ClrFreeBitmap": [ctypes.POINTER(r.BitmapRecord)],
     "Q_ClrGetVersion": [ctypes.POINTER(_i32)] * 3,
     "Q_ClrStatusText": [_i32, ctypes.c_char_p, _i32, ctypes.c_char_p, _i32],
+    "Q_ClrCheckProfile": [ctypes.c_char_p, _i32, _i32, ctypes.c_char_p, _i32],
 }
 # Exports that older libraries lack; the module works without them.
-_OPTIONAL = {"Q_ClrStatusText"}
+_OPTIONAL = {"Q_ClrStatusText", "Q_ClrCheckProfile"}
 
 
 def _loader_names():

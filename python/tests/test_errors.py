@@ -26,6 +26,7 @@ def test_status_raised(call, status, function):
     error = caught.value
     assert (error.status, error.call) == (status, function)
     assert error.name and str(status) in str(error) and error.name in str(error)
+    assert error.text and error.text in str(error)
 
 
 def test_names_of_the_library_statuses():

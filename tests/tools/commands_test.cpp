@@ -28,6 +28,10 @@ TEST(Commands, HelpForEveryCommandAndTheVersion) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(run.out.find(c.part), std::string::npos) << run.out;
   }
+  // A library of another version loaded at run time is named beside the tool's.
+  const ToolRun other = RunTool({"--version"}, "",
+                                "LD_PRELOAD=" QCLR_VERSION_SHIM " ASAN_OPTIONS=verify_asan_link_order=0");
+  EXPECT_EQ(other.out, "qclr " QCLR_PROJECT_VERSION " (library 7.8.9 loaded)\n") << other.err;
   // Help texts name the exit statuses.
   EXPECT_NE(RunTool({"convert", "--help"}).out.find("6 an output cannot"), std::string::npos);
   EXPECT_EQ(RunTool({}).exitCode, 2);

@@ -32,12 +32,12 @@ std::string Slurp(const std::string& path) {
 
 }  // namespace
 
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& stdinFile) {
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& stdinFile, const std::string& environment) {
   static int counter = 0;
   const std::string base = (std::filesystem::path(::testing::TempDir()) /
                             ("qclr_run_" + std::to_string(getpid()) + "_" + std::to_string(counter++)))
                                .string();
-  std::string command = Quoted(QCLR_TOOL_PATH);
+  std::string command = environment + " " + Quoted(QCLR_TOOL_PATH);
   for (const std::string& a : args) command += " " + Quoted(a);
   command += " < " + Quoted(stdinFile.empty() ? "/dev/null" : stdinFile);
   command += " > " + Quoted(base + ".out") + " 2> " + Quoted(base + ".err");

@@ -14,8 +14,10 @@ struct ToolRun {
   std::string err;  // standard error
 };
 
-// Runs the built qclr with `args`, standard input from `stdinFile` when given.
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& stdinFile = "");
+// Runs the built qclr with `args`, standard input from `stdinFile` when given, and
+// `environment` ("NAME=value ...", for the shell) added to its environment.
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& stdinFile = "",
+                const std::string& environment = "");
 
 // A decoded image: 8- or 16-bit samples (16-bit stored as two bytes, big-endian
 // as in the files), `channels` a pixel.

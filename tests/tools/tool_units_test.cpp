@@ -8,6 +8,7 @@
 #include "format_codecs.h"
 #include "icc_profile_info.h"
 #include "lab_encoding.h"
+#include "profile_use.h"
 #include "qclr/qclr.h"
 #include "sample_depth.h"
 #include "support/handle_fixtures.h"
@@ -84,8 +85,8 @@ TEST(ToolUnits, ProfileParserChecksEveryOffset) {
   ASSERT_TRUE(ParseIccProfile(display, &info, &error)) << error;
   EXPECT_EQ(info.deviceClass, "mntr");
   EXPECT_EQ(info.connectionSpace, "XYZ ");
-  EXPECT_EQ(EngineProblems(info, CSP_RGB, true), "");
-  EXPECT_NE(EngineProblems(info, CSP_CMYK, true).find("its data are RGB"), std::string::npos);
+  ASSERT_NE(SpaceOfProfile(info), nullptr);
+  EXPECT_EQ(SpaceOfProfile(info)->code, CSP_RGB);
 
   // A tag pointing past the end is listed as such; a table too long is refused.
   std::vector<uint8_t> bad = display;

@@ -1,10 +1,6 @@
 // qclr convert: one image IN OUT, or many into a folder, converted on every core.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
 #include <new>
 #include <set>
 
@@ -24,11 +20,6 @@ struct Job {
   FileFormat format = FileFormat::kPam;
 };
 
-std::string BaseName(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The jobs of the request, each with its output format; a name that does not tell
 // its format, or two inputs that would land on one output, are usage errors.
 Failure PlanJobs(const ConvertRequest& r, std::vector<Job>* jobs) {
@@ -39,12 +30,12 @@ Failure PlanJobs(const ConvertRequest& r, std::vector<Job>* jobs) {
       job.output = r.output;
     } else {
       if (input == "-") return Fails(kExitUsage, "standard input cannot be converted into a folder (give IN OUT)");
-      std::string name = BaseName(input);
+      std::string name = std::filesystem::path(input).filename().string();
       if (r.hasFormat) {
         const size_t dot = name.rfind('.');
         name = (dot == std::string::npos || dot == 0 ? name : name.substr(0, dot)) + "." + FormatExtension(r.format);
       }
-      job.output = r.outputFolder + "/" + name;
+      job.output = (std::filesystem::path(r.outputFolder) / name).string();
     }
     if (r.outputFolder.empty() && job.output != "-" && IsFolder(job.output)) {
       return Fails(kExitUsage, "'" + job.output + "' is a folder: write into it with -o FOLDER");
@@ -91,14 +82,6 @@ Failure ConvertFile(const Job& job, const ConvertRequest& r, Converter* converte
   f = EncodeImage(job.format, out, job.output, r.align, &file);
   if (f.failed()) return f;
   return WriteFileBytes(job.output, file);
-}
-
-Failure MakeFolder(const std::string& folder) {
-  if (IsFolder(folder)) return {};
-  if (mkdir(folder.c_str(), 0777) != 0) {
-    return Fails(kExitWrite, "cannot create the folder '" + folder + "': " + std::strerror(errno));
-  }
-  return {};
 }
 
 }  // namespace
@@ -159,7 +142,7 @@ int RunConvert(const std::vector<std::string>& args) {
   }
   if (failed > 0) {
     std::fprintf(stderr, "qclr: %zu of %zu files failed\n", failed, jobs.size());
-  } else if (!r.quiet && isatty(2)) {
+  } else if (!r.quiet && StandardErrorIsTerminal()) {
     std::fprintf(stderr, "qclr: %zu files converted into %s\n", jobs.size(), r.outputFolder.c_str());
   }
   return exitCode;

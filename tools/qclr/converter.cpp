@@ -5,6 +5,7 @@
 #include "icc_profile_info.h"
 #include "messages.h"
 #include "parallel.h"
+#include "profile_use.h"
 
 namespace qclr_tool {
 namespace {
@@ -12,8 +13,6 @@ namespace {
 bool IsRgbSide(int32_t space) { return space == CSP_RGB || space == CSP_BGR; }
 
 bool IsIccMethod(int32_t method) { return method == METHOD_ICC || method == METHOD_CUSTOM_ICC; }
-
-std::string Describe(const ProfileSide& side, int32_t space, bool source);
 
 }  // namespace
 
@@ -62,7 +61,7 @@ Failure Converter::ResolveProfile(const std::string& choice, const Image& in, in
   IccProfileInfo info;
   std::string error;
   if (!ParseIccProfile(side->bytes, &info, &error)) {
-    return Fails(kExitInput, "the " + std::string(role) + " profile " + side->shown + " is unusable: " + error);
+    return Fails(kExitInput, side->shown + " is unusable as the " + role + " profile: " + error);
   }
   if (side->path.empty()) {
     temporaries_.push_back(std::make_unique<TemporaryProfile>());
@@ -79,8 +78,11 @@ Failure Converter::InitHandle(const Image& in, const std::string& name, Prepared
   const int32_t method = EffectiveMethod(options_, src, dst);
   ProfileSide source, destination;
   if (method == METHOD_CUSTOM_ICC) {
+    // Each side is checked as the library will take it, so that a refusal says why.
     Failure f = ResolveProfile(options_.srcProfile, in, src, name, true, &source);
+    if (!f.failed()) f = ProfileSideFailure(source.path, source.shown, src, true);
     if (!f.failed()) f = ResolveProfile(options_.dstProfile, in, dst, name, false, &destination);
+    if (!f.failed()) f = ProfileSideFailure(destination.path, destination.shown, dst, false);
     if (f.failed()) return f;
     std::snprintf(params.srcProfileName, sizeof params.srcProfileName, "%s", source.path.c_str());
     std::snprintf(params.dstProfileName, sizeof params.dstProfileName, "%s", destination.path.c_str());
@@ -97,12 +99,9 @@ Failure Converter::InitHandle(const Image& in, const std::string& name, Prepared
   const int32_t status = Q_ClrInit(&prepared->handle, src, dst, &params);
   if (status != CLR_OK) {
     prepared->handle = nullptr;
-    std::string message = std::string("cannot convert ") + in.space->name + " to " + to_->name + " by method " +
-                          MethodName(options_.params.method) + ": " + StatusText(status);
-    if (method == METHOD_CUSTOM_ICC && (status == CLR_ERR_PROFILE_OPEN || status == CLR_ERR_PROFILE_MISMATCH)) {
-      message += "; " + Describe(source, src, true) + "; " + Describe(destination, dst, false);
-    }
-    return Fails(ExitForStatus(status), message);
+    return Fails(ExitForStatus(status), std::string("cannot convert ") + in.space->name + " to " + to_->name +
+                                            " by method " + MethodName(options_.params.method) + ": " +
+                                            StatusText(status));
   }
   const bool oneStep = IsRgbSide(src) || IsRgbSide(dst);
   if (method == METHOD_CUSTOM_ICC) prepared->dstProfile = destination.bytes;
@@ -191,18 +190,4 @@ Failure Converter::Convert(const Image& in, const std::string& name, Image* out)
   return {};
 }
 
-namespace {
-
-// "source 'a.icc' (version 4.2, class mntr (display), RGB data, PCS XYZ): its ..."
-std::string Describe(const ProfileSide& side, int32_t space, bool source) {
-  IccProfileInfo info;
-  std::string error;
-  std::string text = std::string(source ? "source " : "destination ") + side.shown;
-  if (!ParseIccProfile(side.bytes, &info, &error)) return text + ": " + error;
-  text += " (" + ProfileSummary(info) + ")";
-  const std::string problems = EngineProblems(info, space, source);
-  return problems.empty() ? text : text + ": " + problems;
-}
-
-}  // namespace
 }  // namespace qclr_tool

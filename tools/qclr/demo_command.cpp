@@ -1,9 +1,6 @@
 // qclr demo [FOLDER]: converts a colour chart into every colour space and back by
 // every method, measures how far each round trip strays, and writes a labelled
 // contact sheet, the chart, every encoding (by the direct route) and a summary.
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -129,12 +126,6 @@ RoundTrip Run(const Image& chart, const SpaceInfo& space, int32_t method) {
   return trip;
 }
 
-std::string StatusName(int32_t status) {
-  char name[64];
-  Q_ClrStatusText(status, name, sizeof name, nullptr, 0);
-  return name;
-}
-
 Failure WriteImageFile(const std::string& path, FileFormat format, const Image& image) {
   std::vector<uint8_t> bytes;
   const Failure f = EncodeImage(format, image, path, 0, &bytes);
@@ -172,9 +163,8 @@ int RunDemo(const std::vector<std::string>& args) {
   if (!NameArguments(args, "demo", kDemoHelp, &folders, &exitCode)) return exitCode;
   if (folders.size() > 1) return Report(Fails(kExitUsage, "usage: qclr demo [FOLDER]"));
   const std::string folder = folders.empty() ? "qclr-demo" : folders[0];
-  if (mkdir(folder.c_str(), 0777) != 0 && !(errno == EEXIST && IsFolder(folder))) {
-    return Report(Fails(kExitWrite, "cannot create the folder '" + folder + "': " + std::strerror(errno)));
-  }
+  const Failure made = MakeFolder(folder);
+  if (made.failed()) return Report(made);
 
   const Image chart = MakeChart(kWidth, kHeight);
   std::vector<std::string> headings = {"ORIGINAL"};

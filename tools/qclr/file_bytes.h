@@ -17,6 +17,10 @@ Failure ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes);
 // Writes the bytes to `path` (kExitWrite with the system's reason on failure).
 Failure WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// Makes the folder and the folders above it that are missing (kExitWrite with the
+// system's reason on failure).
+Failure MakeFolder(const std::string& folder);
+
 // True when `path` names an existing folder.
 bool IsFolder(const std::string& path);
 

@@ -2,7 +2,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
+
+#include "space_names.h"
 
 namespace qclr_tool {
 namespace {
@@ -44,7 +45,7 @@ constexpr struct {
 
 bool ParseMethod(const std::string& v, int32_t* method) {
   for (const auto& m : kMethods) {
-    if (strcasecmp(m.name, v.c_str()) == 0) {
+    if (SameName(m.name, v)) {
       *method = m.value;
       return true;
     }
@@ -58,7 +59,7 @@ bool ParseWhite(const std::string& v, WhitePoint* white) {
     uint32_t kind;
   } kPresets[] = {{"D50", 50}, {"D55", 55}, {"D65", 65}, {"D75", 75}, {"D93", 93}};
   for (const auto& p : kPresets) {
-    if (strcasecmp(p.name, v.c_str()) == 0) {
+    if (SameName(p.name, v)) {
       white->kind = p.kind;
       return true;
     }
@@ -212,7 +213,10 @@ const char* HandleOptionsHelp() {
          "  --yuv-layout packed:uX,uY,vX,vY,n,noOffsets:offsets...\n"
          "  --yuv-layout planar:uX,uY,vX,vY,planeOrder,noOffsets\n"
          "                                          a YUV source in this layout; IN is then\n"
-         "                                          raw bytes of --size WxH pixels\n";
+         "                                          raw bytes of --size WxH pixels\n"
+         "Profiles may be ICC version 2 or 4. Each is checked by the library before\n"
+         "anything is converted; one the engine cannot use is refused with the library's\n"
+         "reason (exit 4). qclr info PROFILE tells how a profile serves.\n";
 }
 
 }  // namespace qclr_tool

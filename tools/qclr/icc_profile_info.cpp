@@ -3,8 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "qclr/qclr.h"
-
 namespace qclr_tool {
 namespace {
 
@@ -102,25 +100,6 @@ std::string TagText(const Bytes& b, const std::string& type, uint64_t at, uint64
   return clean;
 }
 
-const IccTagInfo* FindTag(const IccProfileInfo& info, const char* signature) {
-  for (const IccTagInfo& t : info.tags) {
-    if (t.signature == signature) return &t;  // the first entry wins, as in the engine
-  }
-  return nullptr;
-}
-
-std::string ExpectedSpace(int32_t space) {
-  switch (space) {
-    case CSP_RGB:
-    case CSP_BGR: return "RGB";
-    case CSP_CMYK:
-    case CSP_YCCK: return "CMYK";
-    case CSP_CMY: return "CMY";
-    case CSP_LAB: return "Lab";
-    default: return "";
-  }
-}
-
 }  // namespace
 
 bool ParseIccProfile(const std::vector<uint8_t>& bytes, IccProfileInfo* info, std::string* error) {
@@ -191,39 +170,6 @@ std::string ProfileSummary(const IccProfileInfo& info) {
   return Format("version %d.%d, class %s%s, %s data, PCS %s", info.versionMajor, info.versionMinor,
                 info.deviceClass.c_str(), className.empty() ? "" : (" (" + className + ")").c_str(),
                 Trimmed(info.colourSpace).c_str(), Trimmed(info.connectionSpace).c_str());
-}
-
-std::string EngineProblems(const IccProfileInfo& info, int32_t space, bool input) {
-  std::vector<std::string> problems;
-  const std::string expected = ExpectedSpace(space);
-  if (!expected.empty() && Trimmed(info.colourSpace) != expected) {
-    problems.push_back("its data are " + Trimmed(info.colourSpace) + ", the side is " + expected);
-  }
-  const IccTagInfo* table = FindTag(info, input ? "A2B0" : "B2A0");
-  if (table != nullptr && table->type != "mft1" && table->type != "mft2") {
-    problems.push_back(std::string(input ? "A2B0" : "B2A0") + " is of type '" + table->type +
-                       "' (the engine reads lut8 'mft1' and lut16 'mft2' tables)");
-  } else if (table == nullptr) {
-    static const char* const kMatrix[] = {"rXYZ", "gXYZ", "bXYZ"};
-    static const char* const kCurves[] = {"rTRC", "gTRC", "bTRC"};
-    for (const char* sig : kMatrix) {
-      if (FindTag(info, sig) == nullptr) {
-        problems.push_back(std::string("it has no ") + (input ? "A2B0" : "B2A0") + " table and no " + sig + " tag");
-        break;
-      }
-    }
-    for (const char* sig : kCurves) {
-      const IccTagInfo* curve = FindTag(info, sig);
-      if (curve != nullptr && curve->type != "curv") {
-        problems.push_back(std::string(sig) + " is of type '" + curve->type + "' (the engine reads 'curv' curves)");
-        break;
-      }
-    }
-  }
-  if (info.versionMajor >= 4) problems.push_back("it is a version 4 profile (the engine reads version 2)");
-  std::string text;
-  for (const std::string& p : problems) text += (text.empty() ? "" : "; ") + p;
-  return text;
 }
 
 bool ReadXyzTag(const std::vector<uint8_t>& bytes, const IccTagInfo& tag, double xyz[3]) {

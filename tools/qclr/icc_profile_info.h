@@ -1,7 +1,7 @@
 // What an ICC profile says about itself: the header fields and every tag of the
 // tag table with its type, read by the tool itself with every offset and size
-// checked against the profile's bytes. Used by `qclr info` and to explain why the
-// engine cannot use a profile.
+// checked against the profile's bytes. Used by `qclr info` and to tell a profile
+// file from other bytes.
 #pragma once
 
 #include <cstdint>
@@ -43,11 +43,6 @@ const char* ClassName(const std::string& deviceClass);
 
 // "perceptual" ... for intents 0..3.
 const char* IntentName(uint32_t intent);
-
-// Why the engine cannot take this profile for a side of the given colour space
-// ("input" reads A2B0, "output" B2A0, or the matrix and curves of an RGB profile);
-// empty when nothing is found wrong.
-std::string EngineProblems(const IccProfileInfo& info, int32_t space, bool input);
 
 // The tag's XYZ value (true when the tag is an XYZ tag inside the profile).
 bool ReadXyzTag(const std::vector<uint8_t>& bytes, const IccTagInfo& tag, double xyz[3]);

@@ -1,10 +1,9 @@
 #include "image_format.h"
 
-#include <strings.h>
-
 #include "format_codecs.h"
 #include "messages.h"
 #include "qclr/qclr.h"
+#include "space_names.h"
 
 namespace qclr_tool {
 namespace {
@@ -25,9 +24,9 @@ constexpr FormatNames kFormats[] = {
 };
 
 bool Named(const FormatNames& f, const std::string& name) {
-  if (strcasecmp(f.name, name.c_str()) == 0) return true;
+  if (SameName(f.name, name)) return true;
   for (const char* e : f.extensions) {
-    if (e != nullptr && strcasecmp(e, name.c_str()) == 0) return true;
+    if (e != nullptr && SameName(e, name)) return true;
   }
   return false;
 }

@@ -6,6 +6,9 @@
 #include "icc_profile_info.h"
 #include "image_format.h"
 #include "messages.h"
+#include "profile_use.h"
+#include "qclr/qclr.h"
+#include "temporary_profile.h"
 
 namespace qclr_tool {
 namespace {
@@ -19,14 +22,47 @@ const char* kInfoHelp =
     "  an ICC profile: its version, class, data colour space, connection space,\n"
     "    rendering intent, illuminant and media white point, and every tag with its\n"
     "    type, and for lookup tables (lut8, lut16, lutAtoB, lutBtoA) their channels\n"
-    "    and grid.\n"
+    "    and grid; and whether the library's engine can use it as a source and as a\n"
+    "    destination for the pixels of its colour space, or why not.\n"
     "\n";
 
 bool LooksLikeProfile(const std::vector<uint8_t>& bytes) {
   return bytes.size() >= 40 && bytes[36] == 'a' && bytes[37] == 'c' && bytes[38] == 's' && bytes[39] == 'p';
 }
 
-void PrintProfile(const std::vector<uint8_t>& bytes, const IccProfileInfo& info, const char* indent) {
+// How the engine takes the profile, as a source and as a destination, for the
+// pixels of its own colour space, in the library's words. The library opens
+// profiles by name: an embedded profile, standard input or a name too long for it
+// is given to it as a temporary copy.
+void PrintEngineUse(const std::vector<uint8_t>& bytes, const std::string& path, const IccProfileInfo& info,
+                    const char* indent) {
+  const SpaceInfo* space = SpaceOfProfile(info);
+  if (space == nullptr) {
+    std::printf("%sengine use   none: no colour space of qclr holds '%s' data (RGB, CMY, CMYK and Lab do)\n", indent,
+                info.colourSpace.c_str());
+    return;
+  }
+  TemporaryProfile copy;
+  std::string file = path;
+  if (path.empty() || path == "-" || path.size() >= QCLR_FILE_NAME_SIZE) {
+    const Failure made = copy.Create(bytes);
+    if (made.failed()) {
+      std::printf("%sengine use   unknown: %s\n", indent, made.message.c_str());
+      return;
+    }
+    file = copy.path();
+  }
+  for (const bool source : {true, false}) {
+    const ProfileUse use = CheckProfileUse(file, space->code, source);
+    const std::string verdict = use.status == CLR_OK ? "" : "refused (" + StatusName(use.status) + "): ";
+    std::printf("%s%-13s%s: %s%s\n", indent, source ? "source" : "destination", space->name, verdict.c_str(),
+                Finding(use.reason).c_str());
+  }
+}
+
+// Every header field and tag; `path` names the profile's own file, or is empty.
+void PrintProfile(const std::vector<uint8_t>& bytes, const std::string& path, const IccProfileInfo& info,
+                  const char* indent) {
   std::printf("%sversion      %d.%d.%d\n", indent, info.versionMajor, info.versionMinor, info.versionBugfix);
   std::printf("%sclass        %s (%s)\n", indent, info.deviceClass.c_str(), ClassName(info.deviceClass));
   std::printf("%scolour space %s\n", indent, info.colourSpace.c_str());
@@ -48,6 +84,7 @@ void PrintProfile(const std::vector<uint8_t>& bytes, const IccProfileInfo& info,
   if (info.declaredSize != bytes.size()) {
     std::printf("%ssize         %u in the header, %zu in the file\n", indent, info.declaredSize, bytes.size());
   }
+  PrintEngineUse(bytes, path, info, indent);
   std::printf("%stags (%zu):\n", indent, info.tags.size());
   for (const IccTagInfo& tag : info.tags) {
     std::printf("%s  %-4s  %-4s  offset %-7u size %-7u %s\n", indent, tag.signature.c_str(),
@@ -65,7 +102,7 @@ Failure DescribeFile(const std::string& path) {
     std::string error;
     if (!ParseIccProfile(bytes, &info, &error)) return Fails(kExitInput, ShownName(path) + ": " + error);
     std::printf("  ICC profile, %zu bytes\n", bytes.size());
-    PrintProfile(bytes, info, "  ");
+    PrintProfile(bytes, path, info, "  ");
     return {};
   }
   Image image;
@@ -97,7 +134,7 @@ Failure DescribeFile(const std::string& path) {
     return {};
   }
   std::printf("  profile      %zu bytes embedded: %s\n", image.profile.size(), ProfileSummary(info).c_str());
-  PrintProfile(image.profile, info, "    ");
+  PrintProfile(image.profile, "", info, "    ");
   return {};
 }
 

@@ -8,18 +8,20 @@
 #include "commands.h"
 #include "exit_codes.h"
 #include "messages.h"
+#include "qclr/qclr.h"
 
 namespace qclr_tool {
 namespace {
 
-const char* Version() {
-#ifdef QCLR_VERSION_MAJOR
-#define QCLR_TOOL_TEXT(x) #x
-#define QCLR_TOOL_VERSION_TEXT(a, b, c) QCLR_TOOL_TEXT(a) "." QCLR_TOOL_TEXT(b) "." QCLR_TOOL_TEXT(c)
-  return QCLR_TOOL_VERSION_TEXT(QCLR_VERSION_MAJOR, QCLR_VERSION_MINOR, QCLR_VERSION_PATCH);
-#else
-  return QCLR_TOOL_VERSION;
-#endif
+// The header's version, which the tool was built with, and the version of the
+// library actually loaded when that differs (another copy found at run time).
+std::string Version() {
+  const std::string built = std::to_string(QCLR_VERSION_MAJOR) + "." + std::to_string(QCLR_VERSION_MINOR) + "." +
+                            std::to_string(QCLR_VERSION_PATCH);
+  int32_t major = 0, minor = 0, patch = 0;
+  if (Q_ClrGetVersion(&major, &minor, &patch) != CLR_OK) return built + " (the loaded library gives no version)";
+  const std::string loaded = std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch);
+  return loaded == built ? built : built + " (library " + loaded + " loaded)";
 }
 
 void PrintHelp() {
@@ -32,7 +34,7 @@ void PrintHelp() {
       "  demo      render a colour chart through every space and method (qclr demo --help)\n"
       "\n"
       "  qclr --help      this text\n"
-      "  qclr --version   the version of qclr\n"
+      "  qclr --version   the version of qclr and, if another, of the loaded library\n"
       "\n%s\n%s",
       SpacesHelp().c_str(), ExitCodesHelp());
 }
@@ -48,7 +50,7 @@ int Run(int argc, char** argv) {
     return kExitOk;
   }
   if (command == "--version") {
-    std::printf("qclr %s\n", Version());
+    std::printf("qclr %s\n", Version().c_str());
     return kExitOk;
   }
   if (command.empty()) {

@@ -50,6 +50,12 @@ std::string StatusText(int32_t status) {
   return std::string(name) + " (" + text + ")";
 }
 
+std::string StatusName(int32_t status) {
+  char name[64] = "";
+  Q_ClrStatusText(status, name, sizeof name, nullptr, 0);
+  return name;
+}
+
 int ExitForStatus(int32_t status) {
   switch (status) {
     case CLR_ERR_COLORSPACE:

@@ -23,6 +23,9 @@ void ShowStatusLine(const std::string& text);
 // "CLR_ERR_METHOD (no conversion method, ...)" from the library's own texts.
 std::string StatusText(int32_t status);
 
+// "CLR_ERR_METHOD": the status's name alone.
+std::string StatusName(int32_t status);
+
 // The exit status for a failed library call: statuses that say the spaces, the
 // method or a profile cannot work together are kExitUnsupported, the others
 // kExitLibrary.

@@ -1,14 +1,26 @@
 #include "progress.h"
 
-#include <unistd.h>
-
+#include <cstdio>
 #include <string>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "messages.h"
 
 namespace qclr_tool {
 
-Progress::Progress(size_t total, bool quiet) : total_(total), shown_(!quiet && isatty(STDERR_FILENO) == 1) {
+bool StandardErrorIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(fileno(stderr)) == 1;
+#endif
+}
+
+Progress::Progress(size_t total, bool quiet) : total_(total), shown_(!quiet && StandardErrorIsTerminal()) {
   if (shown_) Draw();
 }
 

@@ -8,6 +8,9 @@
 
 namespace qclr_tool {
 
+// True when standard error is a terminal (where a progress bar can be redrawn).
+bool StandardErrorIsTerminal();
+
 class Progress {
  public:
   Progress(size_t total, bool quiet);

@@ -1,6 +1,6 @@
 #include "space_names.h"
 
-#include <strings.h>
+#include <cctype>
 
 #include "qclr/qclr.h"
 
@@ -21,9 +21,19 @@ const std::vector<SpaceInfo>& AllSpaces() {
   return spaces;
 }
 
+bool SameName(const char* a, const std::string& b) {
+  size_t i = 0;
+  for (; a[i] != '\0'; ++i) {
+    if (i == b.size() || std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return i == b.size();
+}
+
 const SpaceInfo* FindSpace(const std::string& name) {
   for (const SpaceInfo& s : AllSpaces()) {
-    if (strcasecmp(s.name, name.c_str()) == 0) return &s;
+    if (SameName(s.name, name)) return &s;
   }
   return nullptr;
 }

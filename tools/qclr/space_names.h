@@ -19,6 +19,9 @@ struct SpaceInfo {
 // Every colour space the library knows, in code order.
 const std::vector<SpaceInfo>& AllSpaces();
 
+// True when the names are the same but for the case of ASCII letters.
+bool SameName(const char* a, const std::string& b);
+
 // The space of a name (case-insensitive), or null.
 const SpaceInfo* FindSpace(const std::string& name);
 const SpaceInfo* FindSpace(int32_t code);

@@ -5,13 +5,15 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "qclr/qclr.h"
 
 namespace qclr_tool {
 
 TemporaryProfile::~TemporaryProfile() {
-  if (!path_.empty()) unlink(path_.c_str());
+  std::error_code ignored;
+  if (!path_.empty()) std::filesystem::remove(path_, ignored);
 }
 
 Failure TemporaryProfile::Create(const std::vector<uint8_t>& bytes) {
