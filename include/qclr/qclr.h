@@ -294,7 +294,9 @@ QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t srcSpace, in
  * in that order; transforms and tables are rebuilt. The option records' mask
  * fields select single fields. params and every option record it hands over must
  * carry their structSize (else CLR_ERR_STRUCT_SIZE, as for Q_ClrInit). A failure
- * leaves the earlier groups applied. */
+ * leaves the earlier groups applied and the failing group's settings as they were:
+ * a transform or table that cannot be rebuilt (a file that does not open or fit, no
+ * memory) leaves the previous one in use. */
 QCLR_API int32_t QCLR_CALL Q_ClrSetConversionParams(ClrHandle* handle,
                                                     const ConversionParams* params);
 
