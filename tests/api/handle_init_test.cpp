@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -7,6 +8,7 @@
 #include "api/clr_handle.h"
 #include "icc/pixel_format.h"
 #include "qclr/qclr.h"
+#include "support/allocation_walk.h"
 #include "support/handle_fixtures.h"
 
 namespace qclr {
@@ -225,29 +227,26 @@ TEST(HandleInit, EveryFailedAllocationReleasesEverything) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.src << " to " << c.dst);
     const int before = test::LiveHandles();
-    bool created = false;
-    for (long n = 0; n < 200 && !created; ++n) {
-      SCOPED_TRACE(n);
+    const test::AllocationWalk walk = test::WalkAllocationFailures([&](test::AllocationHook& hook) {
       ConversionParams p = Params(c.method, c.flags);
       p.whitePoint = &white, p.labOptions = &lab, p.cmykOptions = &cmyk, p.yuvLayout = &yuv;
       SetName(p.srcProfileName, files.rgb);
       SetName(p.dstProfileName, files.lab);
       if (c.table != nullptr) SetName(p.tableFileName, *c.table);
       ClrHandle dummy{}, *out = &dummy;
-      SetAllocationFailure(n);
-      const int32_t status = Q_ClrInit(&out, c.src, c.dst, c.table != nullptr ? &p : nullptr);
-      SetAllocationFailure(-1);
-      created = status == CLR_OK;
-      EXPECT_EQ(test::LiveHandles(), before + (created ? 1 : 0));
-      if (created) {
-        EXPECT_GT(n, 0);
+      const int32_t status =
+          hook.Run([&] { return Q_ClrInit(&out, c.src, c.dst, c.table != nullptr ? &p : nullptr); });
+      EXPECT_EQ(test::LiveHandles(), before + (status == CLR_OK ? 1 : 0));
+      if (status == CLR_OK) {
         EXPECT_EQ(Q_ClrFree(out), CLR_OK);
       } else {  // the profile engine reports some failed allocations as a profile it cannot use
         EXPECT_TRUE(status == CLR_ERR_NOMEM || status == CLR_ERR_PROFILE_OPEN || status == CLR_ERR_PROFILE_MISMATCH);
         EXPECT_EQ(out, &dummy);
       }
-    }
-    EXPECT_TRUE(created);
+      return status;
+    });
+    EXPECT_GT(walk.allocations, 1);
+    EXPECT_EQ(std::count(walk.statuses.begin(), walk.statuses.end(), CLR_OK), 0);  // every allocation is needed
   }
 }
 
