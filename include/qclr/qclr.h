@@ -284,7 +284,9 @@ typedef struct ClrHandle ClrHandle;
  * formulas). On success *outHandle receives the handle; on failure it is not
  * written and nothing stays allocated. With method and flags both METHOD_AUTO the
  * library chooses the method; the two fields hold the choice while the call runs
- * and read METHOD_AUTO again after it succeeds. */
+ * and read METHOD_AUTO again after it succeeds. A given params must carry its
+ * structSize (else CLR_ERR_STRUCT_SIZE), also for equal spaces, and so must the
+ * option records of the handle's spaces. */
 QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t srcSpace, int32_t dstSpace,
                                      ConversionParams* params);
 

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <tuple>
 
@@ -48,6 +49,7 @@ TEST(HandleInit, RefusalsLeaveNothingBehind) {
       {"structSize 811", CSP_CMYK, CSP_RGB, badSize, CLR_ERR_STRUCT_SIZE, true},
       {"structSize before the codes", 16, CSP_RGB, badSize, CLR_ERR_STRUCT_SIZE, true},
       {"same space, bit 4: validated", CSP_LAB, CSP_LAB, [](auto& p) { p.flags = 1 | 4; }, CLR_ERR_FILE_NAME},
+      {"same space, structSize 811", CSP_LAB, CSP_LAB, badSize, CLR_ERR_STRUCT_SIZE, true},
       {"same code 200, bit 4", 200, 200, [](auto& p) { p.flags = 1 | 4; }, CLR_ERR_COLORSPACE, true},
       {"tables, ICC prepared", CSP_CMYK, CSP_RGB, [](auto& p) { p.method = METHOD_BUILTIN_TABLES, p.flags = 2; },
        CLR_ERR_METHOD},
@@ -92,6 +94,14 @@ TEST(HandleInit, RefusalsLeaveNothingBehind) {
   }
   ConversionParams p = Params(METHOD_BUILTIN, METHOD_BUILTIN);
   EXPECT_EQ(Q_ClrInit(nullptr, CSP_HSV, CSP_RGB, &p), CLR_ERR_PARAM);
+  // A record that ends after its 8-byte structSize: the same-space shortcut once
+  // read flags 800 bytes past it.
+  const auto shortRecord = std::make_unique<uint32_t[]>(2);
+  shortRecord[0] = 8;
+  ClrHandle* h = nullptr;
+  EXPECT_EQ(Q_ClrInit(&h, CSP_RGB, CSP_RGB, reinterpret_cast<ConversionParams*>(shortRecord.get())),
+            CLR_ERR_STRUCT_SIZE);
+  EXPECT_EQ(h, nullptr);
 }
 
 TEST(HandleInit, PreparesEachRequestedMethod) {
@@ -180,7 +190,6 @@ TEST(HandleInit, AutomaticChoice) {
   EXPECT_EQ(std::tuple(p.method, p.flags), std::tuple(METHOD_ICC, uint32_t{METHOD_ICC}));
 }
 
-// Each allocation made to fail in turn: registry and caller's pointer stay as they were.
 // A FIFO or a device named as a table or profile file is refused with the status
 // of a file that does not open, and at once (opening a FIFO waited for a writer).
 TEST(HandleInit, RefusesFilesThatAreNotRegular) {
@@ -205,6 +214,7 @@ TEST(HandleInit, RefusesFilesThatAreNotRegular) {
   }
 }
 
+// Each allocation made to fail in turn: registry and caller's pointer stay as they were.
 TEST(HandleInit, EveryFailedAllocationReleasesEverything) {
   test::ProfileFiles files;
   const std::string labTable = files.dir.Write("l.tif", test::MinimalTableTiff(test::ResourceCopy("ET", 113), 190));
