@@ -4,7 +4,8 @@
 // bitmap exports and direct conversion with arbitrary codes, sizes, alignments and
 // overlapping buffers. Every buffer and record ends where an inaccessible page
 // begins and is exactly as long as the header's geometry says (a record whose
-// structSize is short ends after structSize bytes), so any access past it faults.
+// structSize is short ends after structSize bytes, rounded up to its alignment), so
+// any access past it faults.
 // The library's promises are checked as it runs: documented statuses, no output
 // handle on failure, destination padding never written, a bitmap record untouched
 // by a failure and well formed after success.
@@ -43,6 +44,12 @@ struct Arenas {
 Arenas* gArenas;
 bool gTrace;  // QCLR_FUZZ_TRACE set: every call is printed, to turn a crash into a test
 std::vector<std::string> gFiles;  // names a record may carry
+std::string gScratch;             // the folder of the table files, removed at exit
+
+void RemoveScratch() {
+  for (const char* name : {"/cmyk.tif", "/lab.tif", "/nodes.tif"}) unlink((gScratch + name).c_str());
+  rmdir(gScratch.c_str());
+}
 
 // Files the records may name: the built-in profiles (copied next to the program
 // at build time), emulation tables written here, and names that fail.
@@ -54,6 +61,8 @@ void PrepareFiles(const char* program) {
   }
   char scratch[] = "/tmp/qclr_api_fuzz_XXXXXX";
   if (mkdtemp(scratch) == nullptr) abort();
+  gScratch = scratch;
+  atexit(RemoveScratch);
   // Tables as TIFF images of 8-bit RGB: CMYK to RGB (289 x 289), the Lab tables with
   // their unused bytes (190 x 190) and without (1089 x 33).
   const struct {
@@ -344,7 +353,7 @@ Buffers MakeBuffers(FuzzedDataProvider& fdp, const HandleState* h, int32_t srcSp
   uint8_t* base = gArenas->src.End(static_cast<size_t>(total));
   std::memset(base, 0xA5, static_cast<size_t>(total));
   uint8_t* src = im.shift < 0 ? base + shift : base;
-  std::memcpy(src, pixels.data(), pixels.size());
+  if (!pixels.empty()) std::memcpy(src, pixels.data(), pixels.size());
   uint8_t* dst = im.shift < 0 ? base : base + shift;
   return {src, dst, dstBytes, true, false};
 }
