@@ -45,7 +45,6 @@ class AllocationHook {
 
   // True when this run failed an allocation.
   bool Failed() const { return failAt_ >= 0 && ran_ && left_ < 0; }
-  long FailAt() const { return failAt_; }
   // Allocations of a counting run.
   long Counted() const { return failAt_ < 0 && ran_ ? kCounting - left_ : 0; }
 
