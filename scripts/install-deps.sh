@@ -18,7 +18,7 @@ case "${1:-test}" in
   python) packages=(python3 python3-numpy) ;;
   bench) packages+=(libbenchmark-dev pkg-config libopencv-dev libyuv-dev libswscale-dev libavutil-dev python3) ;;
   ci-x86-32) packages+=("${test_packages[@]}" g++-multilib qemu-user) ;;
-  ci-fuzz) packages+=(clang libclang-rt-14-dev) ;;
+  ci-fuzz) packages+=(clang libclang-rt-14-dev icc-profiles-free colord-data) ;;  # profiles: seeds
   ci-install) packages+=(pkg-config python3-numpy python3-pytest colord-data) ;;
   ci-windows) packages+=(googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 xvfb xauth python3) ;;
   *) echo "usage: $0 [build|test|python|bench|ci-x86-32|ci-fuzz|ci-install|ci-windows]" >&2; exit 2 ;;

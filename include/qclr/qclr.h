@@ -286,7 +286,9 @@ typedef struct ClrHandle ClrHandle;
  * formulas). On success *outHandle receives the handle; on failure it is not
  * written and nothing stays allocated. With method and flags both METHOD_AUTO the
  * library chooses the method; the two fields hold the choice while the call runs
- * and read METHOD_AUTO again after it succeeds. */
+ * and read METHOD_AUTO again after it succeeds. A given params must carry its
+ * structSize (else CLR_ERR_STRUCT_SIZE), also for equal spaces, and so must the
+ * option records of the handle's spaces. */
 QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t srcSpace, int32_t dstSpace,
                                      ConversionParams* params);
 
@@ -296,7 +298,9 @@ QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t srcSpace, in
  * in that order; transforms and tables are rebuilt. The option records' mask
  * fields select single fields. params and every option record it hands over must
  * carry their structSize (else CLR_ERR_STRUCT_SIZE, as for Q_ClrInit). A failure
- * leaves the earlier groups applied. */
+ * leaves the earlier groups applied and the failing group's settings as they were:
+ * a transform or table that cannot be rebuilt (a file that does not open or fit, no
+ * memory) leaves the previous one in use. */
 QCLR_API int32_t QCLR_CALL Q_ClrSetConversionParams(ClrHandle* handle,
                                                     const ConversionParams* params);
 

@@ -229,7 +229,10 @@ extern "C" QCLR_API int32_t QCLR_CALL Q_ClrInit(ClrHandle** outHandle, int32_t s
   if (outHandle == nullptr) return CLR_ERR_PARAM;
 
   // Same spaces without bit 4 of flags: a bare handle that converts by copying.
-  if (srcSpace == dstSpace && (params == nullptr || (params->flags & 4) == 0)) {
+  // flags is read only from a record of the right size (a shorter one ends before
+  // it); other records are refused below.
+  const bool wholeRecord = params != nullptr && params->structSize == QCLR_CONVERSION_PARAMS_SIZE;
+  if (srcSpace == dstSpace && (params == nullptr || (wholeRecord && (params->flags & 4) == 0))) {
     NewHandleOwner h = NewHandle(srcSpace, dstSpace);
     if (h == nullptr || !RegisterHandle(h.get())) return CLR_ERR_NOMEM;
     *outHandle = h.release();

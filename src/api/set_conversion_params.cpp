@@ -1,6 +1,9 @@
 // Q_ClrSetConversionParams: changes parameter groups of a live handle in place and
 // rebuilds what depends on them. Groups apply in a fixed order; a failure leaves
-// the groups before it applied, and releases what the failing call created.
+// the groups before it applied, and releases what the failing call created. The
+// group that fails leaves the handle as it found it: a new transform or table
+// replaces the old one only once it is complete, so a handle never loses the one
+// it converts with to a missing file or a failed allocation.
 #include <cstring>
 
 #include "api/emulation_table_loading.h"
@@ -143,26 +146,64 @@ int32_t ChangeLab(ClrHandle* h, const LabOptions* options, Created* created) {
   return CLR_OK;
 }
 
-// Rebuilds one transform from the handle's formats and white point. Two-step
-// handles convert by the formulas and keep no transform.
+// Rebuilds one transform from the handle's formats, white point and profile names;
+// the new transform replaces the old one only when it is built. Two-step handles
+// convert by the formulas and keep no transform.
 int32_t RebuildTransform(ClrHandle* h, ColorTransform** slot, int32_t useFiles) {
-  IccDeleteTransform(*slot);
-  *slot = nullptr;
-  if (h->pathKind == 2) return CLR_OK;
+  if (h->pathKind == 2) {
+    IccDeleteTransform(*slot);
+    *slot = nullptr;
+    return CLR_OK;
+  }
   const uint32_t srcFormat = h->srcFormat != 0 ? h->srcFormat : IccFormatOfSpace(h->srcSpace);
   const uint32_t dstFormat = h->dstFormat != 0 ? h->dstFormat : IccFormatOfSpace(h->dstSpace);
   int32_t status = CLR_OK;
+  ColorTransform* built = nullptr;
   const WhitePoint* white = h->whitePoint;
   if (white == nullptr || white->kind != 0) {
     const unsigned temperature = white == nullptr ? kDefaultTemperature : white->kind;
-    *slot = IccCreateTransformByTemperature(srcFormat, dstFormat, temperature, useFiles,
+    built = IccCreateTransformByTemperature(srcFormat, dstFormat, temperature, useFiles,
                                             h->srcProfileName, h->dstProfileName, &status);
   } else {
-    *slot = IccCreateTransformByWhitePoint(srcFormat, dstFormat, white->x, white->y,
-                                           useFiles, h->srcProfileName, h->dstProfileName, &status);
+    built = IccCreateTransformByWhitePoint(srcFormat, dstFormat, white->x, white->y, useFiles,
+                                           h->srcProfileName, h->dstProfileName, &status);
   }
-  return status;
+  if (status != CLR_OK) {
+    IccDeleteTransform(built);
+    return status;
+  }
+  IccDeleteTransform(*slot);
+  *slot = built;
+  return CLR_OK;
 }
+
+// The settings a rebuild reads, as a group found them, to be put back when the
+// group fails.
+struct TransformSettings {
+  bool hadWhitePoint;
+  WhitePoint whitePoint;
+  char srcProfileName[QCLR_FILE_NAME_SIZE];
+  char dstProfileName[QCLR_FILE_NAME_SIZE];
+
+  explicit TransformSettings(const ClrHandle& h) : hadWhitePoint(h.whitePoint != nullptr), whitePoint{} {
+    if (hadWhitePoint) whitePoint = *h.whitePoint;
+    std::memcpy(srcProfileName, h.srcProfileName, QCLR_FILE_NAME_SIZE);
+    std::memcpy(dstProfileName, h.dstProfileName, QCLR_FILE_NAME_SIZE);
+  }
+
+  // Puts the settings back and passes `status` on.
+  int32_t Restore(ClrHandle* h, int32_t status) const {
+    if (hadWhitePoint) {
+      *h->whitePoint = whitePoint;
+    } else {
+      MemFree(h->whitePoint);
+      h->whitePoint = nullptr;
+    }
+    std::memcpy(h->srcProfileName, srcProfileName, QCLR_FILE_NAME_SIZE);
+    std::memcpy(h->dstProfileName, dstProfileName, QCLR_FILE_NAME_SIZE);
+    return status;
+  }
+};
 
 int32_t CopyProfileNames(ClrHandle* h, const ConversionParams& p) {
   if (!FileNameUsable(p.srcProfileName) || !FileNameUsable(p.dstProfileName)) {
@@ -181,37 +222,49 @@ int32_t ChangeWhitePoint(ClrHandle* h, const ConversionParams& p, Created* creat
   }
   if (p.whitePoint == nullptr) return CLR_ERR_PARAM;
   if (!WhitePointValid(*p.whitePoint)) return CLR_ERR_PARAM;
+  const TransformSettings previous(*h);
   if (h->whitePoint == nullptr) {
     // A handle made without parameters has no copy yet: make one.
     h->whitePoint = static_cast<WhitePoint*>(MemCalloc(1, sizeof(WhitePoint)));
     if (h->whitePoint == nullptr) return CLR_ERR_NOMEM;
-    created->whitePoint = true;
   }
   h->whitePoint->kind = p.whitePoint->kind;
   h->whitePoint->x = p.whitePoint->x;
   h->whitePoint->y = p.whitePoint->y;
+  int32_t status = CLR_OK;
   if (method == METHOD_CUSTOM_ICC) {
-    if (p.flags & kGroupProfiles) {
-      if (int32_t s = CopyProfileNames(h, p); s != CLR_OK) return s;
-    }
-    return RebuildTransform(h, &h->customIccTransform, 1);
+    if (p.flags & kGroupProfiles) status = CopyProfileNames(h, p);
+    if (status == CLR_OK) status = RebuildTransform(h, &h->customIccTransform, 1);
+  } else if (method == METHOD_ICC) {
+    status = RebuildTransform(h, &h->iccTransform, 0);
   }
-  if (method == METHOD_ICC) return RebuildTransform(h, &h->iccTransform, 0);
+  if (status != CLR_OK) return previous.Restore(h, status);
+  created->whitePoint = !previous.hadWhitePoint;
   return CLR_OK;
 }
 
+int32_t ChangeProfiles(ClrHandle* h, const ConversionParams& p) {
+  const TransformSettings previous(*h);
+  int32_t status = CopyProfileNames(h, p);
+  if (status == CLR_OK) status = RebuildTransform(h, &h->customIccTransform, 1);
+  return status == CLR_OK ? CLR_OK : previous.Restore(h, status);
+}
+
+// A new table is read into a buffer of its own and replaces the handle's table
+// when it is complete.
 int32_t ChangeTableFile(ClrHandle* h, const ConversionParams& p) {
   if (!FileNameUsable(p.tableFileName)) return CLR_ERR_FILE_NAME;
+  EmulationTableKind kind{};
+  MemPtr<uint8_t> table;
+  if (EmulationTableFor(h->srcSpace, h->dstSpace, &kind)) {
+    table = AllocOwned(kind.bytes);
+    if (table == nullptr) return CLR_ERR_NOMEM;
+    const int32_t status = ReadTableImage(p.tableFileName, table.get(), kind.bytes, kind.usedBytes);
+    if (status != CLR_OK) return status;
+  }
   std::memcpy(h->tableFileName, p.tableFileName, QCLR_FILE_NAME_SIZE);
   MemFree(h->customTable);
-  h->customTable = nullptr;
-  EmulationTableKind kind{};
-  if (!EmulationTableFor(h->srcSpace, h->dstSpace, &kind)) return CLR_OK;
-  MemPtr<uint8_t> table = AllocOwned(kind.bytes);
-  if (table == nullptr) return CLR_ERR_NOMEM;
-  const int32_t status = ReadTableImage(h->tableFileName, table.get(), kind.bytes, kind.usedBytes);
-  if (status != CLR_OK) return status;  // a table that did not load is not kept half read
-  h->customTable = table.release();
+  h->customTable = table.release();  // null for a pair without a table: the name is only stored
   return CLR_OK;
 }
 
@@ -236,8 +289,7 @@ int32_t Apply(ClrHandle* h, const ConversionParams& p, Created* created) {
     if (int32_t s = ChangeWhitePoint(h, p, created); s != CLR_OK) return s;
   }
   if (groups & kGroupProfiles) {
-    if (int32_t s = CopyProfileNames(h, p); s != CLR_OK) return s;
-    if (int32_t s = RebuildTransform(h, &h->customIccTransform, 1); s != CLR_OK) return s;
+    if (int32_t s = ChangeProfiles(h, p); s != CLR_OK) return s;
   }
   if (groups & kGroupTableFile) {
     if (int32_t s = ChangeTableFile(h, p); s != CLR_OK) return s;

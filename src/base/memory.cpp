@@ -34,8 +34,8 @@ void* MemCalloc(size_t count, size_t size) {
   return std::calloc(count == 0 ? 1 : count, size == 0 ? 1 : size);
 }
 
-void SetAllocationFailure(long countdown) {
-  gFailCountdown.store(countdown < 0 ? -1 : countdown, std::memory_order_relaxed);
+long SetAllocationFailure(long countdown) {
+  return gFailCountdown.exchange(countdown < 0 ? -1 : countdown, std::memory_order_relaxed);
 }
 
 }  // namespace qclr

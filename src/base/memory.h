@@ -14,6 +14,9 @@ void* MemCalloc(size_t count, size_t size);
 
 // Test hook: the allocation `countdown` calls from now fails (0 = the next one);
 // a negative value switches failures off. Lets tests walk every failure path.
-void SetAllocationFailure(long countdown);
+// Returns the countdown it replaces: -1 once the armed failure has happened (or
+// when none was armed), else the allocations still to go before it, so arming a
+// large countdown and reading it back counts the allocations in between.
+long SetAllocationFailure(long countdown);
 
 }  // namespace qclr

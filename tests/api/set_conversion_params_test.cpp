@@ -12,6 +12,7 @@
 #include "handle/clr_handle.h"
 #include "handle/lab_records.h"
 #include "qclr/qclr.h"
+#include "support/allocation_walk.h"
 #include "support/handle_fixtures.h"
 #include "support/lab_test_records.h"
 #include "support/test_buffers.h"
@@ -32,10 +33,11 @@ Handle Make(int32_t src, int32_t dst, ConversionParams* p) {
 
 int32_t Set(const Handle& h, const ConversionParams& p) { return Q_ClrSetConversionParams(h.get(), &p); }
 
-V RecordBytes(const Handle& h) {
-  const auto* p = reinterpret_cast<const uint8_t*>(h.get());
+V RecordBytes(const ClrHandle* h) {
+  const auto* p = reinterpret_cast<const uint8_t*>(h);
   return {p, p + sizeof(ClrHandle)};
 }
+V RecordBytes(const Handle& h) { return RecordBytes(h.get()); }
 
 TEST(SetConversionParams, RefusalsByGroupChangeNothing) {
   CmykOptions cmyk{QCLR_CMYK_OPTIONS_SIZE, 1001, 1};
@@ -288,9 +290,12 @@ TEST(SetConversionParams, TableFiles) {
   EXPECT_EQ(Set(h, Params(METHOD_BUILTIN, 4)), CLR_OK);
   EXPECT_EQ(RecordBytes(h), before);
 
-  SetName(p.tableFileName, rowShort);  // a refused file drops the table, not kept half read
+  // A refused file is not taken half read: the handle keeps the table it had, and
+  // its name. (The table was once dropped, leaving the handle without one.)
+  SetName(p.tableFileName, rowShort);
   EXPECT_EQ(Set(h, p), CLR_ERR_TABLE_FORMAT);
-  EXPECT_EQ(h->customTable, nullptr);
+  EXPECT_EQ(RecordBytes(h), before);
+  EXPECT_EQ(V(h->customTable, h->customTable + 108300), table);
 }
 
 TEST(SetConversionParams, MethodsAndFailuresKeepEarlierGroups) {
@@ -333,6 +338,117 @@ TEST(SetConversionParams, MethodsAndFailuresKeepEarlierGroups) {
       EXPECT_TRUE(status == CLR_OK || (status == CLR_ERR_NOMEM && h->customTable == nullptr && kept)) << n;
     }
     EXPECT_NE(h->customTable, nullptr);
+  }
+}
+
+// Every allocation of a change may fail: the call reports it, nothing leaks, and
+// the group that failed leaves the handle as it found it (its transform or table
+// was once deleted before the new one was built, leaving the handle without one).
+TEST(SetConversionParams, EveryFailedAllocationKeepsTheHandle) {
+  test::ProfileFiles files;
+  V inverted = test::ResourceCopy("ET", 111);
+  for (uint8_t& b : inverted) b = static_cast<uint8_t>(255 - b);
+  const std::string table = files.dir.Write("t.tif", test::MinimalTableTiff(test::ResourceCopy("ET", 111), 289));
+  const std::string otherTable = files.dir.Write("u.tif", test::MinimalTableTiff(inverted, 289));
+  int32_t yuy2[] = {0, 2, 1, 3}, swapped[] = {1, 3, 0, 2};
+  YuvLayout yuv{QCLR_YUV_LAYOUT_SIZE, 0, 2, 1, 2, 1, yuy2, 2, 0, 0};
+  YuvLayout newOffsets = yuv;
+  newOffsets.mask = 16, newOffsets.sampleOffsets = swapped;
+  CmykOptions cmyk{QCLR_CMYK_OPTIONS_SIZE, 300, 1};
+  LabOptions lab = test::kDefaultLabEncoding;
+  WhitePoint d65{65, 0, 0, 0}, chromaticity{0, 0, 0.31, 0.33};
+
+  const struct Case {
+    const char* what;
+    int32_t src, dst, method;
+    uint32_t prepared;  // 0: a handle made without parameters
+    std::function<void(ConversionParams&)> initEdit, change;
+    bool singleGroup;  // the failed group is the whole change: the handle stays as it was
+    bool changesBytes;
+  } cases[] = {
+      {"method", CSP_CMYK, CSP_RGB, METHOD_BUILTIN, METHOD_BUILTIN | METHOD_BUILTIN_TABLES, nullptr,
+       [](auto& p) { p.flags = 1, p.method = METHOD_BUILTIN_TABLES; }, true, true},
+      {"CMYK options, first copy", CSP_RGB, CSP_CMYK, METHOD_BUILTIN, METHOD_BUILTIN, nullptr,
+       [&](auto& p) { p.flags = 16, p.cmykOptions = &cmyk; }, true, true},
+      {"YUV layout, first copy", CSP_YUV, CSP_RGB, METHOD_BUILTIN, METHOD_BUILTIN, nullptr,
+       [&](auto& p) { p.flags = 32, p.yuvLayout = &yuv; }, true, true},
+      {"YUV offsets", CSP_YUV, CSP_BGR, METHOD_BUILTIN, METHOD_BUILTIN, [&](auto& p) { p.yuvLayout = &yuv; },
+       [&](auto& p) { p.flags = 32, p.yuvLayout = &newOffsets; }, true, true},
+      {"Lab encoding, first record", CSP_LAB, CSP_RGB, METHOD_BUILTIN, METHOD_BUILTIN, nullptr,
+       [&](auto& p) { p.flags = 64, p.labOptions = &lab; }, true, true},
+      {"white point, built-in profiles", CSP_RGB, CSP_CMYK, METHOD_ICC, METHOD_ICC, nullptr,
+       [&](auto& p) { p.flags = 4, p.whitePoint = &d65; }, true, true},
+      {"white point, first copy", CSP_CMY, CSP_RGB, METHOD_BUILTIN, 0, nullptr,
+       [&](auto& p) { p.flags = 4, p.whitePoint = &chromaticity; }, true, false},
+      {"white point, profile files", CSP_RGB, CSP_CMYK, METHOD_CUSTOM_ICC, METHOD_CUSTOM_ICC, nullptr,
+       [&](auto& p) { p.flags = 4, p.whitePoint = &chromaticity; }, true, true},
+      {"profile files", CSP_CMYK, CSP_BGR, METHOD_CUSTOM_ICC, METHOD_CUSTOM_ICC, nullptr,
+       [&](auto& p) { p.flags = 2; }, true, false},
+      {"table file", CSP_CMYK, CSP_RGB, METHOD_CUSTOM_TABLES, METHOD_CUSTOM_TABLES, nullptr,
+       [&](auto& p) { p.flags = 8, SetName(p.tableFileName, otherTable); }, true, true},
+      {"method, CMYK options and table file", CSP_CMYK, CSP_RGB, METHOD_BUILTIN, METHOD_BUILTIN | METHOD_CUSTOM_TABLES,
+       nullptr,
+       [&](auto& p) {
+         p.flags = 1 | 16 | 8, p.method = METHOD_CUSTOM_TABLES, p.cmykOptions = &cmyk;
+         SetName(p.tableFileName, otherTable);
+       },
+       false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConversionParams init = Params(c.method, c.prepared);
+    const auto profileOf = [&files](int32_t space) { return space == CSP_CMYK ? files.cmyk : files.rgb; };
+    SetName(init.srcProfileName, profileOf(c.src));
+    SetName(init.dstProfileName, profileOf(c.dst));
+    SetName(init.tableFileName, table);
+    if (c.initEdit) c.initEdit(init);
+    ConversionParams change = Params(0, 0);
+    std::memcpy(change.srcProfileName, init.srcProfileName, sizeof change.srcProfileName);
+    std::memcpy(change.dstProfileName, init.dstProfileName, sizeof change.dstProfileName);
+    c.change(change);
+
+    const int live = test::LiveHandles();
+    test::Converted before{}, after{};
+    V record;
+    test::HandleGuard g;  // a new handle only when the last run changed it
+    const test::AllocationWalk walk = test::WalkAllocationFailures([&](test::AllocationHook& hook) {
+      if (g.h == nullptr) {
+        EXPECT_EQ(Q_ClrInit(&g.h, c.src, c.dst, c.prepared != 0 ? &init : nullptr), CLR_OK);
+        before = test::ConvertSample(g.h, c.src, c.dst);
+        record = RecordBytes(g.h);
+      }
+      const int32_t status = hook.Run([&] { return Q_ClrSetConversionParams(g.h, &change); });
+      if (!hook.Failed()) {
+        after = test::ConvertSample(g.h, c.src, c.dst);
+      } else if (c.singleGroup) {
+        EXPECT_EQ(RecordBytes(g.h), record);
+        EXPECT_EQ(test::ConvertSample(g.h, c.src, c.dst), before);
+      } else {  // whatever the failure left, the same change succeeds afterwards
+        EXPECT_EQ(Q_ClrSetConversionParams(g.h, &change), CLR_OK);
+        EXPECT_EQ(test::ConvertSample(g.h, c.src, c.dst), after);
+      }
+      EXPECT_EQ(Q_ClrIsValid(g.h), CLR_OK);
+      EXPECT_EQ(test::LiveHandles(), live + 1);
+      if (!hook.Failed() || !c.singleGroup) {
+        Q_ClrFree(g.h);
+        g.h = nullptr;
+      }
+      return status;
+    });
+    if (g.h != nullptr) Q_ClrFree(g.h), g.h = nullptr;
+    EXPECT_EQ(test::LiveHandles(), live);
+    EXPECT_EQ(before.status, CLR_OK);
+    EXPECT_EQ(after.status, CLR_OK);
+    EXPECT_EQ(before != after, c.changesBytes);
+    // An allocation the change itself makes fails with CLR_ERR_NOMEM; the profile
+    // engine reports its own as a profile it cannot open or use.
+    for (const int32_t status : walk.statuses) {
+      EXPECT_TRUE(status == CLR_ERR_NOMEM || status == CLR_ERR_PROFILE_OPEN || status == CLR_ERR_PROFILE_MISMATCH)
+          << status;
+    }
+    if (change.flags != 1) {  // only the method switch allocates nothing
+      EXPECT_GT(walk.allocations, 0);
+    }
   }
 }
 

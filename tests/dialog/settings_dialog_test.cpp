@@ -21,6 +21,7 @@
 #include "platform/dialog_template.h"
 #include "support/scripted_dialogs.h"
 #include "qclr/qclr.h"
+#include "support/allocation_walk.h"
 #include "support/handle_fixtures.h"
 #include "support/test_buffers.h"
 
@@ -533,6 +534,32 @@ TEST(QClrDlg, StatusesAndWhatIsWritten) {
     EXPECT_EQ(handle != kUnwritten, c.handleMade);
     if (c.handleMade) Q_ClrFree(handle);
     EXPECT_EQ(c.records != kNoParams && !caller.Untouched(), c.recordsWritten);
+  }
+}
+
+// Every allocation behind the dialog (the handle made from the choice, with the
+// user pressing OK or without any dialog shown) may fail: the dialog still succeeds,
+// the handle variable is left alone and nothing leaks; the choice is handed back.
+TEST(QClrDlg, EveryFailedAllocationLeavesNoHandle) {
+  for (const int32_t kind : {1, 2}) {
+    for (const bool userInterface : {true, false}) {
+      SCOPED_TRACE(::testing::Message() << "kind " << kind << (userInterface ? ", OK pressed" : ", no dialog"));
+      const int live = LiveHandles();
+      const Script pressOk = [](DialogUser&) {};
+      const AllocationWalk walk = WalkAllocationFailures([&](AllocationHook& hook) {
+        CallerRecords caller;
+        ClrHandle* handle = kUnwritten;
+        const int32_t status = hook.Run(
+            [&] { return RunDialog(kind, userInterface ? pressOk : Script{}, kIdOk, &handle, &caller.params); });
+        EXPECT_EQ(status, CLR_OK);
+        EXPECT_FALSE(caller.Untouched());
+        EXPECT_EQ(handle == kUnwritten, hook.Failed());
+        EXPECT_EQ(LiveHandles(), live + (hook.Failed() ? 0 : 1));
+        if (handle != kUnwritten) Q_ClrFree(handle);
+        return status;
+      });
+      EXPECT_GT(walk.allocations, 0);
+    }
   }
 }
 

@@ -28,6 +28,7 @@
 #include "handle/clr_handle.h"
 #include "platform/platform.h"
 #include "qclr/qclr.h"
+#include "support/allocation_walk.h"
 #include "support/handle_fixtures.h"
 #include "support/test_buffers.h"
 
@@ -439,6 +440,70 @@ TEST(ConvertToBitmap, FailuresLeaveTheRecordUntouched) {
     }
     SetAllocationFailure(-1);
     EXPECT_TRUE(SameBytes(bitmap, PatternRecord(0x5C)));
+  }
+}
+
+// Every allocation of either export may fail, with its storage in memory, in tiles
+// or on disk: the status is CLR_ERR_NOMEM (the conversion's buffers) or
+// CLR_ERR_BITMAP_STORAGE (the storage's own records), or a fallback to the next
+// kind of storage gives the same bitmap; a failure leaves the record as it was and
+// nothing allocated, mapped or open.
+TEST(ConvertToBitmap, EveryFailedAllocationLeavesNothing) {
+  test::ProfileFiles files;
+  enum Storage { kMemory, kTiles, kDisk };
+  struct Case {
+    const char* what;
+    int32_t src, dst, method;  // 0: Q_ClrConvertDirectToBitmap
+    Storage storage;
+  };
+  const Case cases[] = {
+      {"direct, in memory", CSP_CMY, CSP_RGB, 0, kMemory},
+      {"direct, in tiles", CSP_HSV, CSP_BGR, 0, kTiles},
+      {"direct, on disk", CSP_YUY2, CSP_RGB, 0, kDisk},
+      {"YCCK through the transform, in memory", CSP_YCCK, CSP_BGR, METHOD_ICC, kMemory},
+      {"profile files, in tiles", CSP_CMYK, CSP_RGB, METHOD_CUSTOM_ICC, kTiles},
+      {"YCCK tables, on disk", CSP_YCCK, CSP_RGB, METHOD_BUILTIN, kDisk},
+  };
+  const int32_t width = 6, height = 5, inAlign = 4;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FailureHookScope hooks;
+    test::HandleGuard g;
+    if (c.method != 0) {
+      ConversionParams p = test::Params(c.method, static_cast<uint32_t>(c.method));
+      test::SetName(p.srcProfileName, files.cmyk);
+      test::SetName(p.dstProfileName, files.rgb);
+      ASSERT_EQ(Q_ClrInit(&g.h, c.src, c.dst, &p), CLR_OK);
+    }
+    const int live = test::LiveHandles();
+    const size_t descriptors = OpenDescriptors();
+    size_t srcBytes = 0;
+    ASSERT_TRUE(BufferBytes(c.src, width, height, inAlign, &srcBytes));
+    const V src = test::RandomBytes(srcBytes, 33);
+    V expected;
+    const test::AllocationWalk walk = test::WalkAllocationFailures([&](test::AllocationHook& hook) {
+      if (c.storage != kMemory) ForceStorageFailure(StorageService::kSharedMemory, 0, c.storage == kTiles ? 1 : -1);
+      BitmapRecord bitmap = PatternRecord(0x5C);
+      const int32_t status = hook.Run([&] {
+        return c.method == 0 ? Q_ClrConvertDirectToBitmap(c.src, c.dst, src.data(), &bitmap, width, height, inAlign, 4)
+                             : Q_ClrConvertToBitmap(g.h, src.data(), &bitmap, width, height, inAlign, 4);
+      });
+      platform::ClearStorageFailures();
+      EXPECT_EQ(test::LiveHandles(), live);
+      EXPECT_TRUE(g.h == nullptr || Q_ClrIsValid(g.h) == CLR_OK);
+      if (status != CLR_OK) {
+        EXPECT_TRUE(status == CLR_ERR_NOMEM || status == CLR_ERR_BITMAP_STORAGE) << status;
+        EXPECT_TRUE(SameBytes(bitmap, PatternRecord(0x5C)));
+      } else {
+        const V bytes = ReadBitmapBytes(bitmap);
+        if (!hook.Failed()) expected = bytes;
+        EXPECT_EQ(bytes, expected);
+        EXPECT_EQ(Q_ClrFreeBitmap(&bitmap), CLR_OK);
+      }
+      EXPECT_EQ(OpenDescriptors(), descriptors);
+      return status;
+    });
+    EXPECT_GT(walk.allocations, 1);
   }
 }
 

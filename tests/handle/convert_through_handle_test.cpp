@@ -17,6 +17,7 @@
 #include "handle/fixed_point_lab.h"
 #include "icc/color_transform.h"
 #include "qclr/qclr.h"
+#include "support/allocation_walk.h"
 #include "support/handle_fixtures.h"
 #include "support/lab_test_records.h"
 #include "support/test_buffers.h"
@@ -347,6 +348,79 @@ TEST(ConvertThroughHandle, TableRoute) {
   const V src = RandomBytes(4 * width * height, 14);
   for (const auto& [h, dst] : {std::pair{noLookup.h, CSP_CMYK}, {noTable.h, CSP_RGB}}) {
     EXPECT_EQ(Convert(h, src, dst, width, height, 0, 0, CLR_ERR_METHOD), V(Bytes(dst, width, height, 0), 0x5A));
+  }
+}
+
+// Every allocation of a conversion may fail (the temporary buffers of the two-step
+// and YCCK routes, the temporary result of an in-place conversion): the status is
+// CLR_ERR_NOMEM, nothing leaks, and the handle converts as before.
+TEST(ConvertThroughHandle, EveryFailedAllocationKeepsTheHandle) {
+  test::ProfileFiles files;
+  LabOptions lab = test::LabEncoding(10, 90, 120, 160, 100, 190);
+  int32_t offsets[] = {1, 3, 0, 2};  // U Y0 V Y1
+  YuvLayout yuv{QCLR_YUV_LAYOUT_SIZE, 0, 2, 1, 2, 1, offsets, 2, 0, 0};
+  const int32_t kDirect = 0;
+  struct Case {
+    const char* what;
+    int32_t src, dst, method;  // kDirect: Q_ClrConvertDirect
+    bool inPlace;
+  };
+  const Case cases[] = {
+      {"direct, two steps", CSP_HSV, CSP_LAB, kDirect, false},
+      {"direct, two steps in place", CSP_YUY2, CSP_XYZ, kDirect, true},
+      {"direct, in place", CSP_RGB, CSP_CMYK, kDirect, true},
+      {"handle, two steps", CSP_HSV, CSP_LAB, METHOD_BUILTIN, false},
+      {"transform, in place", CSP_RGB, CSP_CMYK, METHOD_ICC, true},
+      {"profile files, in place", CSP_RGB, CSP_LAB, METHOD_CUSTOM_ICC, true},
+      {"YCCK tables to RGB", CSP_YCCK, CSP_RGB, METHOD_BUILTIN, false},
+      {"RGB to YCCK tables", CSP_BGR, CSP_YCCK, METHOD_BUILTIN, false},
+      {"YCCK through the transform", CSP_YCCK, CSP_BGR, METHOD_ICC, false},
+      {"YCCK through the transform, in place", CSP_YCCK, CSP_RGB, METHOD_ICC, true},
+      {"RGB to YCCK through profile files", CSP_RGB, CSP_YCCK, METHOD_CUSTOM_ICC, false},
+      {"described YUV, in place", CSP_YUV, CSP_BGR, METHOD_BUILTIN, true},
+      {"emulation table, in place", CSP_CMYK, CSP_RGB, METHOD_BUILTIN_TABLES, true},
+      {"fixed-point Lab, in place", CSP_LAB, CSP_BGR, METHOD_BUILTIN, true},
+  };
+  const int32_t width = 8, height = 5, inAlign = 4, outAlign = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HandleGuard g;
+    if (c.method != kDirect) {
+      ConversionParams p = Params(c.method, static_cast<uint32_t>(c.method));
+      p.labOptions = &lab, p.yuvLayout = &yuv;
+      test::SetName(p.srcProfileName, files.rgb);
+      test::SetName(p.dstProfileName, c.dst == CSP_LAB ? files.lab : files.cmyk);
+      g.h = Make(c.src, c.dst, &p);
+    }
+    const int live = test::LiveHandles();
+    const size_t srcBytes = Bytes(c.src, width, height, inAlign), dstBytes = Bytes(c.dst, width, height, outAlign);
+    const V source = RandomBytes(srcBytes, 21);
+    const auto convert = [&](test::AllocationHook* hook) {
+      V buffer(c.inPlace ? std::max(srcBytes, dstBytes) : dstBytes, 0x5A);
+      if (c.inPlace) std::copy(source.begin(), source.end(), buffer.begin());
+      const uint8_t* from = c.inPlace ? buffer.data() : source.data();
+      const auto run = [&] {
+        return c.method == kDirect
+                   ? Q_ClrConvertDirect(c.src, c.dst, from, buffer.data(), width, height, inAlign, outAlign)
+                   : Q_ClrConvert(g.h, from, buffer.data(), width, height, inAlign, outAlign);
+      };
+      const int32_t status = hook != nullptr ? hook->Run(run) : run();
+      return test::Converted{status, buffer};
+    };
+    test::Converted expected{};
+    const test::AllocationWalk walk = test::WalkAllocationFailures([&](test::AllocationHook& hook) {
+      const test::Converted got = convert(&hook);
+      if (!hook.Failed()) {
+        expected = got;
+        return got.status;
+      }
+      EXPECT_EQ(got.status, CLR_ERR_NOMEM);
+      EXPECT_EQ(test::LiveHandles(), live);
+      EXPECT_TRUE(g.h == nullptr || Q_ClrIsValid(g.h) == CLR_OK);
+      EXPECT_EQ(convert(nullptr), expected);
+      return got.status;
+    });
+    EXPECT_GT(walk.allocations, 0);
   }
 }
 
