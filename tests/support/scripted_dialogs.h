@@ -96,4 +96,8 @@ void SetDialogScript(DialogScript script);
 // The script installed by SetDialogScript (empty when there is none).
 DialogScript CurrentDialogScript();
 
+// The platform's part (scripted_dialogs.cpp on POSIX, scripted_system_dialogs.cpp
+// on Windows): puts the player of the scripts in place, or takes it away.
+void InstallScriptPlayer(bool installed);
+
 }  // namespace qclr::platform

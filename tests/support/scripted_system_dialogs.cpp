@@ -11,8 +11,6 @@
 #include <algorithm>
 #include <deque>
 #include <map>
-#include <mutex>
-#include <utility>
 
 #include "platform/win32/dialog_observer.h"
 #include "platform/win32/dialog_window.h"
@@ -21,9 +19,6 @@
 
 namespace qclr::platform {
 namespace {
-
-std::mutex gScriptMutex;
-DialogScript gScript;
 
 // The user's answer to an open-file dialog: a name, or a cancel.
 struct FileAnswer {
@@ -198,16 +193,7 @@ ScriptPlayer gPlayer;
 
 }  // namespace
 
-void SetDialogScript(DialogScript script) {
-  std::lock_guard<std::mutex> lock(gScriptMutex);
-  InstallDialogObserver(script ? &gPlayer : nullptr);
-  gScript = std::move(script);
-}
-
-DialogScript CurrentDialogScript() {
-  std::lock_guard<std::mutex> lock(gScriptMutex);
-  return gScript;
-}
+void InstallScriptPlayer(bool installed) { InstallDialogObserver(installed ? &gPlayer : nullptr); }
 
 int32_t DialogUser::TemplateId() const { return dialog_->templateId; }
 void* DialogUser::OwnerWindow() const { return dialog_->owner; }
