@@ -4,8 +4,10 @@ cmake_policy(SET CMP0057 NEW)  # if(IN_LIST)
 #  - a folder includes a folder that its layer may not use (the table below),
 #  - the folders' includes form a cycle,
 #  - a header of the ICC engine other than its face is included from outside it,
-#  - platform/posix or platform/win32 is included from outside src/platform,
-#  - an operating-system header is included outside src/platform.
+#  - a header of platform/posix or platform/win32 is included from outside that
+#    folder (elsewhere, the rest of src/platform included, only platform.h),
+#  - an operating-system header is included outside src/platform,
+#  - an include names a folder of the library but no file in it.
 #
 # The layers, bottom to top (docs/architecture.md explains them). Each folder may
 # include its own headers, the standard library, and the folders listed for it;
@@ -58,8 +60,15 @@ foreach(file IN LISTS files)
       continue()  # a file beside the includer
     endif()
     set(target "${CMAKE_MATCH_1}")
-    if(header MATCHES "^platform/(posix|win32)/" AND NOT folder STREQUAL "platform")
-      message(SEND_ERROR "${where}: \"${header}\" belongs to one system's platform layer; include platform/platform.h")
+    if(header MATCHES "^platform/(posix|win32)/")
+      set(system "${CMAKE_MATCH_1}")
+      if(NOT file MATCHES "^platform/${system}/")
+        message(SEND_ERROR "${where}: \"${header}\" belongs to the ${system} platform layer; outside it include platform/platform.h")
+        math(EXPR faults "${faults} + 1")
+      endif()
+    endif()
+    if(target IN_LIST layers AND NOT EXISTS "${SOURCE_DIR}/${header}")
+      message(SEND_ERROR "${where}: \"${header}\" is no file of the library")
       math(EXPR faults "${faults} + 1")
     endif()
     if(target STREQUAL folder)

@@ -9,6 +9,9 @@ file(WRITE "${tree}/api/top.h" "#pragma once\n#include \"base/upward.h\"\n#inclu
 file(WRITE "${tree}/icc/color_transform.h" "#pragma once\n")
 file(WRITE "${tree}/direct/kernel.cpp" "#include <unistd.h>\n#include \"platform/posix/thing.h\"\n")
 file(WRITE "${tree}/gadgets/new.cpp" "#include \"base/upward.h\"\n")
+file(WRITE "${tree}/platform/posix/service.h" "#pragma once\n")
+file(WRITE "${tree}/platform/win32/service.cpp" "#include \"platform/posix/service.h\"\n")
+file(WRITE "${tree}/numeric/lost.cpp" "#include \"base/gone.h\"\n")
 execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${tree} -P ${CHECKER}
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(status EQUAL 0)
@@ -21,6 +24,8 @@ set(expected
     "direct/kernel.cpp:1: <unistd.h>"
     "direct/kernel.cpp:2: \"platform/posix/thing.h\""
     "gadgets/new.cpp: folder gadgets"
+    "platform/win32/service.cpp:1: \"platform/posix/service.h\" belongs to the posix platform layer"
+    "numeric/lost.cpp:1: \"base/gone.h\" is no file of the library"
     "cycle: api -> base, base -> api"
     "base uses: nothing of the library")
 foreach(message IN LISTS expected)

@@ -28,6 +28,16 @@ using MemPtr = std::unique_ptr<T, ReleaseWith<MemFree>>;
 template <typename T, auto Release>
 using Owned = std::unique_ptr<T, ReleaseWith<Release>>;
 
+// A zero-filled record from MemCalloc, held by `Owner` (an Owned<T, Release> whose
+// Release frees what the record holds, then the record); null when memory runs
+// out. The record's pointers start null, so it may be released at any point of
+// being filled in.
+template <typename Owner>
+Owner CallocRecord() {
+  using T = typename Owner::element_type;
+  return Owner(static_cast<T*>(MemCalloc(1, sizeof(T))));
+}
+
 // `bytes` bytes from MemAlloc, owned; null when memory runs out.
 template <typename T = uint8_t>
 MemPtr<T> AllocOwned(size_t bytes) {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "base/owned.h"
 #include "icc/icc_engine.h"
 #include "icc/icc_profile.h"
 #include "icc/icc_types.h"
@@ -48,11 +49,13 @@ struct ColorTransform {
   LutAB* outputTableAB;     // B2A0 of a version 4 table type
 };
 
-// Takes ownership of both profiles (released on failure too). `status` gets
-// CLR_OK, CLR_ERR_NOMEM, CLR_ERR_PROFILE_MISMATCH, or CLR_ERR_COLORSPACE for a
-// format without a packer.
-ColorTransform* IccCreateTransform(IccProfile* inputProfile, uint32_t inputFormat,
-                                   IccProfile* outputProfile, uint32_t outputFormat,
+using OwnedTransform = Owned<ColorTransform, IccDeleteTransform>;
+
+// Takes both profiles over (a transform keeps them; a failed build releases
+// them). `status` gets CLR_OK, CLR_ERR_NOMEM, CLR_ERR_PROFILE_MISMATCH, or
+// CLR_ERR_COLORSPACE for a format without a packer.
+ColorTransform* IccCreateTransform(OwnedProfile inputProfile, uint32_t inputFormat,
+                                   OwnedProfile outputProfile, uint32_t outputFormat,
                                    const XyzTriple& target, int32_t* status);
 
 // The general pipeline on one pixel of 16-bit channels (used while sampling).

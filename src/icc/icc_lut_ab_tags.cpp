@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "base/memory.h"
+#include "base/owned.h"
 #include "icc/icc_signatures.h"
 #include "icc/icc_tag_readers.h"
 #include "icc/lut_ab.h"
@@ -108,18 +109,15 @@ LutAB* IccReadLutAB(const IccProfile* profile, uint32_t signature) {
   const bool toPcs = type == kIccTypeLutAToB;
   if (!ReadHead(&reader, &head) || !ShapeAllowed(head, toPcs)) return nullptr;
 
-  auto* table = static_cast<LutAB*>(MemCalloc(1, sizeof(LutAB)));
+  auto table = CallocRecord<OwnedLutAB>();
   if (table == nullptr) return nullptr;
   table->toPcs = toPcs;
   table->labPcs = IccGetConnectionSpace(profile) == kIccSpaceLab;
   table->inputs = head.inputs;
   table->outputs = head.outputs;
   table->hasMatrix = head.matrix != 0;
-  if (!ReadElements(tag, head, table)) {
-    FreeLutAB(table);
-    return nullptr;
-  }
-  return table;
+  if (!ReadElements(tag, head, table.get())) return nullptr;
+  return table.release();
 }
 
 }  // namespace qclr

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "base/memory.h"
+#include "base/owned.h"
 #include "icc/icc_signatures.h"
 #include "icc/icc_tag_readers.h"
 
@@ -108,7 +109,7 @@ void SetGridParams(InterpParams* p, const LutShape& s) {
 }
 
 // Reads the curves and the grid behind the head into `table`; false when memory
-// runs out (the caller frees the table).
+// runs out (what was read stays in the table, which releases it).
 bool ReadBody(IccByteReader* reader, const LutShape& s, LutTable* table) {
   bool inputsLinear = true, outputsLinear = true;
   for (int32_t c = 0; c < s.inputs; ++c) {
@@ -141,7 +142,7 @@ LutTable* IccReadLut(const IccProfile* profile, uint32_t signature) {
   int32_t matrix[9];
   if (!ReadShape(&reader, type == kIccTypeLut16, &shape, matrix)) return nullptr;
 
-  auto* table = static_cast<LutTable*>(MemCalloc(1, sizeof(LutTable)));
+  auto table = CallocRecord<OwnedLutTable>();
   if (table == nullptr) return nullptr;
   table->flags = LUT_GRID | LUT_POST_CURVES | LUT_PRE_CURVES;
   for (int i = 0; i < 9; ++i) {
@@ -155,14 +156,11 @@ LutTable* IccReadLut(const IccProfile* profile, uint32_t signature) {
   table->inputEntries = shape.inputEntries;
   table->outputEntries = shape.outputEntries;
   table->gridPoints = shape.points;
-  if (!ReadBody(&reader, shape, table)) {
-    FreeLutTable(table);
-    return nullptr;
-  }
+  if (!ReadBody(&reader, shape, table.get())) return nullptr;
   SetCurveParams(&table->inputParams, shape.inputEntries);
   SetCurveParams(&table->outputParams, shape.outputEntries);
   SetGridParams(&table->gridParams, shape);
-  return table;
+  return table.release();
 }
 
 }  // namespace qclr

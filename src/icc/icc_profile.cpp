@@ -1,8 +1,9 @@
 #include "icc/icc_profile.h"
 
 #include <cstring>
+#include <utility>
 
-#include "base/memory.h"
+#include "base/owned.h"
 #include "icc/icc_signatures.h"
 #include "platform/platform.h"
 
@@ -44,17 +45,12 @@ IccOpenFailure ParseHeader(const uint8_t* data, size_t bytes, uint64_t available
   return fits ? IccOpenFailure::kNone : IccOpenFailure::kBadSize;
 }
 
-// A profile over `block` (size bytes from MemAlloc, parsed into `header`), which
-// it takes over; null, with the block freed, when memory runs out.
-IccProfile* MakeProfile(uint8_t* block, size_t size, const Header& header) {
-  auto* profile = static_cast<IccProfile*>(MemCalloc(1, sizeof(IccProfile)));
-  auto* tags = static_cast<IccTagEntry*>(MemAlloc(header.tagCount * sizeof(IccTagEntry)));
-  if (profile == nullptr || tags == nullptr) {
-    MemFree(profile);
-    MemFree(tags);
-    MemFree(block);
-    return nullptr;
-  }
+// A profile over `block` (size bytes, parsed into `header`), which it takes over;
+// null when memory runs out.
+OwnedProfile MakeProfile(MemPtr<uint8_t> block, size_t size, const Header& header) {
+  auto profile = CallocRecord<OwnedProfile>();
+  MemPtr<IccTagEntry> tags = AllocOwned<IccTagEntry>(header.tagCount * sizeof(IccTagEntry));
+  if (profile == nullptr || tags == nullptr) return nullptr;
   const uint32_t* fields = header.fields;
   profile->version = fields[2];
   profile->deviceClass = fields[3];
@@ -62,31 +58,32 @@ IccProfile* MakeProfile(uint8_t* block, size_t size, const Header& header) {
   profile->connectionSpace = fields[5];
   profile->renderingIntent = fields[16];
   for (int i = 0; i < 3; ++i) profile->illuminant[i] = S15Fixed16ToDouble(static_cast<int32_t>(fields[17 + i]));
-  IccByteReader directory(block, size, kDirectoryStart);
+  IccByteReader directory(block.get(), size, kDirectoryStart);
   for (uint32_t i = 0; i < header.tagCount; ++i) {
-    directory.ReadU32(&tags[i].signature);  // within the directory checked by ParseHeader
-    directory.ReadU32(&tags[i].offset);
-    directory.ReadU32(&tags[i].size);
+    IccTagEntry& tag = tags.get()[i];
+    directory.ReadU32(&tag.signature);  // within the directory checked by ParseHeader
+    directory.ReadU32(&tag.offset);
+    directory.ReadU32(&tag.size);
   }
   profile->tagCount = static_cast<int32_t>(header.tagCount);
-  profile->tags = tags;
+  profile->tags = tags.release();
   profile->fromMemory = 1;
-  profile->data = block;
+  profile->data = block.release();
   profile->size = size;
   return profile;
 }
 
 // Reads the profile at the start of the file (as many bytes as its header
 // declares) into a block from MemAlloc; null, with the reason in `error`, when the
-// file cannot be read or holds no profile.
-uint8_t* ReadProfileFile(const char* path, Header* header, IccOpenError* error) {
+// file cannot be read or holds no profile. The file is closed on return.
+MemPtr<uint8_t> ReadProfileFile(const char* path, Header* header, IccOpenError* error) {
   platform::ReadOnlyFile file;
   const int32_t openError = platform::OpenReadOnlyFile(path, &file);
   if (openError != platform::kErrorSuccess) {
     *error = {IccOpenFailure::kUnreadable, openError};
     return nullptr;
   }
-  uint8_t* block = nullptr;
+  MemPtr<uint8_t> block;
   uint64_t fileSize = 0;
   uint8_t head[kDirectoryStart];
   int32_t readError = platform::ReadOnlyFileSize(file, &fileSize);
@@ -99,15 +96,16 @@ uint8_t* ReadProfileFile(const char* path, Header* header, IccOpenError* error) 
       *error = {parsed, 0};
     } else if (header->size() > kMaxProfileFileBytes) {
       *error = {IccOpenFailure::kTooLarge, 0};
-    } else if ((block = static_cast<uint8_t*>(MemAlloc(header->size()))) == nullptr) {
+    } else if ((block = AllocOwned(header->size())) == nullptr) {
       *error = {IccOpenFailure::kNoMemory, 0};
-    } else if ((readError = platform::ReadOnlyFileAt(file, 0, block, header->size())) != platform::kErrorSuccess) {
-      MemFree(block);
-      block = nullptr;
+    } else {
+      readError = platform::ReadOnlyFileAt(file, 0, block.get(), header->size());
     }
   }
-  if (readError != platform::kErrorSuccess) *error = {IccOpenFailure::kUnreadable, readError};
-  platform::CloseReadOnlyFile(&file);
+  if (readError != platform::kErrorSuccess) {
+    *error = {IccOpenFailure::kUnreadable, readError};
+    return nullptr;
+  }
   return block;
 }
 
@@ -119,10 +117,10 @@ IccProfile* IccOpenProfileFromMem(const void* data, size_t size) {
       ParseHeader(static_cast<const uint8_t*>(data), size, size, &header) != IccOpenFailure::kNone) {
     return nullptr;
   }
-  auto* block = static_cast<uint8_t*>(MemAlloc(header.size()));
+  MemPtr<uint8_t> block = AllocOwned(header.size());
   if (block == nullptr) return nullptr;
-  std::memcpy(block, data, header.size());
-  return MakeProfile(block, header.size(), header);
+  std::memcpy(block.get(), data, header.size());
+  return MakeProfile(std::move(block), header.size(), header).release();
 }
 
 IccProfile* IccOpenProfileFromFile(const char* path) { return IccOpenProfileFromFileWithError(path, nullptr); }
@@ -136,9 +134,9 @@ IccProfile* IccOpenProfileFromFileWithError(const char* path, IccOpenError* erro
     return nullptr;
   }
   Header header;
-  uint8_t* block = ReadProfileFile(path, &header, error);
+  MemPtr<uint8_t> block = ReadProfileFile(path, &header, error);
   if (block == nullptr) return nullptr;
-  IccProfile* profile = MakeProfile(block, header.size(), header);
+  OwnedProfile profile = MakeProfile(std::move(block), header.size(), header);
   if (profile == nullptr) {
     *error = {IccOpenFailure::kNoMemory, 0};
     return nullptr;
@@ -146,7 +144,7 @@ IccProfile* IccOpenProfileFromFileWithError(const char* path, IccOpenError* erro
   profile->fromMemory = 0;
   std::strncpy(profile->fileName, path, kIccFileNameSize - 1);
   profile->fileName[kIccFileNameSize - 1] = '\0';
-  return profile;
+  return profile.release();
 }
 
 int32_t IccCloseProfile(IccProfile* profile) {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/owned.h"
 #include "icc/icc_byte_reader.h"
 
 namespace qclr {
@@ -79,6 +80,8 @@ int32_t IccBuiltinProfileId(uint32_t format);
 
 // Frees the profile and everything it holds: 1, or 0 for null.
 int32_t IccCloseProfile(IccProfile* profile);
+
+using OwnedProfile = Owned<IccProfile, IccCloseProfile>;
 
 // Header fields as stored.
 uint32_t IccGetColorSpace(const IccProfile* profile);

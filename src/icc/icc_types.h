@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "base/owned.h"
+
 namespace qclr {
 
 // Sampling of one curve or grid. stride[k] is the grid step of input channel
@@ -58,5 +60,8 @@ struct LutTable {
 
 // Releases the curves, the grid and the table itself (null is ignored).
 void FreeLutTable(LutTable* table);
+
+using OwnedCurve = Owned<GammaCurve, FreeGammaCurve>;
+using OwnedLutTable = Owned<LutTable, FreeLutTable>;
 
 }  // namespace qclr

@@ -38,6 +38,8 @@ struct LutAB {
 // Releases the curves, the grid and the table itself (null is ignored).
 void FreeLutAB(LutAB* table);
 
+using OwnedLutAB = Owned<LutAB, FreeLutAB>;
+
 // `in` holds the table's input channels, `out` receives its output channels.
 // Where the table meets a Lab connection space its values are in the version 4
 // 16-bit encoding; the engine's PCS values are in the version 2 one, so a Lab

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/memory.h"
+#include "base/owned.h"
 #include "icc/curve_eval.h"
 #include "icc/fixed_point_steps.h"
 #include "numeric/truncate.h"
@@ -11,8 +12,8 @@
 namespace qclr {
 namespace {
 
-MatShaper* NewMatShaper(const double matrix[3][3], uint32_t kind) {
-  auto* shaper = static_cast<MatShaper*>(MemCalloc(1, sizeof(MatShaper)));
+OwnedMatShaper NewMatShaper(const double matrix[3][3], uint32_t kind) {
+  auto shaper = CallocRecord<OwnedMatShaper>();
   if (shaper == nullptr) return nullptr;
   shaper->flags = kind;
   for (int r = 0; r < 3; ++r) {
@@ -30,7 +31,7 @@ MatShaper* NewMatShaper(const double matrix[3][3], uint32_t kind) {
 
 // Copies three curves into `set`, resampling them to the largest entry count.
 // Returns whether all of them are linear, or -1 when a curve is missing or memory
-// runs out (what was allocated stays in `set` for the caller to free).
+// runs out (what was allocated stays in `set`, released with its stage).
 int CopyCurves(CurveSet* set, const GammaCurve* const curves[3]) {
   int32_t count = 0;
   for (int c = 0; c < 3; ++c) {
@@ -81,31 +82,25 @@ void ApplyOutputCurves(const MatShaper& s, const CurveSet& curves, const int64_t
 MatShaper* IccBuildMatShaper(const double matrix[3][3], const GammaCurve* const curves[3],
                              uint32_t kind) {
   if (kind != MATSHAPER_INPUT && kind != MATSHAPER_OUTPUT) return nullptr;
-  MatShaper* shaper = NewMatShaper(matrix, kind);
+  OwnedMatShaper shaper = NewMatShaper(matrix, kind);
   if (shaper == nullptr) return nullptr;
   const int linear = CopyCurves(&shaper->curves, curves);
-  if (linear < 0) {
-    IccFreeMatShaper(shaper);
-    return nullptr;
-  }
+  if (linear < 0) return nullptr;
   if (!linear) shaper->flags |= MATSHAPER_CURVES;
-  return shaper;
+  return shaper.release();
 }
 
 MatShaper* IccBuildJoinedMatShaper(const double matrix[3][3],
                                    const GammaCurve* const inputCurves[3],
                                    const GammaCurve* const reversedOutputCurves[3]) {
-  MatShaper* shaper = NewMatShaper(matrix, MATSHAPER_JOINED);
+  OwnedMatShaper shaper = NewMatShaper(matrix, MATSHAPER_JOINED);
   if (shaper == nullptr) return nullptr;
   const int inputLinear = CopyCurves(&shaper->curves, inputCurves);
-  const int outputLinear =
-      inputLinear < 0 ? -1 : CopyCurves(&shaper->outputCurves, reversedOutputCurves);
-  if (outputLinear < 0) {
-    IccFreeMatShaper(shaper);
-    return nullptr;
-  }
+  if (inputLinear < 0) return nullptr;
+  const int outputLinear = CopyCurves(&shaper->outputCurves, reversedOutputCurves);
+  if (outputLinear < 0) return nullptr;
   if (!inputLinear || !outputLinear) shaper->flags |= MATSHAPER_CURVES;
-  return shaper;
+  return shaper.release();
 }
 
 void IccFreeMatShaper(MatShaper* shaper) {

@@ -53,6 +53,8 @@ MatShaper* IccBuildJoinedMatShaper(const double matrix[3][3],
 
 void IccFreeMatShaper(MatShaper* shaper);  // null is ignored
 
+using OwnedMatShaper = Owned<MatShaper, IccFreeMatShaper>;
+
 // Three channels in, three out; in and out may be the same array.
 void IccEvalMatShaper(const MatShaper& shaper, const uint16_t* in, uint16_t* out);
 

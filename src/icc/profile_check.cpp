@@ -53,22 +53,20 @@ int32_t IccCheckProfile(const IccProfile* profile, uint32_t format, int32_t whic
   if (!built) return CLR_ERR_PROFILE_MISMATCH;
   const bool usable = IccMediaPointsUsable(profile, why);
   if (usable) DescribeSide(profile, side, which, why);
-  IccFreeTransformSide(&side);
   return usable ? CLR_OK : CLR_ERR_PROFILE_MISMATCH;
 }
 
 int32_t IccCheckProfileFile(const char* path, uint32_t format, int32_t side, char* reason, int32_t size) {
   IccRefusal why{};
   IccOpenError error{};
-  IccProfile* profile = IccOpenProfileFromFileWithError(path, &error);
+  const OwnedProfile profile(IccOpenProfileFromFileWithError(path, &error));
   int32_t status = CLR_ERR_PROFILE_OPEN;
   char description[96] = "";
   if (profile == nullptr) {
     DescribeOpenFailure(error, &why);
   } else {
-    status = IccCheckProfile(profile, format, side, &why);
-    DescribeProfile(profile, description, sizeof description);
-    IccCloseProfile(profile);
+    status = IccCheckProfile(profile.get(), format, side, &why);
+    DescribeProfile(profile.get(), description, sizeof description);
   }
   if (size > 0) {
     std::snprintf(reason, static_cast<size_t>(size), "%s%s%s", description, description[0] != '\0' ? ": " : "",

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "base/memory.h"
+#include "base/owned.h"
 #include "icc/color_transform.h"
 #include "icc/grid_interp.h"
 #include "icc/icc_signatures.h"
@@ -79,13 +80,10 @@ LutTable* SampleDeviceLink(const ColorTransform& t, int32_t inputs, int32_t outp
   const int32_t n = inputs == 3 ? 33 : 16;
   size_t nodes = 1;
   for (int32_t k = 0; k < inputs; ++k) nodes *= static_cast<size_t>(n);
-  auto* table = static_cast<LutTable*>(MemCalloc(1, sizeof(LutTable)));
+  auto table = CallocRecord<OwnedLutTable>();
   if (table == nullptr) return nullptr;
   table->grid = static_cast<uint16_t*>(MemAlloc(nodes * static_cast<size_t>(outputs) * sizeof(uint16_t)));
-  if (table->grid == nullptr) {
-    FreeLutTable(table);
-    return nullptr;
-  }
+  if (table->grid == nullptr) return nullptr;
   table->flags = LUT_GRID;
   table->inputChannels = inputs;
   table->outputChannels = outputs;
@@ -109,7 +107,7 @@ LutTable* SampleDeviceLink(const ColorTransform& t, int32_t inputs, int32_t outp
     for (int32_t c = 0; c < outputs; ++c) *dst++ = result[c];
     for (int32_t k = inputs - 1; k >= 0 && ++index[k] == n; --k) index[k] = 0;
   }
-  return table;
+  return table.release();
 }
 
 // Steps 4 to 9 of a build; false means the profiles do not make a transform.
@@ -128,15 +126,15 @@ bool BuildPipeline(ColorTransform* t, const XyzTriple& target) {
   }
   TransformSide side;
   if (!IccBuildInputSide(in, inChannels, &side, nullptr)) return false;
-  t->inputTable = side.table;
-  t->inputTableAB = side.tableAB;
-  t->inputShaper = side.shaper;
   if (side.shaper != nullptr) t->inputPhase = kPhaseXyzRelative;
+  t->inputTable = side.table.release();
+  t->inputTableAB = side.tableAB.release();
+  t->inputShaper = side.shaper.release();
   if (!IccBuildOutputSide(out, outChannels, &side, nullptr)) return false;
-  t->outputTable = side.table;
-  t->outputTableAB = side.tableAB;
-  t->outputShaper = side.shaper;
   if (side.shaper != nullptr) t->outputPhase = kPhaseXyzRelative;
+  t->outputTable = side.table.release();
+  t->outputTableAB = side.tableAB.release();
+  t->outputShaper = side.shaper.release();
 
   StagePoints points;
   if (!PointsOf(in, out, target, &points)) return false;
@@ -154,42 +152,37 @@ bool BuildPipeline(ColorTransform* t, const XyzTriple& target) {
 
 }  // namespace
 
-ColorTransform* IccCreateTransform(IccProfile* inputProfile, uint32_t inputFormat,
-                                   IccProfile* outputProfile, uint32_t outputFormat,
+ColorTransform* IccCreateTransform(OwnedProfile inputProfile, uint32_t inputFormat,
+                                   OwnedProfile outputProfile, uint32_t outputFormat,
                                    const XyzTriple& target, int32_t* status) {
-  auto* t = static_cast<ColorTransform*>(MemCalloc(1, sizeof(ColorTransform)));
+  auto t = CallocRecord<OwnedTransform>();
   if (t == nullptr) {
-    IccCloseProfile(inputProfile);
-    IccCloseProfile(outputProfile);
     *status = CLR_ERR_NOMEM;
     return nullptr;
   }
   t->inputFormat = inputFormat;
   t->outputFormat = outputFormat;
-  t->inputProfile = inputProfile;
-  t->outputProfile = outputProfile;
+  t->inputProfile = inputProfile.release();
+  t->outputProfile = outputProfile.release();
   t->unpack = SelectUnpacker(inputFormat);
   t->pack = SelectPacker(outputFormat);
   if (t->unpack == nullptr || t->pack == nullptr) {
-    IccDeleteTransform(t);
     *status = CLR_ERR_COLORSPACE;
     return nullptr;
   }
-  if (!IccProfileFitsFormat(inputProfile, inputFormat, nullptr) ||
-      !IccProfileFitsFormat(outputProfile, outputFormat, nullptr)) {
-    IccDeleteTransform(t);
+  if (!IccProfileFitsFormat(t->inputProfile, inputFormat, nullptr) ||
+      !IccProfileFitsFormat(t->outputProfile, outputFormat, nullptr)) {
     *status = CLR_ERR_PROFILE_MISMATCH;
     return nullptr;
   }
-  t->inputPhase = PhaseOf(inputProfile);
-  t->outputPhase = PhaseOf(outputProfile);
-  if (!BuildPipeline(t, target)) {
-    IccDeleteTransform(t);
+  t->inputPhase = PhaseOf(t->inputProfile);
+  t->outputPhase = PhaseOf(t->outputProfile);
+  if (!BuildPipeline(t.get(), target)) {
     *status = CLR_ERR_PROFILE_MISMATCH;
     return nullptr;
   }
   *status = CLR_OK;
-  return t;
+  return t.release();
 }
 
 }  // namespace qclr

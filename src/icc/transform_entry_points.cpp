@@ -1,5 +1,7 @@
 // The two ways a conversion handle asks for a transform: by colour temperature or
 // by white-point chromaticity, between built-in profiles or profile files.
+#include <utility>
+
 #include "base/owned.h"
 #include "icc/color_transform.h"
 #include "qclr/qclr.h"
@@ -27,12 +29,11 @@ IccProfile* OpenSide(uint32_t format, int32_t useFiles, const char* path, int32_
 ColorTransform* Create(uint32_t inputFormat, uint32_t outputFormat, const XyzTriple& target,
                        int32_t useFiles, const char* inputPath, const char* outputPath,
                        int32_t* status) {
-  Owned<IccProfile, IccCloseProfile> in(OpenSide(inputFormat, useFiles, inputPath, status));
+  OwnedProfile in(OpenSide(inputFormat, useFiles, inputPath, status));
   if (in == nullptr) return nullptr;
-  IccProfile* out = OpenSide(outputFormat, useFiles, outputPath, status);
+  OwnedProfile out(OpenSide(outputFormat, useFiles, outputPath, status));
   if (out == nullptr) return nullptr;
-  // The build takes both profiles over, also when it fails.
-  return IccCreateTransform(in.release(), inputFormat, out, outputFormat, target, status);
+  return IccCreateTransform(std::move(in), inputFormat, std::move(out), outputFormat, target, status);
 }
 
 }  // namespace

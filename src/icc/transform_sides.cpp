@@ -1,5 +1,7 @@
 #include "icc/transform_sides.h"
 
+#include <utility>
+
 #include "icc/curve_inversion.h"
 #include "icc/icc_signatures.h"
 #include "icc/icc_tag_readers.h"
@@ -68,26 +70,26 @@ bool MatrixCurveChannels(int32_t channels, uint32_t table, IccRefusal* why) {
   return false;
 }
 
-MatShaper* BuildInputStage(const IccProfile* p, IccRefusal* why) {
+OwnedMatShaper BuildInputStage(const IccProfile* p, IccRefusal* why) {
   Matrix3 colorants{};
   Curves curves;
   if (!ReadColorants(p, &colorants, why) || !curves.Read(p, why)) return nullptr;
-  return IccBuildMatShaper(colorants.m, curves.all(), MATSHAPER_INPUT);
+  return OwnedMatShaper(IccBuildMatShaper(colorants.m, curves.all(), MATSHAPER_INPUT));
 }
 
-MatShaper* BuildOutputStage(const IccProfile* p, IccRefusal* why) {
+OwnedMatShaper BuildOutputStage(const IccProfile* p, IccRefusal* why) {
   Matrix3 colorants{}, inverse{};
   Curves curves, reversed;
   if (!ReadColorants(p, &colorants, why) || !Invert(colorants, &inverse, why) || !curves.Read(p, why) ||
       !reversed.Reverse(curves, 256)) {
     return nullptr;
   }
-  return IccBuildMatShaper(inverse.m, reversed.all(), MATSHAPER_OUTPUT);
+  return OwnedMatShaper(IccBuildMatShaper(inverse.m, reversed.all(), MATSHAPER_OUTPUT));
 }
 
 // Reads the table of tag `signature` for `inputs` -> `outputs` channels: 'mft1'
 // or 'mft2' into side->table, `abType` ('mAB ' for A2B, 'mBA ' for B2A) into
-// side->tableAB.
+// side->tableAB. On false the side may hold a table that does not serve.
 bool ReadSideTable(const IccProfile* p, uint32_t signature, uint32_t abType, int32_t inputs, int32_t outputs,
                    TransformSide* side, IccRefusal* why) {
   IccByteReader reader;
@@ -96,10 +98,10 @@ bool ReadSideTable(const IccProfile* p, uint32_t signature, uint32_t abType, int
   int32_t haveInputs = 0, haveOutputs = 0;
   bool evaluable = true;
   if (type == abType) {
-    side->tableAB = IccReadLutAB(p, signature);
+    side->tableAB.reset(IccReadLutAB(p, signature));
     if (side->tableAB != nullptr) haveInputs = side->tableAB->inputs, haveOutputs = side->tableAB->outputs;
   } else {
-    side->table = IccReadLut(p, signature);
+    side->table.reset(IccReadLut(p, signature));
     if (side->table != nullptr) {
       haveInputs = side->table->inputChannels, haveOutputs = side->table->outputChannels;
       evaluable = IccLutIsEvaluable(*side->table);
@@ -114,7 +116,6 @@ bool ReadSideTable(const IccProfile* p, uint32_t signature, uint32_t abType, int
   SetRefusal(why, "tag %s (%s) maps %d channels to %d, where %d to %d are needed", TagName(signature).text,
              TypeName(type).text, static_cast<int>(haveInputs), static_cast<int>(haveOutputs),
              static_cast<int>(inputs), static_cast<int>(outputs));
-  IccFreeTransformSide(side);
   return false;
 }
 
@@ -150,24 +151,30 @@ bool IccProfileFitsFormat(const IccProfile* p, uint32_t format, IccRefusal* why)
   return true;
 }
 
+// Each side is built on its own and handed over whole: what a failed build made
+// is released with it.
 bool IccBuildInputSide(const IccProfile* p, int32_t channels, TransformSide* side, IccRefusal* why) {
-  *side = {};
-  if (IccIsTag(p, kIccTagAToB0)) return ReadSideTable(p, kIccTagAToB0, kIccTypeLutAToB, channels, 3, side, why);
-  side->shaper = BuildInputStage(p, why);
-  if (side->shaper == nullptr) return false;
-  if (MatrixCurveChannels(channels, kIccTagAToB0, why)) return true;
-  IccFreeTransformSide(side);
-  return false;
+  TransformSide built;
+  if (IccIsTag(p, kIccTagAToB0)) {
+    if (!ReadSideTable(p, kIccTagAToB0, kIccTypeLutAToB, channels, 3, &built, why)) return false;
+  } else {
+    built.shaper = BuildInputStage(p, why);
+    if (built.shaper == nullptr || !MatrixCurveChannels(channels, kIccTagAToB0, why)) return false;
+  }
+  *side = std::move(built);
+  return true;
 }
 
 bool IccBuildOutputSide(const IccProfile* p, int32_t channels, TransformSide* side, IccRefusal* why) {
-  *side = {};
-  if (IccIsTag(p, kIccTagBToA0)) return ReadSideTable(p, kIccTagBToA0, kIccTypeLutBToA, 3, channels, side, why);
-  side->shaper = BuildOutputStage(p, why);
-  if (side->shaper == nullptr) return false;
-  if (MatrixCurveChannels(channels, kIccTagBToA0, why)) return true;
-  IccFreeTransformSide(side);
-  return false;
+  TransformSide built;
+  if (IccIsTag(p, kIccTagBToA0)) {
+    if (!ReadSideTable(p, kIccTagBToA0, kIccTypeLutBToA, 3, channels, &built, why)) return false;
+  } else {
+    built.shaper = BuildOutputStage(p, why);
+    if (built.shaper == nullptr || !MatrixCurveChannels(channels, kIccTagBToA0, why)) return false;
+  }
+  *side = std::move(built);
+  return true;
 }
 
 // RGB to RGB between two matrix/curve profiles: input curves, then (inverse output
@@ -211,13 +218,6 @@ bool IccMediaPointsUsable(const IccProfile* p, IccRefusal* why) {
     RefuseTag(p, broken, kXyzTypes, 2, why);
   }
   return false;
-}
-
-void IccFreeTransformSide(TransformSide* side) {
-  FreeLutTable(side->table);
-  FreeLutAB(side->tableAB);
-  IccFreeMatShaper(side->shaper);
-  *side = {};
 }
 
 }  // namespace qclr

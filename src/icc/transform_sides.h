@@ -15,11 +15,12 @@
 
 namespace qclr {
 
-// One side: exactly one of the three is set.
+// One side: exactly one of the three is set once it is built; it releases what
+// it holds (a transform takes the parts over with release()).
 struct TransformSide {
-  LutTable* table;    // 'A2B0' / 'B2A0' of type 'mft1' or 'mft2'
-  LutAB* tableAB;     // 'A2B0' / 'B2A0' of type 'mAB ' / 'mBA '
-  MatShaper* shaper;  // the matrix/curve stage (colorants and tone curves)
+  OwnedLutTable table;    // 'A2B0' / 'B2A0' of type 'mft1' or 'mft2'
+  OwnedLutAB tableAB;     // 'A2B0' / 'B2A0' of type 'mAB ' / 'mBA '
+  OwnedMatShaper shaper;  // the matrix/curve stage (colorants and tone curves)
 };
 
 // The profile's data colour space is the one `format` needs (RGB for BGR too;
@@ -29,7 +30,7 @@ bool IccProfileFitsFormat(const IccProfile* profile, uint32_t format, IccRefusal
 
 // The input side for `channels` device channels: the 'A2B0' table when the
 // profile has one, else the matrix/curve stage (three channels only). False, with
-// nothing allocated and the reason in `why`, when it cannot be built.
+// `side` unchanged and the reason in `why`, when it cannot be built.
 bool IccBuildInputSide(const IccProfile* profile, int32_t channels, TransformSide* side, IccRefusal* why);
 
 // The output side, from 'B2A0' or the inverted matrix/curve model.
@@ -42,7 +43,5 @@ MatShaper* IccBuildJoinedStage(const IccProfile* in, const IccProfile* out, IccR
 
 // The media points the stage needs are readable (media_points.h).
 bool IccMediaPointsUsable(const IccProfile* profile, IccRefusal* why);
-
-void IccFreeTransformSide(TransformSide* side);
 
 }  // namespace qclr

@@ -39,20 +39,13 @@
 
 namespace qclr::test {
 
-struct Release {
-  void operator()(IccProfile* p) const { IccCloseProfile(p); }
-  void operator()(LutTable* t) const { FreeLutTable(t); }
-  void operator()(LutAB* t) const { FreeLutAB(t); }
-  void operator()(GammaCurve* c) const { FreeGammaCurve(c); }
-  void operator()(MatShaper* s) const { IccFreeMatShaper(s); }
-  void operator()(ColorTransform* t) const { IccDeleteTransform(t); }
-};
-using ProfilePtr = std::unique_ptr<IccProfile, Release>;
-using LutPtr = std::unique_ptr<LutTable, Release>;
-using LutABPtr = std::unique_ptr<LutAB, Release>;
-using CurvePtr = std::unique_ptr<GammaCurve, Release>;
-using ShaperPtr = std::unique_ptr<MatShaper, Release>;
-using TransformPtr = std::unique_ptr<ColorTransform, Release>;
+// The engine's own owners of what it allocates.
+using ProfilePtr = OwnedProfile;
+using LutPtr = OwnedLutTable;
+using LutABPtr = OwnedLutAB;
+using CurvePtr = OwnedCurve;
+using ShaperPtr = OwnedMatShaper;
+using TransformPtr = OwnedTransform;
 
 using Bytes = std::vector<uint8_t>;
 
@@ -277,9 +270,9 @@ inline TransformPtr BuildBuiltin(uint32_t in, uint32_t out, unsigned temperature
 
 inline TransformPtr BuildFromBytes(const Bytes& in, uint32_t inFormat, const Bytes& out, uint32_t outFormat,
                                    int32_t* status) {
-  return TransformPtr(IccCreateTransform(IccOpenProfileFromMem(in.data(), in.size()), inFormat,
-                                         IccOpenProfileFromMem(out.data(), out.size()), outFormat, kD50White,
-                                         status));
+  return TransformPtr(IccCreateTransform(ProfilePtr(IccOpenProfileFromMem(in.data(), in.size())), inFormat,
+                                         ProfilePtr(IccOpenProfileFromMem(out.data(), out.size())), outFormat,
+                                         kD50White, status));
 }
 
 // Converts the pixels of `in`, packed in the transform's input format.

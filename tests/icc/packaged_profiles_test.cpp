@@ -2,6 +2,7 @@
 // built-in profiles, and against the version 2 profiles of icc-profiles-free. The
 // tests skip, saying so, when the packages are not installed.
 #include <filesystem>
+#include <utility>
 
 #include "icc_test_support.h"
 #include "icc/profile_check.h"
@@ -21,21 +22,21 @@ bool Present(const std::string& path) { return std::filesystem::exists(path); }
 TransformPtr WithBuiltin(const std::string& path, uint32_t format, uint32_t builtin, bool fromFile,
                          int32_t* status) {
   int32_t systemError = 0;
-  IccProfile* file = IccOpenProfileFromFile(path.c_str());
-  IccProfile* own = IccOpenBuiltinProfile(builtin, &systemError);
+  ProfilePtr file(IccOpenProfileFromFile(path.c_str()));
+  ProfilePtr own(IccOpenBuiltinProfile(builtin, &systemError));
   if (file == nullptr || own == nullptr) {
-    IccCloseProfile(file), IccCloseProfile(own);
     *status = CLR_ERR_PROFILE_OPEN;
     return nullptr;
   }
-  return TransformPtr(fromFile ? IccCreateTransform(file, format, own, builtin, kD50White, status)
-                               : IccCreateTransform(own, builtin, file, format, kD50White, status));
+  return TransformPtr(fromFile ? IccCreateTransform(std::move(file), format, std::move(own), builtin, kD50White, status)
+                               : IccCreateTransform(std::move(own), builtin, std::move(file), format, kD50White, status));
 }
 
 TransformPtr BetweenFiles(const std::string& in, const std::string& out, uint32_t outFormat) {
   int32_t status = 0;
-  return TransformPtr(IccCreateTransform(IccOpenProfileFromFile(in.c_str()), kFormatRgb8,
-                                         IccOpenProfileFromFile(out.c_str()), outFormat, kD50White, &status));
+  return TransformPtr(IccCreateTransform(ProfilePtr(IccOpenProfileFromFile(in.c_str())), kFormatRgb8,
+                                         ProfilePtr(IccOpenProfileFromFile(out.c_str())), outFormat, kD50White,
+                                         &status));
 }
 
 std::vector<uint8_t> Grey(int step) {

@@ -157,5 +157,46 @@ TEST(ProfileCheck, FilesAndTheirDescription) {
   }
 }
 
+// Every allocation of a check may fail: opening the profile (three allocations)
+// gives CLR_ERR_PROFILE_OPEN, building the side CLR_ERR_PROFILE_MISMATCH, and
+// what was made is released (the sanitizer build checks for leaks); once memory
+// suffices the check says what it says without failures.
+TEST(ProfileCheck, FailsCleanlyAtEveryAllocation) {
+  const Bytes lut = TwoPointLutTag(3, 3, kIdentityNodes);
+  TestLutAB toPcs = CurvesOnly(true), fromPcs = CurvesOnly(false, 4);
+  toPcs.m.assign(3, CurveTag({})), toPcs.matrix = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+  const std::tuple<const char*, std::string, uint32_t> cases[] = {
+      {"matrix/curve", WriteTempFile("alloc_check_display.icc", DisplayProfile()), kFormatRgb8},
+      {"version 2 tables", WriteTempFile("alloc_check_lab.icc", LabProfile()), kFormatLab8},
+      {"version 4 tables, A2B0 a channel short", WriteTempFile("alloc_check_v4.icc",
+                                         WithTables(kIccSpaceCmyk, kIccSpaceLab, LutABTag(CurvesOnly(true, 3)),
+                                                    LutABTag(fromPcs))),
+       kFormatCmyk8},
+      {"version 4 tables with a matrix", WriteTempFile("alloc_check_v4m.icc",
+                                                       WithTables(kIccSpaceRgb, kIccSpaceXyz, LutABTag(toPcs), {})),
+       kFormatRgb8},
+  };
+  for (const auto& [what, path, format] : cases) {
+    for (int32_t side : {kIccSideSource, kIccSideDestination}) {
+      char expected[200], text[200];
+      const int32_t want = IccCheckProfileFile(path.c_str(), format, side, expected, sizeof expected);
+      std::multiset<int32_t> statuses;
+      for (long n = 0;; ++n) {
+        SetAllocationFailure(n);
+        const int32_t status = IccCheckProfileFile(path.c_str(), format, side, text, sizeof text);
+        SetAllocationFailure(-1);
+        if (status == want && std::string(text) == expected) break;
+        statuses.insert(status);
+        ASSERT_LT(n, 100) << what << " never checks as without failures: " << text;
+      }
+      EXPECT_EQ(statuses.count(CLR_ERR_PROFILE_OPEN), 3u) << what << " side " << side;
+      EXPECT_EQ(statuses.size(), 3 + statuses.count(CLR_ERR_PROFILE_MISMATCH)) << what << " side " << side;
+      if (want == CLR_OK) {
+        EXPECT_GT(statuses.count(CLR_ERR_PROFILE_MISMATCH), 0u) << what << " side " << side;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qclr

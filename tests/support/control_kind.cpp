@@ -1,5 +1,5 @@
-// What a dialog manager makes of a template item. Shared with the scripted user of
-// the Windows layer, which reads the same templates.
+// What a dialog manager makes of a template item. Shared by the scripted users of
+// both platforms: on Windows it names the kind of a real control from its class.
 #include <cctype>
 #include <string>
 

@@ -75,9 +75,6 @@ struct DialogWindow {
   void CheckRadio(int32_t index);
 };
 
-// The script installed by SetDialogScript (empty when there is none).
-DialogScript CurrentDialogScript();
-
 // The dialog manager over these dialogs, which SetDialogScript installs into the
 // POSIX layer while a script is set.
 DialogManager* InMemoryDialogs();

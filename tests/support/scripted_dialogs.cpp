@@ -1,30 +1,13 @@
 // The scripted user: what it reads from an in-memory dialog and the actions it
 // plays, each with the notices a real dialog manager sends for it.
 #include <algorithm>
-#include <mutex>
-#include <utility>
 
 #include "support/in_memory_dialog.h"
 #include "support/scripted_dialogs.h"
 
 namespace qclr::platform {
-namespace {
 
-std::mutex gScriptMutex;
-DialogScript gScript;
-
-}  // namespace
-
-void SetDialogScript(DialogScript script) {
-  std::lock_guard<std::mutex> lock(gScriptMutex);
-  InstallDialogManager(script ? InMemoryDialogs() : nullptr);
-  gScript = std::move(script);
-}
-
-DialogScript CurrentDialogScript() {
-  std::lock_guard<std::mutex> lock(gScriptMutex);
-  return gScript;
-}
+void InstallScriptPlayer(bool installed) { InstallDialogManager(installed ? InMemoryDialogs() : nullptr); }
 
 int32_t DialogUser::TemplateId() const { return dialog_->templateId; }
 void* DialogUser::OwnerWindow() const { return dialog_->owner; }

@@ -7,9 +7,10 @@
 // that stays open even then ends with that command's value. Without a script
 // there is no user interface and no dialog can be created.
 //
-// The Windows layer offers the same user to tests (win32/scripted_dialogs.cpp):
-// there the script plays the dialogs of the system's dialog manager, which exist
-// also without a script and then wait for a person.
+// On Windows the same user plays the dialogs of the system's dialog manager
+// (scripted_system_dialogs.cpp, installed as the dialog manager's observer while
+// a script is); those dialogs exist also without a script and then wait for a
+// person.
 #pragma once
 
 #include <cstdint>
@@ -91,5 +92,12 @@ using DialogScript = std::function<void(DialogUser& user)>;
 
 // Installs the script every later dialog runs (an empty one removes it).
 void SetDialogScript(DialogScript script);
+
+// The script installed by SetDialogScript (empty when there is none).
+DialogScript CurrentDialogScript();
+
+// The platform's part (scripted_dialogs.cpp on POSIX, scripted_system_dialogs.cpp
+// on Windows): puts the player of the scripts in place, or takes it away.
+void InstallScriptPlayer(bool installed);
 
 }  // namespace qclr::platform

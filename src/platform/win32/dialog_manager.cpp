@@ -5,18 +5,23 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/dialog_observer.h"
 #include "platform/win32/dialog_window.h"
 #include "platform/win32/module_handle.h"
 
 namespace qclr::platform {
 namespace {
 
-// Posted to a dialog once it is shown, when a scripted user is to play it.
-constexpr UINT kRunScriptMessage = WM_APP + 1;
+// Posted to a dialog once it is shown, when an observer is to be told.
+constexpr UINT kDialogShownMessage = WM_APP + 1;
+
+std::atomic<DialogObserver*> gObserver{nullptr};
 
 DialogWindow* DialogOf(HWND window) {
   return reinterpret_cast<DialogWindow*>(GetWindowLongPtrA(window, DWLP_USER));
@@ -65,7 +70,7 @@ INT_PTR CALLBACK SystemDialogProcedure(HWND window, UINT message, WPARAM wParam,
     dialog->window = window;
     dialog->procedure(dialog, DialogMessage{DialogMessageKind::kInitialise, 0, ControlNotice::kOther},
                       dialog->context);
-    if (dialog->script) PostMessageA(window, kRunScriptMessage, 0, 0);
+    if (dialog->observer != nullptr) PostMessageA(window, kDialogShownMessage, 0, 0);
     return TRUE;  // the focus goes to the first enabled tab stop
   }
   DialogWindow* dialog = DialogOf(window);
@@ -78,12 +83,8 @@ INT_PTR CALLBACK SystemDialogProcedure(HWND window, UINT message, WPARAM wParam,
                       dialog->context);
     return TRUE;
   }
-  if (message == kRunScriptMessage) {
-    DialogUser user(dialog);
-    dialog->script(user);
-    // A script that leaves the dialog open is followed by the close command.
-    if (!dialog->ended) SendMessageA(window, WM_COMMAND, MAKEWPARAM(kCloseCommandId, BN_CLICKED), 0);
-    if (!dialog->ended) EndDialog(dialog, kCloseCommandId);
+  if (message == kDialogShownMessage) {
+    if (!dialog->ended) dialog->observer->DialogShown(dialog);
     return TRUE;
   }
   return FALSE;
@@ -96,6 +97,8 @@ void LoadCommonControls() {
 
 }  // namespace
 
+void InstallDialogObserver(DialogObserver* observer) { gObserver.store(observer, std::memory_order_release); }
+
 int32_t RunModalDialog(int32_t templateId, void* ownerWindow, DialogProcedure procedure, void* context) {
   if (procedure == nullptr) return kDialogNotCreated;
   LoadCommonControls();
@@ -104,7 +107,7 @@ int32_t RunModalDialog(int32_t templateId, void* ownerWindow, DialogProcedure pr
   dialog.owner = ownerWindow;
   dialog.procedure = procedure;
   dialog.context = context;
-  dialog.script = CurrentDialogScript();
+  dialog.observer = gObserver.load(std::memory_order_acquire);
   const INT_PTR result =
       DialogBoxParamA(LibraryModule(), MAKEINTRESOURCEA(templateId), static_cast<HWND>(ownerWindow),
                       SystemDialogProcedure, reinterpret_cast<LPARAM>(&dialog));
@@ -230,14 +233,9 @@ bool ShowOpenFileDialog(DialogWindow* owner, const OpenFileRequest& request, cha
   dialog.lpstrTitle = request.title;
   dialog.lpstrDefExt = request.defaultExtension;
   dialog.Flags = request.options;
-  if (owner->script) {
-    owner->fileDialogs.push_back(OpenFileShown{text(request.title), text(request.filterName),
-                                               text(request.filterPattern), text(request.defaultExtension),
-                                               request.options});
-    PlayNextOpenFileAnswer(owner);
-  }
+  if (owner->observer != nullptr) owner->observer->OpenFileStarting(owner, request);
   const BOOL picked = GetOpenFileNameA(&dialog);
-  if (owner->script) StopOpenFileAnswer();
+  if (owner->observer != nullptr) owner->observer->OpenFileEnded(owner);
   if (!picked) return false;
   chosen.resize(std::strlen(chosen.c_str()));
   // A name chosen without an extension gets the default one. The system's dialog

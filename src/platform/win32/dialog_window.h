@@ -5,21 +5,11 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <deque>
-#include <string>
-#include <vector>
 
-#include "platform/dialog_template.h"
 #include "platform/platform.h"
-#include "platform/posix/scripted_dialogs.h"
+#include "platform/win32/dialog_observer.h"
 
 namespace qclr::platform {
-
-// The scripted user's answer to an open-file dialog: a name, or a cancel.
-struct FileAnswer {
-  bool chosen;
-  std::string name;
-};
 
 struct DialogWindow {
   HWND window = nullptr;  // set when the system has made the dialog
@@ -29,29 +19,11 @@ struct DialogWindow {
   void* context = nullptr;
   bool ended = false;
   int32_t result = 0;
-
-  // Kept for a scripted user only (tests).
-  DialogScript script;
-  bool layoutRead = false;
-  DialogTemplate layout;
-  std::deque<FileAnswer> fileAnswers;
-  std::vector<OpenFileShown> fileDialogs;
+  // The observer installed when the dialog was asked for (null: none); it keeps
+  // it until it ends.
+  DialogObserver* observer = nullptr;
 
   HWND Control(int32_t id) const { return window == nullptr ? nullptr : GetDlgItem(window, id); }
 };
-
-// The class of a control's window, as the scripted user sees it.
-ControlKind KindOfControl(HWND control);
-
-// Plays the next open-file answer of a scripted user in the system's open-file
-// dialog that `owner` is about to show (the call of GetOpenFileNameA that follows
-// must come before the next call of this). Without an answer waiting, the
-// dialog is cancelled.
-void PlayNextOpenFileAnswer(DialogWindow* owner);
-// Stops playing once GetOpenFileNameA has returned.
-void StopOpenFileAnswer();
-
-// The script installed by SetDialogScript (empty when there is none).
-DialogScript CurrentDialogScript();
 
 }  // namespace qclr::platform

@@ -1,19 +1,43 @@
 // The scripted user of the tests on Windows: it plays the dialogs the system's
 // dialog manager shows, through the messages a user's input makes the controls
-// send, and answers their open-file dialogs by filling in the system's own.
+// send, and answers their open-file dialogs by filling in the system's own. It
+// watches the library's dialogs as the dialog manager's observer, installed
+// while a script is.
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
 
 #include <algorithm>
+#include <deque>
+#include <map>
 
-#include "platform/posix/dialog_template_reader.h"
-#include "platform/posix/scripted_dialogs.h"
+#include "platform/win32/dialog_observer.h"
 #include "platform/win32/dialog_window.h"
+#include "support/dialog_template_reader.h"
+#include "support/scripted_dialogs.h"
 
 namespace qclr::platform {
 namespace {
+
+// The user's answer to an open-file dialog: a name, or a cancel.
+struct FileAnswer {
+  bool chosen;
+  std::string name;
+};
+
+// What the user keeps of a dialog it plays, beside the library's record.
+struct PlayedDialog {
+  bool layoutRead = false;
+  DialogTemplate layout;
+  std::deque<FileAnswer> fileAnswers;
+  std::vector<OpenFileShown> fileDialogs;
+};
+
+// The dialogs being played on this thread (a dialog's script may open another).
+thread_local std::map<const DialogWindow*, PlayedDialog> gPlayed;
+
+PlayedDialog& Played(const DialogWindow* dialog) { return gPlayed[dialog]; }
 
 std::string WindowText(HWND window) {
   if (window == nullptr) return std::string();
@@ -82,13 +106,37 @@ void CALLBACK PlayOpenFileTick(HWND, UINT, UINT_PTR, DWORD) {
   }
   gPlay.entered = true;
   // The title the user sees.
-  if (!gPlay.owner->fileDialogs.empty()) gPlay.owner->fileDialogs.back().title = WindowText(files);
+  std::vector<OpenFileShown>& shown = Played(gPlay.owner).fileDialogs;
+  if (!shown.empty()) shown.back().title = WindowText(files);
   if (!gPlay.answer.chosen) return Press(files, IDCANCEL);
   HWND nameBox = GetDlgItem(files, cmb13);
   if (nameBox == nullptr) nameBox = GetDlgItem(files, edt1);
   if (nameBox == nullptr) return Press(files, IDCANCEL);
   SetWindowTextA(nameBox, gPlay.answer.name.c_str());
   Press(files, IDOK);
+}
+
+// Starts answering the system's open-file dialog that `owner` is about to show,
+// with the next answer waiting (a cancel when none is).
+void PlayNextOpenFileAnswer(DialogWindow* owner, const OpenFileRequest& request) {
+  const auto text = [](const char* s) { return std::string(s == nullptr ? "" : s); };
+  PlayedDialog& played = Played(owner);
+  played.fileDialogs.push_back(OpenFileShown{text(request.title), text(request.filterName),
+                                             text(request.filterPattern), text(request.defaultExtension),
+                                             request.options});
+  gPlay = OpenFilePlay{};
+  gPlay.owner = owner;
+  if (!played.fileAnswers.empty()) {
+    gPlay.answer = played.fileAnswers.front();
+    played.fileAnswers.pop_front();
+  }
+  gPlay.timer = SetTimer(nullptr, 0, 20, PlayOpenFileTick);
+}
+
+// Stops once GetOpenFileNameA has returned.
+void StopOpenFileAnswer() {
+  if (gPlay.timer != 0) KillTimer(nullptr, gPlay.timer);
+  gPlay = OpenFilePlay{};
 }
 
 // ---- The controls ---------------------------------------------------------------
@@ -102,8 +150,7 @@ void MoveFocus(DialogWindow* dialog, HWND control) {
   if (GetFocus() != control) SendMessageA(dialog->window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
 }
 
-}  // namespace
-
+// The class of a control's window, as the user sees it.
 ControlKind KindOfControl(HWND control) {
   if (control == nullptr) return ControlKind::kUnknown;
   DialogItem item;
@@ -118,20 +165,35 @@ ControlKind KindOfControl(HWND control) {
   return KindOfItem(item);
 }
 
-void PlayNextOpenFileAnswer(DialogWindow* owner) {
-  gPlay = OpenFilePlay{};
-  gPlay.owner = owner;
-  if (!owner->fileAnswers.empty()) {
-    gPlay.answer = owner->fileAnswers.front();
-    owner->fileAnswers.pop_front();
+// Plays the script installed when a dialog is shown, and answers the open-file
+// dialogs that the script's actions open.
+class ScriptPlayer final : public DialogObserver {
+ public:
+  void DialogShown(DialogWindow* dialog) override {
+    const DialogScript script = CurrentDialogScript();
+    if (script) {
+      DialogUser user(dialog);
+      script(user);
+    }
+    // A script that leaves the dialog open is followed by the close command (as
+    // the Escape key sends it); a dialog that stays open even then ends with it.
+    if (!dialog->ended) {
+      SendMessageA(dialog->window, WM_COMMAND, MAKEWPARAM(kCloseCommandId, BN_CLICKED), 0);
+    }
+    if (!dialog->ended) EndDialog(dialog, kCloseCommandId);
+    gPlayed.erase(dialog);
   }
-  gPlay.timer = SetTimer(nullptr, 0, 20, PlayOpenFileTick);
-}
+  void OpenFileStarting(DialogWindow* owner, const OpenFileRequest& request) override {
+    PlayNextOpenFileAnswer(owner, request);
+  }
+  void OpenFileEnded(DialogWindow*) override { StopOpenFileAnswer(); }
+};
 
-void StopOpenFileAnswer() {
-  if (gPlay.timer != 0) KillTimer(nullptr, gPlay.timer);
-  gPlay = OpenFilePlay{};
-}
+ScriptPlayer gPlayer;
+
+}  // namespace
+
+void InstallScriptPlayer(bool installed) { InstallDialogObserver(installed ? &gPlayer : nullptr); }
 
 int32_t DialogUser::TemplateId() const { return dialog_->templateId; }
 void* DialogUser::OwnerWindow() const { return dialog_->owner; }
@@ -139,14 +201,15 @@ bool DialogUser::Ended() const { return dialog_->ended; }
 int32_t DialogUser::Result() const { return dialog_->result; }
 
 const DialogTemplate& DialogUser::Layout() const {
-  if (!dialog_->layoutRead) {
-    dialog_->layoutRead = true;
+  PlayedDialog& played = Played(dialog_);
+  if (!played.layoutRead) {
+    played.layoutRead = true;
     ResourceBytes resource{};
     if (FindLibraryResource(kDialogResourceType, dialog_->templateId, &resource) == kErrorSuccess) {
-      ReadDialogTemplate(resource.data, resource.size, &dialog_->layout);
+      ReadDialogTemplate(resource.data, resource.size, &played.layout);
     }
   }
-  return dialog_->layout;
+  return played.layout;
 }
 
 bool DialogUser::Exists(int32_t id) const { return dialog_->Control(id) != nullptr; }
@@ -252,10 +315,10 @@ bool DialogUser::FocusOn(int32_t id) {
   return true;
 }
 
-void DialogUser::AnswerNextOpenFile(const std::string& name) { dialog_->fileAnswers.push_back({true, name}); }
+void DialogUser::AnswerNextOpenFile(const std::string& name) { Played(dialog_).fileAnswers.push_back({true, name}); }
 
-void DialogUser::CancelNextOpenFile() { dialog_->fileAnswers.push_back({false, std::string()}); }
+void DialogUser::CancelNextOpenFile() { Played(dialog_).fileAnswers.push_back({false, std::string()}); }
 
-const std::vector<OpenFileShown>& DialogUser::OpenFileDialogs() const { return dialog_->fileDialogs; }
+const std::vector<OpenFileShown>& DialogUser::OpenFileDialogs() const { return Played(dialog_).fileDialogs; }
 
 }  // namespace qclr::platform
