@@ -12,12 +12,13 @@
 //   search is one bucket lookup (the linear value's exponent and top 8 fraction
 //   bits, so that no bucket spans more than two bytes) and one comparison.
 //
-// RGB -> Lab: the linearisation is a table; each cube root of x, y, z is the
-//   quadratic Taylor polynomial of t^(1/3) around the middle of t's bucket (the
-//   exponent and top 8 fraction bits of t), relative error below 2^-30 (see
-//   CubeRootFast). A truncation whose argument lies within 2^-16 of an integer,
-//   far more than that error can move it, is decided by the exact pixel function
-//   instead: about one pixel in 10^4.
+// RGB -> Lab: the linearisation is a table; each cube root of x, y, z is
+//   cbrt(2^e) cbrt(c) (1 + u)^(1/3), where t = 2^e m, c is the middle of m's
+//   sixteenth of [1, 2) and u = (m - c) / c, with the binomial series to u^5:
+//   relative error below 2^-35 (see CubeRootFast), and no table larger than the
+//   16 or 8 values a vector register holds. A truncation whose argument lies
+//   within 2^-20 of an integer, far more than that error can move it, is decided
+//   by the exact pixel function instead: a few pixels in 10^6.
 //
 // bench/exhaustive_check compares every implementation with the portable rows
 // over all 2^24 inputs.
@@ -39,17 +40,22 @@ using LabRow = void (*)(const uint8_t* src, uint8_t* dst, int32_t width, RgbPosi
 inline constexpr int kBucketShift = 44;
 inline constexpr uint64_t kBucketLowBits = (uint64_t{1} << kBucketShift) - 1;
 
-// t^(1/3) ~ value + d (slope + d curve) for t = middle + d in a bucket.
-struct CubeRootTerms {
-  double value, slope, curve;
-};
+// Fields of a double: the 52 fraction bits, the top 4 of them (the sixteenth of
+// [1, 2) that the significand lies in), and the bit that makes the middle of it.
+inline constexpr uint64_t kFractionBits = (uint64_t{1} << 52) - 1;
+inline constexpr uint64_t kSixteenthBits = uint64_t{15} << 48;
+inline constexpr uint64_t kHalfSixteenth = uint64_t{1} << 47;
 
 struct EncodeTables {
-  static constexpr double kCubeRootLow = 0x1p-7;  // below the knee 0.008856
-  static constexpr int kCubeRootBuckets = 8 * 256;  // 2^-7 <= t < 2
-  const std::array<double, 256>* linear;             // the definition's own table
-  std::array<CubeRootTerms, kCubeRootBuckets> cubeRoot;
+  static constexpr double kCubeRootLow = 0x1p-7;  // below the knee 0.008856; t < 2
+  const std::array<double, 256>* linear;  // the definition's own table
+  std::array<double, 16> middleRoot;      // cbrt(c) of the middle c = 1 + (2j + 1) / 32 of sixteenth j
+  std::array<double, 16> middleInverse;   // 1 / c
+  std::array<double, 8> octaveRoot;       // cbrt(2^e) at the low 3 bits of the biased exponent e + 1023, e = -7..0
 };
+
+// The binomial series of (1 + u)^(1/3): 1 + u (1/3 + u (-1/9 + u (5/81 + u (-10/243 + u 22/729)))).
+inline constexpr double kCubeRootSeries[5] = {1.0 / 3, -1.0 / 9, 5.0 / 81, -10.0 / 243, 22.0 / 729};
 
 struct DecodeTables {
   static constexpr double kGammaLow = 0x1p-22;        // below the threshold of byte 1
@@ -69,12 +75,12 @@ struct DecodeTables {
 const EncodeTables& Encode();
 const DecodeTables& Decode();
 
-// t^(1/3) for 2^-7 <= t < 2 within relative error 2^-30 (t > 0.008856 where used).
+// t^(1/3) for 2^-7 <= t < 2 within relative error 2^-35 (t > 0.008856 where used).
 double CubeRootFast(const EncodeTables& tables, double t);
 // The gamma byte of a clamped linear value (0..1, -0 included).
 int32_t GammaByteFast(const DecodeTables& tables, double linear);
 
-// True when v lies within 2^-16 of an integer: its truncation could differ from
+// True when v lies within 2^-20 of an integer: its truncation could differ from
 // that of a value that close.
 bool NearInteger(double v);
 

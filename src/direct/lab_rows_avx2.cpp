@@ -53,24 +53,28 @@ __m256i BucketKeys(__m256d v, double low) {
                           _mm256_set1_epi64x(static_cast<long long>(std::bit_cast<uint64_t>(low) >> kBucketShift)));
 }
 
-// The middle of each lane's bucket (BucketMiddle).
-__m256d BucketMiddles(__m256d v) {
+__m256i Bits64(uint64_t v) { return _mm256_set1_epi64x(static_cast<long long>(v)); }
+
+// CubeRootFast in every lane, its small tables gathered.
+__m256d CubeRoots(const EncodeTables& t, __m256d v) {
   const __m256i bits = _mm256_castpd_si256(v);
-  return _mm256_castsi256_pd(
-      _mm256_or_si256(_mm256_andnot_si256(_mm256_set1_epi64x(static_cast<long long>(kBucketLowBits)), bits),
-                      _mm256_set1_epi64x(int64_t{1} << (kBucketShift - 1))));
+  const __m256i j = _mm256_and_si256(_mm256_srli_epi64(bits, 48), Bits64(15));
+  const __m256i e = _mm256_and_si256(_mm256_srli_epi64(bits, 52), Bits64(7));
+  const __m256d m = _mm256_castsi256_pd(
+      _mm256_or_si256(_mm256_and_si256(bits, Bits64(kFractionBits)), Bits64(std::bit_cast<uint64_t>(1.0))));
+  const __m256d middle = _mm256_castsi256_pd(_mm256_or_si256(_mm256_and_si256(bits, Bits64(kSixteenthBits)),
+                                                             Bits64(std::bit_cast<uint64_t>(1.0) | kHalfSixteenth)));
+  const __m256d u = _mm256_mul_pd(_mm256_sub_pd(m, middle), Gather64(t.middleInverse.data(), j));
+  __m256d series = Set(kCubeRootSeries[4]);
+  for (int k = 3; k >= 0; --k) series = _mm256_add_pd(Set(kCubeRootSeries[k]), _mm256_mul_pd(u, series));
+  series = _mm256_add_pd(Set(1.0), _mm256_mul_pd(u, series));
+  return _mm256_mul_pd(_mm256_mul_pd(Gather64(t.middleRoot.data(), j), series), Gather64(t.octaveRoot.data(), e));
 }
 
 // LabCompand with CubeRootFast; `root` is all ones in the lanes that took the cube root.
 __m256d Compand(const EncodeTables& t, __m256d v, __m256d& root) {
   root = _mm256_cmp_pd(v, Set(0.008856), _CMP_GT_OQ);
-  const __m256d inRange = _mm256_max_pd(v, Set(EncodeTables::kCubeRootLow));  // v itself where root
-  const __m256i keys = BucketKeys(inRange, EncodeTables::kCubeRootLow);
-  const __m256i terms = _mm256_add_epi64(keys, _mm256_add_epi64(keys, keys));  // 3 doubles an entry
-  const double* first = &t.cubeRoot[0].value;
-  const __m256d value = Gather64(first, terms), slope = Gather64(first + 1, terms), curve = Gather64(first + 2, terms);
-  const __m256d d = _mm256_sub_pd(inRange, BucketMiddles(inRange));
-  const __m256d cubeRoot = _mm256_add_pd(value, _mm256_mul_pd(d, _mm256_add_pd(slope, _mm256_mul_pd(d, curve))));
+  const __m256d cubeRoot = CubeRoots(t, _mm256_max_pd(v, Set(EncodeTables::kCubeRootLow)));  // v itself where root
   const __m256d line = _mm256_add_pd(_mm256_mul_pd(Set(kLabLine77867.slope), v), Set(kLabLine77867.offset));
   return _mm256_blendv_pd(line, cubeRoot, root);
 }

@@ -30,9 +30,6 @@ __m512d Set(double v) { return _mm512_set1_pd(v); }
 __m512d Gather32(const double* table, __m256i index) {
   return _mm512_i32gather_pd(index, table, 8);
 }
-__m512d Gather64(const double* table, __m512i index) {
-  return _mm512_i64gather_pd(index, table, 8);
-}
 __m512d Set(float v) { return _mm512_set1_pd(static_cast<double>(v)); }
 
 __m512i BucketKeys(__m512d v, double low) {
@@ -40,23 +37,39 @@ __m512i BucketKeys(__m512d v, double low) {
                           _mm512_set1_epi64(static_cast<long long>(std::bit_cast<uint64_t>(low) >> kBucketShift)));
 }
 
-// The middle of each lane's bucket (BucketMiddle).
-__m512d BucketMiddles(__m512d v) {
-  const __m512i bits = _mm512_castpd_si512(v);
-  return _mm512_castsi512_pd(_mm512_or_si512(_mm512_andnot_si512(_mm512_set1_epi64(kBucketLowBits), bits),
-                                             _mm512_set1_epi64(int64_t{1} << (kBucketShift - 1))));
-}
+__m512i Bits64(uint64_t v) { return _mm512_set1_epi64(static_cast<long long>(v)); }
+
+// CubeRootFast in every lane, its small tables in registers.
+struct CubeRoots {
+  __m512d middleRootLow, middleRootHigh, middleInverseLow, middleInverseHigh, octaveRoot;
+  explicit CubeRoots(const EncodeTables& t)
+      : middleRootLow(_mm512_loadu_pd(t.middleRoot.data())),
+        middleRootHigh(_mm512_loadu_pd(t.middleRoot.data() + 8)),
+        middleInverseLow(_mm512_loadu_pd(t.middleInverse.data())),
+        middleInverseHigh(_mm512_loadu_pd(t.middleInverse.data() + 8)),
+        octaveRoot(_mm512_loadu_pd(t.octaveRoot.data())) {}
+
+  __m512d operator()(__m512d t) const {
+    const __m512i bits = _mm512_castpd_si512(t);
+    // Table indices: a permutation uses the low 4 (two registers) or 3 bits of each lane.
+    const __m512i j = _mm512_srli_epi64(bits, 48), e = _mm512_srli_epi64(bits, 52);
+    const __m512d m = _mm512_castsi512_pd(
+        _mm512_or_si512(_mm512_and_si512(bits, Bits64(kFractionBits)), Bits64(std::bit_cast<uint64_t>(1.0))));
+    const __m512d middle = _mm512_castsi512_pd(_mm512_or_si512(
+        _mm512_and_si512(bits, Bits64(kSixteenthBits)), Bits64(std::bit_cast<uint64_t>(1.0) | kHalfSixteenth)));
+    const __m512d u = _mm512_mul_pd(_mm512_sub_pd(m, middle), _mm512_permutex2var_pd(middleInverseLow, j, middleInverseHigh));
+    __m512d series = Set(kCubeRootSeries[4]);
+    for (int k = 3; k >= 0; --k) series = _mm512_add_pd(Set(kCubeRootSeries[k]), _mm512_mul_pd(u, series));
+    series = _mm512_add_pd(Set(1.0), _mm512_mul_pd(u, series));
+    return _mm512_mul_pd(_mm512_mul_pd(_mm512_permutex2var_pd(middleRootLow, j, middleRootHigh), series),
+                         _mm512_permutexvar_pd(e, octaveRoot));
+  }
+};
 
 // LabCompand with CubeRootFast; `root` marks the lanes that took the cube root.
-__m512d Compand(const EncodeTables& t, __m512d v, __mmask8& root) {
+__m512d Compand(const CubeRoots& cubeRoots, __m512d v, __mmask8& root) {
   root = _mm512_cmp_pd_mask(v, Set(0.008856), _CMP_GT_OQ);
-  const __m512d inRange = _mm512_max_pd(v, Set(EncodeTables::kCubeRootLow));  // v itself where root
-  const __m512i keys = BucketKeys(inRange, EncodeTables::kCubeRootLow);
-  const __m512i terms = _mm512_add_epi64(keys, _mm512_add_epi64(keys, keys));  // 3 doubles an entry
-  const double* first = &t.cubeRoot[0].value;
-  const __m512d value = Gather64(first, terms), slope = Gather64(first + 1, terms), curve = Gather64(first + 2, terms);
-  const __m512d d = _mm512_sub_pd(inRange, BucketMiddles(inRange));
-  const __m512d cubeRoot = _mm512_add_pd(value, _mm512_mul_pd(d, _mm512_add_pd(slope, _mm512_mul_pd(d, curve))));
+  const __m512d cubeRoot = cubeRoots(_mm512_max_pd(v, Set(EncodeTables::kCubeRootLow)));  // v itself where root
   const __m512d line = _mm512_add_pd(_mm512_mul_pd(Set(kLabLine77867.slope), v), Set(kLabLine77867.offset));
   return _mm512_mask_blend_pd(root, line, cubeRoot);
 }
@@ -92,6 +105,7 @@ __m128i GammaBytes(const DecodeTables& t, __m512d linear) {
 
 void RgbToLabRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos) {
   const EncodeTables& t = Encode();
+  const CubeRoots cubeRoots(t);
   const ChannelMasks red = SplitMasks(pos.r), green = SplitMasks(1), blue = SplitMasks(pos.b);
   const JoinMasks join;
   int32_t x = 0;
@@ -110,7 +124,7 @@ void RgbToLabRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
     const __m512d wz = _mm512_mul_pd(_mm512_mul_pd(WhiteSum(r, g, b, 0.019334f, 0.119193f, 0.950227f), hundred),
                                      Set(0.009194134194011438));
     __mmask8 rootX, rootY, rootZ;
-    const __m512d fx = Compand(t, wx, rootX), fy = Compand(t, wy, rootY), fz = Compand(t, wz, rootZ);
+    const __m512d fx = Compand(cubeRoots, wx, rootX), fy = Compand(cubeRoots, wy, rootY), fz = Compand(cubeRoots, wz, rootZ);
     const __m512d vl = _mm512_sub_pd(_mm512_mul_pd(Set(116.0), fy), Set(16.0));
     const __m512d va = _mm512_mul_pd(Set(500.0), _mm512_sub_pd(fx, fy));
     const __m512d vb = _mm512_mul_pd(Set(200.0), _mm512_sub_pd(fy, fz));

@@ -1,5 +1,6 @@
 // The tables of the fast Lab rows, and those rows one pixel at a time.
 #include <algorithm>
+#include <cmath>
 #include <bit>
 #include <cstring>
 
@@ -19,21 +20,15 @@ int Bucket(double v, double low) {
 double BucketStart(int k, double low) {
   return FromBits(((Bits(low) >> kBucketShift) + static_cast<uint64_t>(k)) << kBucketShift);
 }
-// The middle of v's bucket: v's higher bits, then 1 and zeros.
-double BucketMiddle(double v) {
-  return FromBits((Bits(v) & ~kBucketLowBits) | (uint64_t{1} << (kBucketShift - 1)));
-}
-
 EncodeTables BuildEncode() {
   EncodeTables t{};
   t.linear = &LinearTable();
-  // The derivatives of t^(1/3) at the middle m: m^(1/3) / (3 m) and, halved for
-  // the Taylor term, -m^(1/3) / (9 m^2).
-  for (int k = 0; k < EncodeTables::kCubeRootBuckets; ++k) {
-    const double middle = BucketMiddle(BucketStart(k, EncodeTables::kCubeRootLow));
-    const double value = Pow(middle, 1.0 / 3.0);
-    t.cubeRoot[k] = {value, value / (3 * middle), -value / (9 * middle * middle)};
+  for (int j = 0; j < 16; ++j) {
+    const double middle = 1 + (2 * j + 1) / 32.0;
+    t.middleRoot[j] = Pow(middle, 1.0 / 3.0);
+    t.middleInverse[j] = 1 / middle;
   }
+  for (int e = -7; e <= 0; ++e) t.octaveRoot[(e + 1023) & 7] = Pow(std::ldexp(1.0, e), 1.0 / 3.0);
   return t;
 }
 
@@ -89,13 +84,18 @@ const DecodeTables& Decode() {
   return tables;
 }
 
-// t = m + d with |d| <= 2^-9 m in the bucket of middle m, and the first term left
-// out of the Taylor series is (5/81) (d/m)^3 <= 2^-31 of the result; the rounding
-// errors of the coefficients and of the evaluation add a few 2^-53.
+// |u| <= 2^-5, and the first term left out of the series, 154/6561 u^6, is below
+// 2^-35.4 of the result; the roundings of the three factors, of 1 / c and of the
+// evaluation add some 2^-50.
 double CubeRootFast(const EncodeTables& tables, double t) {
-  const CubeRootTerms& c = tables.cubeRoot[Bucket(t, EncodeTables::kCubeRootLow)];
-  const double d = t - BucketMiddle(t);  // exact: t and the middle share their exponent
-  return c.value + d * (c.slope + d * c.curve);
+  const uint64_t bits = Bits(t);
+  const int j = static_cast<int>(bits >> 48) & 15, e = static_cast<int>(bits >> 52) & 7;
+  const double m = FromBits((bits & kFractionBits) | Bits(1.0));
+  const double middle = FromBits((bits & kSixteenthBits) | Bits(1.0) | kHalfSixteenth);
+  const double u = (m - middle) * tables.middleInverse[j];  // m - middle is exact
+  const double* a = kCubeRootSeries;
+  const double series = 1 + u * (a[0] + u * (a[1] + u * (a[2] + u * (a[3] + u * a[4]))));
+  return tables.middleRoot[j] * series * tables.octaveRoot[e];
 }
 
 int32_t GammaByteFast(const DecodeTables& tables, double linear) {
@@ -106,7 +106,7 @@ int32_t GammaByteFast(const DecodeTables& tables, double linear) {
 }
 
 bool NearInteger(double v) {
-  constexpr double kMargin = 0x1p-16;
+  constexpr double kMargin = 0x1p-20;
   const double fraction = v - TruncToInt32(v);
   const double distance = fraction < 0 ? -fraction : fraction;
   return distance < kMargin || distance > 1 - kMargin;
