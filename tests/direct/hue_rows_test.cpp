@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "direct/hsi_rows.h"
 #include "direct/hue_kernels.h"
 #include "row_check.h"
 
@@ -19,7 +20,7 @@ const std::vector<uint8_t> kRgbSpecials = {0,   0,   0,   255, 255, 255, 100, 10
 TEST(HueRows, EveryImplementationGivesThePortableBytes) {
   struct Case {
     const char* what;
-    const RowVariants<hue::HueRow>& rows;
+    const RowVariants<test::PixelRow>& rows;
     Kernel kernel;
     std::vector<uint8_t> specials;
   } const cases[] = {
@@ -29,6 +30,9 @@ TEST(HueRows, EveryImplementationGivesThePortableBytes) {
       {"RGB -> HLS", hue::kRgbToHlsRows, RgbToHls, kRgbSpecials},
       // L on both sides of 128, the wheel's turning points 42, 127, 170.
       {"HLS -> RGB", hue::kHlsToRgbRows, HlsToRgb, {0, 127, 255, 42, 128, 255, 127, 255, 255, 170, 1, 1, 85, 0, 9, 43, 200, 100, 128, 127, 3, 171, 0, 255}},
+      {"RGB -> HSI", hsi::kRgbToHsiRows, RgbToHsi, kRgbSpecials},
+      // Each of the three hue sectors and their borders (bytes 85 and 170), h = 0 and pi.
+      {"HSI -> RGB", hsi::kHsiToRgbRows, HsiToRgb, {100, 0, 0, 255, 85, 255, 255, 86, 255, 200, 170, 128, 200, 171, 128, 9, 255, 255, 0, 128, 255, 255, 127, 1}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
