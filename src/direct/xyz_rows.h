@@ -3,7 +3,8 @@
 //
 // The portable rows are the definition (xyz_kernels.cpp); the AVX2 rows do the
 // same double operations in the same order on 4 pixels at once (a division stays a
-// division, no fused multiply-add), so they give the same bits.
+// division, no fused multiply-add), and so does the AVX-512 decoder on 8: they
+// give the same bits.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,7 @@ void XyzToRgbRowPortable(const uint8_t* src, uint8_t* dst, int32_t width, RgbPos
 #if QCLR_X86_SIMD
 void RgbToXyzRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions pos);
 void XyzToRgbRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions pos);
+void XyzToRgbRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions pos);
 #endif
 
 inline constexpr RowVariants<XyzRow> kRgbToXyzRows = {
@@ -33,6 +35,7 @@ inline constexpr RowVariants<XyzRow> kXyzToRgbRows = {
     .portable = XyzToRgbRowPortable,
 #if QCLR_X86_SIMD
     .avx2 = XyzToRgbRowAvx2,
+    .avx512 = XyzToRgbRowAvx512,
 #endif
 };
 
