@@ -80,6 +80,16 @@ double CubeRootFast(const EncodeTables& tables, double t);
 // The gamma byte of a clamped linear value (0..1, -0 included).
 int32_t GammaByteFast(const DecodeTables& tables, double linear);
 
+// floor(l x 255 / 100) = floor(l x 51 / 20) for 0 <= l <= 255, in 32-bit integers.
+inline constexpr int32_t ScaleLightness(int32_t l) { return (l * 51 * 52429) >> 20; }
+inline constexpr bool ScaleLightnessExact() {
+  for (int32_t l = 0; l < 256; ++l) {
+    if (ScaleLightness(l) != l * 255 / 100) return false;
+  }
+  return true;
+}
+static_assert(ScaleLightnessExact());
+
 // True when v lies within 2^-20 of an integer: its truncation could differ from
 // that of a value that close.
 bool NearInteger(double v);

@@ -82,7 +82,7 @@ __m256d Compand(const EncodeTables& t, __m256d v, __m256d& root) {
 
 // All ones in the lanes within 2^-20 of an integer (NearInteger); v is small.
 __m256d NearIntegers(__m256d v) {
-  const __m256d difference = _mm256_sub_pd(v, _mm256_cvtepi32_pd(_mm256_cvttpd_epi32(v)));
+  const __m256d difference = _mm256_sub_pd(v, _mm256_round_pd(v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
   const __m256d distance = _mm256_andnot_pd(Set(-0.0), difference);
   return _mm256_or_pd(_mm256_cmp_pd(distance, Set(0x1p-20), _CMP_LT_OQ),
                       _mm256_cmp_pd(distance, Set(1 - 0x1p-20), _CMP_GT_OQ));
@@ -115,10 +115,9 @@ int EncodeHalf(const EncodeTables& t, __m128i red, __m128i green, __m128i blue, 
   const __m256d exact = _mm256_or_pd(
       _mm256_or_pd(_mm256_and_pd(NearIntegers(vl), rootY), _mm256_and_pd(NearIntegers(va), _mm256_or_pd(rootX, rootY))),
       _mm256_and_pd(NearIntegers(vb), _mm256_or_pd(rootY, rootZ)));
-  // L: its low 8 bits times 255 / 100, exact in doubles and truncated.
+  // L: its low 8 bits times 255 / 100 = 51 / 20 (ScaleLightness).
   const __m128i lowL = _mm_and_si128(_mm256_cvttpd_epi32(vl), _mm_set1_epi32(255));
-  const __m256d scaledL = _mm256_div_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(lowL), Set(255.0)), hundred);
-  lBytes = Narrow(_mm256_cvttpd_epi32(scaledL));
+  lBytes = Narrow(_mm_srli_epi32(_mm_mullo_epi32(lowL, _mm_set1_epi32(51 * 52429)), 20));
   aBytes = Narrow(_mm256_cvttpd_epi32(va));
   bBytes = Narrow(_mm256_cvttpd_epi32(vb));
   return _mm256_movemask_pd(exact);
@@ -169,9 +168,7 @@ void RgbToLabRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions p
   const JoinMasks join;
   int32_t x = 0;
   for (; x + 8 <= width; x += 8, s += 24, d += 24) {
-    uint8_t in[24];
-    std::memcpy(in, s, sizeof in);  // kept for the exact pixels, which may be written over s
-    const Pixels8 pixels(in);
+    const Pixels8 pixels(s);
     const __m128i red = pixels.Channel(redMask), green = pixels.Channel(greenMask), blue = pixels.Channel(blueMask);
     __m128i l[2], a[2], b[2];
     int exact = 0;
@@ -179,10 +176,15 @@ void RgbToLabRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions p
       exact |= EncodeHalf(t, Widen(red, half), Widen(green, half), Widen(blue, half), l[half], a[half], b[half])
                << (4 * half);
     }
+    // The exact pixels are computed before the store, which may overwrite s.
+    uint8_t exactBytes[8][3];
+    for (unsigned lanes = static_cast<unsigned>(exact); lanes != 0; lanes &= lanes - 1) {
+      const uint8_t* p = s + 3 * std::countr_zero(lanes);
+      RgbToLabPixel(p[pos.r], p[1], p[pos.b], exactBytes[std::countr_zero(lanes)]);
+    }
     join.Store(_mm_unpacklo_epi64(Join4(l[0], l[1]), Join4(a[0], a[1])), Join4(b[0], b[1]), d);
     for (unsigned lanes = static_cast<unsigned>(exact); lanes != 0; lanes &= lanes - 1) {
-      const int i = std::countr_zero(lanes);
-      RgbToLabPixel(in[3 * i + pos.r], in[3 * i + 1], in[3 * i + pos.b], d + 3 * i);
+      std::memcpy(d + 3 * std::countr_zero(lanes), exactBytes[std::countr_zero(lanes)], 3);
     }
   }
   RgbToLabRowTables(s, d, width - x, pos);

@@ -77,7 +77,8 @@ __m512d Compand(const CubeRoots& cubeRoots, __m512d v, __mmask8& root) {
 
 // Lanes within 2^-20 of an integer (NearInteger); v is small.
 __mmask8 NearIntegers(__m512d v) {
-  const __m512d distance = _mm512_abs_pd(_mm512_sub_pd(v, _mm512_cvtepi32_pd(_mm512_cvttpd_epi32(v))));
+  const __m512d distance =
+      _mm512_abs_pd(_mm512_sub_pd(v, _mm512_roundscale_pd(v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC)));
   return _mm512_cmp_pd_mask(distance, Set(0x1p-20), _CMP_LT_OQ) |
          _mm512_cmp_pd_mask(distance, Set(1 - 0x1p-20), _CMP_GT_OQ);
 }
@@ -111,9 +112,7 @@ void RgbToLabRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
   const JoinMasks join;
   int32_t x = 0;
   for (; x + 8 <= width; x += 8, s += 24, d += 24) {
-    uint8_t in[24];
-    std::memcpy(in, s, sizeof in);  // kept for the exact pixels, which may be written over s
-    const Pixels8 pixels(in);
+    const Pixels8 pixels(s);
     const __m512d r = Linear(*t.linear, pixels.Channel(red));
     const __m512d g = Linear(*t.linear, pixels.Channel(green));
     const __m512d b = Linear(*t.linear, pixels.Channel(blue));
@@ -131,16 +130,21 @@ void RgbToLabRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
     const __m512d vb = _mm512_mul_pd(Set(200.0), _mm512_sub_pd(fy, fz));
     const __mmask8 exact = (NearIntegers(vl) & rootY) | (NearIntegers(va) & (rootX | rootY)) |
                            (NearIntegers(vb) & (rootY | rootZ));
-    // L: its low 8 bits times 255 / 100, exact in doubles and truncated.
+    // L: its low 8 bits times 255 / 100 = 51 / 20 (ScaleLightness).
     const __m256i lowL = _mm256_and_si256(_mm512_cvttpd_epi32(vl), _mm256_set1_epi32(255));
-    const __m512d scaledL = _mm512_div_pd(_mm512_mul_pd(_mm512_cvtepi32_pd(lowL), Set(255.0)), hundred);
-    const __m128i lBytes = _mm256_cvtepi32_epi8(_mm512_cvttpd_epi32(scaledL));
+    const __m256i scaledL = _mm256_srli_epi32(_mm256_mullo_epi32(lowL, _mm256_set1_epi32(51 * 52429)), 20);
+    const __m128i lBytes = _mm256_cvtepi32_epi8(scaledL);
     const __m128i aBytes = _mm256_cvtepi32_epi8(_mm512_cvttpd_epi32(va));
     const __m128i bBytes = _mm256_cvtepi32_epi8(_mm512_cvttpd_epi32(vb));
+    // The exact pixels are computed before the store, which may overwrite s.
+    uint8_t exactBytes[8][3];
+    for (unsigned lanes = exact; lanes != 0; lanes &= lanes - 1) {
+      const uint8_t* p = s + 3 * std::countr_zero(lanes);
+      RgbToLabPixel(p[pos.r], p[1], p[pos.b], exactBytes[std::countr_zero(lanes)]);
+    }
     join.Store(_mm_unpacklo_epi64(lBytes, aBytes), bBytes, d);
     for (unsigned lanes = exact; lanes != 0; lanes &= lanes - 1) {
-      const int i = std::countr_zero(lanes);
-      RgbToLabPixel(in[3 * i + pos.r], in[3 * i + 1], in[3 * i + pos.b], d + 3 * i);
+      std::memcpy(d + 3 * std::countr_zero(lanes), exactBytes[std::countr_zero(lanes)], 3);
     }
   }
   RgbToLabRowTables(s, d, width - x, pos);
