@@ -23,14 +23,14 @@ struct ChannelMasks {
 
 // Channel c (0..2) of the 8 pixels into bytes 0..7 of the result.
 inline ChannelMasks SplitMasks(int c) {
-  alignas(16) std::array<uint8_t, 16> low{}, high{};
+  std::array<uint8_t, 16> low{}, high{};
   for (int i = 0; i < 16; ++i) {
     const int from = i < 8 ? 3 * i + c : 99;
     low[i] = from < 16 ? static_cast<uint8_t>(from) : 0x80;
     high[i] = from >= 16 && from < 24 ? static_cast<uint8_t>(from - 16) : 0x80;
   }
-  return {_mm_load_si128(reinterpret_cast<const __m128i*>(low.data())),
-          _mm_load_si128(reinterpret_cast<const __m128i*>(high.data()))};
+  return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(low.data())),
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(high.data()))};
 }
 
 // Reads exactly 24 bytes.
@@ -49,7 +49,7 @@ struct Pixels8 {
 struct JoinMasks {
   __m128i firstLow, lastLow, firstHigh, lastHigh;
   JoinMasks() {
-    alignas(16) std::array<uint8_t, 16> m[4]{};
+    std::array<uint8_t, 16> m[4]{};
     for (int j = 0; j < 24; ++j) {
       const int pixel = j / 3, c = j % 3;
       const uint8_t fromFirst = c < 2 ? static_cast<uint8_t>(8 * c + pixel) : 0x80;
@@ -58,10 +58,10 @@ struct JoinMasks {
       m[j < 16 ? 1 : 3][j % 16] = fromLast;
     }
     for (int j = 24; j < 32; ++j) m[2][j % 16] = m[3][j % 16] = 0x80;
-    firstLow = _mm_load_si128(reinterpret_cast<const __m128i*>(m[0].data()));
-    lastLow = _mm_load_si128(reinterpret_cast<const __m128i*>(m[1].data()));
-    firstHigh = _mm_load_si128(reinterpret_cast<const __m128i*>(m[2].data()));
-    lastHigh = _mm_load_si128(reinterpret_cast<const __m128i*>(m[3].data()));
+    firstLow = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m[0].data()));
+    lastLow = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m[1].data()));
+    firstHigh = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m[2].data()));
+    lastHigh = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m[3].data()));
   }
   void Store(__m128i first, __m128i last, uint8_t* d) const {
     const __m128i low = _mm_or_si128(_mm_shuffle_epi8(first, firstLow), _mm_shuffle_epi8(last, lastLow));

@@ -26,7 +26,7 @@ __m512d Set(double v) { return _mm512_set1_pd(v); }
 // Channel c of 8 pixels x0 y0 z0 x1 ... held in a (pixels 0..2), b and c: source
 // double 3k + c for lane k, from a and b where it lies below 16, else from c.
 __m512d Channel(__m512d a, __m512d b, __m512d c, int channel) {
-  alignas(64) long long fromAb[8], fromC[8];
+  long long fromAb[8], fromC[8];
   __mmask8 takeC = 0;
   for (int k = 0; k < 8; ++k) {
     const int source = 3 * k + channel;
@@ -34,8 +34,8 @@ __m512d Channel(__m512d a, __m512d b, __m512d c, int channel) {
     fromC[k] = source >= 16 ? source - 16 : 0;
     if (source >= 16) takeC = static_cast<__mmask8>(takeC | (1 << k));
   }
-  const __m512d ab = _mm512_permutex2var_pd(a, _mm512_load_si512(fromAb), b);
-  return _mm512_mask_permutexvar_pd(ab, takeC, _mm512_load_si512(fromC), c);
+  const __m512d ab = _mm512_permutex2var_pd(a, _mm512_loadu_si512(fromAb), b);
+  return _mm512_mask_permutexvar_pd(ab, takeC, _mm512_loadu_si512(fromC), c);
 }
 
 // FloorToByte of each lane, as bytes 0..7: 255 from 255 up, the truncation
