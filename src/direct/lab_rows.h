@@ -94,6 +94,11 @@ static_assert(ScaleLightnessExact());
 // that of a value that close.
 bool NearInteger(double v);
 
+// One pixel of the definition, out of line: the rows compiled for wider
+// instruction sets call it rather than their own copies of the inline definition
+// (a copy the linker might then share with code that runs anywhere).
+void RgbToLabPixelExact(uint8_t red, uint8_t green, uint8_t blue, uint8_t* lab);
+
 // One pixel through the fast arithmetic; false (and nothing written) where a byte
 // needs the exact function.
 bool RgbToLabPixelFast(const EncodeTables& tables, uint8_t red, uint8_t green, uint8_t blue, uint8_t* lab);

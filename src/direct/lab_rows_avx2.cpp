@@ -13,7 +13,7 @@
 #include <bit>
 #include <cstring>
 
-#include "direct/lab_definition.h"
+#include "numeric/lab_companding.h"
 #include "direct/pixel_shuffle_x86.h"
 
 // GCC 12 takes the undefined upper lanes that many intrinsics start from (gathers,
@@ -180,7 +180,7 @@ void RgbToLabRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions p
     uint8_t exactBytes[8][3];
     for (unsigned lanes = static_cast<unsigned>(exact); lanes != 0; lanes &= lanes - 1) {
       const uint8_t* p = s + 3 * std::countr_zero(lanes);
-      RgbToLabPixel(p[pos.r], p[1], p[pos.b], exactBytes[std::countr_zero(lanes)]);
+      RgbToLabPixelExact(p[pos.r], p[1], p[pos.b], exactBytes[std::countr_zero(lanes)]);
     }
     join.Store(_mm_unpacklo_epi64(Join4(l[0], l[1]), Join4(a[0], a[1])), Join4(b[0], b[1]), d);
     for (unsigned lanes = static_cast<unsigned>(exact); lanes != 0; lanes &= lanes - 1) {

@@ -13,7 +13,7 @@
 #include <bit>
 #include <cstring>
 
-#include "direct/lab_definition.h"
+#include "numeric/lab_companding.h"
 #include "direct/pixel_shuffle_x86.h"
 
 // GCC 12 takes the undefined upper lanes that many intrinsics start from (gathers,
@@ -140,7 +140,7 @@ void RgbToLabRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
     uint8_t exactBytes[8][3];
     for (unsigned lanes = exact; lanes != 0; lanes &= lanes - 1) {
       const uint8_t* p = s + 3 * std::countr_zero(lanes);
-      RgbToLabPixel(p[pos.r], p[1], p[pos.b], exactBytes[std::countr_zero(lanes)]);
+      RgbToLabPixelExact(p[pos.r], p[1], p[pos.b], exactBytes[std::countr_zero(lanes)]);
     }
     join.Store(_mm_unpacklo_epi64(lBytes, aBytes), bBytes, d);
     for (unsigned lanes = exact; lanes != 0; lanes &= lanes - 1) {

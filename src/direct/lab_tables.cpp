@@ -112,6 +112,10 @@ bool NearInteger(double v) {
   return distance < kMargin || distance > 1 - kMargin;
 }
 
+void RgbToLabPixelExact(uint8_t red, uint8_t green, uint8_t blue, uint8_t* lab) {
+  RgbToLabPixel(red, green, blue, lab);
+}
+
 bool RgbToLabPixelFast(const EncodeTables& tables, uint8_t red, uint8_t green, uint8_t blue, uint8_t* lab) {
   const std::array<double, 256>& linear = *tables.linear;
   const double r = linear[red], g = linear[green], b = linear[blue];
