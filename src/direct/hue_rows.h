@@ -1,9 +1,9 @@
-// Rows of the HSV, HLS and HSI kernels.
+// Rows of the HSV and HLS kernels.
 //
-// The portable rows are the definition (hsv_hls_kernels.cpp, hsi_kernels.cpp).
-// The AVX2 and AVX-512 rows of HSV and HLS run the same integer arithmetic on 8
-// or 16 pixels at once (hue_lanes.h); bench/exhaustive_check compares them with
-// the portable rows over all 2^24 inputs.
+// The portable rows are the definition (hsv_hls_kernels.cpp). The SSE2, AVX2 and
+// AVX-512 rows run the same integer arithmetic on 4, 8 or 16 pixels at once
+// (hue_lanes.h); bench/exhaustive_check compares them with the portable rows over
+// all 2^24 inputs. The HSI rows are in hsi_rows.h.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,10 @@ void HsvToRgbRowPortable(const uint8_t* src, uint8_t* dst, int32_t width, RgbPos
 void RgbToHlsRowPortable(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions pos);
 void HlsToRgbRowPortable(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions pos);
 #if QCLR_X86_SIMD
+void RgbToHsvRowSse2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions pos);
+void HsvToRgbRowSse2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions pos);
+void RgbToHlsRowSse2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions pos);
+void HlsToRgbRowSse2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions pos);
 void RgbToHsvRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions pos);
 void HsvToRgbRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions pos);
 void RgbToHlsRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions pos);
@@ -31,7 +35,8 @@ void HlsToRgbRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, RgbPosit
 #endif
 
 #if QCLR_X86_SIMD
-#define QCLR_HUE_ROWS(name) {.portable = name##Portable, .avx2 = name##Avx2, .avx512 = name##Avx512}
+#define QCLR_HUE_ROWS(name) \
+  {.portable = name##Portable, .sse2 = name##Sse2, .avx2 = name##Avx2, .avx512 = name##Avx512}
 #else
 #define QCLR_HUE_ROWS(name) {.portable = name##Portable}
 #endif
