@@ -90,7 +90,7 @@ inline constexpr bool ScaleLightnessExact() {
 }
 static_assert(ScaleLightnessExact());
 
-// True when v lies within 2^-20 of an integer: its truncation could differ from
+// True when v (|v| < 2^31) lies within 2^-20 of an integer: its truncation could differ from
 // that of a value that close.
 bool NearInteger(double v);
 

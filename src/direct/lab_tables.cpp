@@ -1,8 +1,13 @@
 // The tables of the fast Lab rows, and those rows one pixel at a time.
 #include <algorithm>
-#include <cmath>
 #include <bit>
+#include <cmath>
 #include <cstring>
+
+#include "base/instruction_set.h"
+#if QCLR_X86_SIMD
+#include <emmintrin.h>
+#endif
 
 #include "direct/lab_definition.h"
 #include "direct/lab_rows.h"
@@ -98,6 +103,18 @@ double CubeRootFast(const EncodeTables& tables, double t) {
   return tables.middleRoot[j] * series * tables.octaveRoot[e];
 }
 
+// Clamp01 without branches where SSE2 has them: MAXSD a, b is a > b ? a : b and
+// MINSD a, b is a < b ? a : b, so with the bounds first these are the comparisons
+// of std::clamp (-0 and NaN stay as they are).
+double Clamp01Branchless(double v) {
+#if QCLR_X86_SIMD
+  const __m128d atLeast0 = _mm_max_sd(_mm_set_sd(0.0), _mm_set_sd(v));
+  return _mm_cvtsd_f64(_mm_min_sd(_mm_set_sd(1.0), atLeast0));
+#else
+  return Clamp01(v);
+#endif
+}
+
 int32_t GammaByteFast(const DecodeTables& tables, double linear) {
   // std::max keeps -0 out of the bucket arithmetic; it gives byte 0 like +0.
   const double v = std::max(linear, DecodeTables::kGammaLow);
@@ -107,7 +124,7 @@ int32_t GammaByteFast(const DecodeTables& tables, double linear) {
 
 bool NearInteger(double v) {
   constexpr double kMargin = 0x1p-20;
-  const double fraction = v - TruncToInt32(v);
+  const double fraction = v - static_cast<int32_t>(v);  // |v| < 1000 where used
   const double distance = fraction < 0 ? -fraction : fraction;
   return distance < kMargin || distance > 1 - kMargin;
 }
@@ -126,8 +143,9 @@ bool RgbToLabPixelFast(const EncodeTables& tables, uint8_t red, uint8_t green, u
   const double fy = rootY ? CubeRootFast(tables, y) : line.slope * y + line.offset;
   const double fz = rootZ ? CubeRootFast(tables, z) : line.slope * z + line.offset;
   // Only a cube root is approximate; the straight line is computed as defined.
-  if ((rootY && NearInteger(116 * fy - 16)) || ((rootX || rootY) && NearInteger(500 * (fx - fy))) ||
-      ((rootY || rootZ) && NearInteger(200 * (fy - fz)))) {
+  // Bitwise: every test is cheap, and short circuits would be branches hard to predict.
+  if ((rootY & NearInteger(116 * fy - 16)) | ((rootX | rootY) & NearInteger(500 * (fx - fy))) |
+      ((rootY | rootZ) & NearInteger(200 * (fy - fz)))) {
     return false;
   }
   StoreLab(fx, fy, fz, lab);
@@ -147,9 +165,9 @@ void LabToRgbRowTables(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
   for (int32_t i = 0; i < width; ++i, s += 3, d += 3) {
     const int32_t l = t.lightness[s[0]];
     const double x = t.x[l * 256 + s[1]], y = t.y[l], z = t.z[l * 256 + s[2]];
-    const uint8_t red = static_cast<uint8_t>(GammaByteFast(t, Clamp01(LinearRed(x, y, z))));
-    const uint8_t green = static_cast<uint8_t>(GammaByteFast(t, Clamp01(LinearGreen(x, y, z))));
-    const uint8_t blue = static_cast<uint8_t>(GammaByteFast(t, Clamp01(LinearBlue(x, y, z))));
+    const uint8_t red = static_cast<uint8_t>(GammaByteFast(t, Clamp01Branchless(LinearRed(x, y, z))));
+    const uint8_t green = static_cast<uint8_t>(GammaByteFast(t, Clamp01Branchless(LinearGreen(x, y, z))));
+    const uint8_t blue = static_cast<uint8_t>(GammaByteFast(t, Clamp01Branchless(LinearBlue(x, y, z))));
     d[pos.r] = red;
     d[1] = green;
     d[pos.b] = blue;
