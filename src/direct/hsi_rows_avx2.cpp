@@ -53,8 +53,8 @@ void DecodeHalf(const Tables& t, __m128i intensity, __m128i hueByte, __m128i sat
   const __m256d cosHue = _mm256_i32gather_pd(t.cosHue.data(), hueByte, 8);
   const __m256d cosShift = _mm256_i32gather_pd(t.cosShift.data(), hueByte, 8);
   const __m128i lo = _mm256_cvttpd_epi32(_mm256_mul_pd(i, _mm256_sub_pd(one, s)));
-  const __m128i lifted =
-      _mm256_cvttpd_epi32(_mm256_mul_pd(i, _mm256_add_pd(one, _mm256_div_pd(_mm256_mul_pd(s, cosHue), cosShift))));
+  const __m128i lifted = _mm256_cvttpd_epi32(
+      _mm256_mul_pd(i, _mm256_add_pd(one, _mm256_div_pd(_mm256_mul_pd(s, cosHue), cosShift))));
   const __m128i rest = _mm256_cvttpd_epi32(_mm256_sub_pd(
       _mm256_mul_pd(_mm256_set1_pd(3.0), i), _mm256_cvtepi32_pd(_mm_add_epi32(Low16(lifted), Low16(lo)))));
   const __m128i first = LowHalves(_mm256_cmp_pd(h, _mm256_set1_pd(kPiOver3), _CMP_LE_OQ));
@@ -73,7 +73,8 @@ void RgbToHsiRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions p
   const Tables& t = GetTables();
   const ChannelMasks redMask = SplitMasks(pos.r), greenMask = SplitMasks(1), blueMask = SplitMasks(pos.b);
   const JoinMasks join;
-  const int* hueTable = reinterpret_cast<const int*>(t.hue.data());  // 4-byte loads: the table has 3 bytes more
+  const int* hueTable =
+      reinterpret_cast<const int*>(t.hue.data());  // 4-byte loads: the table has 3 bytes more
   int32_t x = 0;
   for (; x + 8 <= width; x += 8, s += 24, d += 24) {
     const Pixels8 pixels(s);
@@ -81,19 +82,22 @@ void RgbToHsiRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions p
     const __m256i g = _mm256_cvtepu8_epi32(pixels.Channel(greenMask));
     const __m256i b = _mm256_cvtepu8_epi32(pixels.Channel(blueMask));
     const __m256 rf = _mm256_cvtepi32_ps(r), gf = _mm256_cvtepi32_ps(g), bf = _mm256_cvtepi32_ps(b);
-    const __m256i intensity =
-        _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_add_ps(_mm256_add_ps(rf, gf), bf), _mm256_set1_ps(0.33333334f)));
-    const __m256i index = _mm256_add_epi32(
-        _mm256_mullo_epi32(_mm256_add_epi32(_mm256_sub_epi32(r, g), _mm256_set1_epi32(255)), _mm256_set1_epi32(511)),
-        _mm256_add_epi32(_mm256_sub_epi32(r, b), _mm256_set1_epi32(255)));
+    const __m256i intensity = _mm256_cvttps_epi32(
+        _mm256_mul_ps(_mm256_add_ps(_mm256_add_ps(rf, gf), bf), _mm256_set1_ps(0.33333334f)));
+    const __m256i index =
+        _mm256_add_epi32(_mm256_mullo_epi32(_mm256_add_epi32(_mm256_sub_epi32(r, g), _mm256_set1_epi32(255)),
+                                            _mm256_set1_epi32(511)),
+                         _mm256_add_epi32(_mm256_sub_epi32(r, b), _mm256_set1_epi32(255)));
     const __m256i hue = _mm256_and_si256(_mm256_i32gather_epi32(hueTable, index, 1), _mm256_set1_epi32(255));
     const __m256i mirrored = _mm256_sub_epi32(_mm256_set1_epi32(255), hue);
     const __m256i blueAtLeastGreen = _mm256_or_si256(_mm256_cmpgt_epi32(b, g), _mm256_cmpeq_epi32(b, g));
     const __m256 lowest = _mm256_min_ps(_mm256_min_ps(rf, gf), bf);
     const __m256i saturation = _mm256_cvttps_epi32(_mm256_mul_ps(
-        _mm256_sub_ps(_mm256_set1_ps(1.0f), _mm256_div_ps(lowest, _mm256_cvtepi32_ps(intensity))), _mm256_set1_ps(255.0f)));
-    join.Store(_mm_unpacklo_epi64(Narrow(intensity), Narrow(_mm256_blendv_epi8(hue, mirrored, blueAtLeastGreen))),
-               Narrow(saturation), d);
+        _mm256_sub_ps(_mm256_set1_ps(1.0f), _mm256_div_ps(lowest, _mm256_cvtepi32_ps(intensity))),
+        _mm256_set1_ps(255.0f)));
+    join.Store(
+        _mm_unpacklo_epi64(Narrow(intensity), Narrow(_mm256_blendv_epi8(hue, mirrored, blueAtLeastGreen))),
+        Narrow(saturation), d);
   }
   RgbToHsiRowTables(s, d, width - x, pos);
 }

@@ -36,9 +36,10 @@ void HlsToRgbRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, RgbPosit
 
 #if QCLR_X86_SIMD
 #define QCLR_HUE_ROWS(name) \
-  {.portable = name##Portable, .sse2 = name##Sse2, .avx2 = name##Avx2, .avx512 = name##Avx512}
+  { .portable = name##Portable, .sse2 = name##Sse2, .avx2 = name##Avx2, .avx512 = name##Avx512 }
 #else
-#define QCLR_HUE_ROWS(name) {.portable = name##Portable}
+#define QCLR_HUE_ROWS(name) \
+  { .portable = name##Portable }
 #endif
 inline constexpr RowVariants<HueRow> kRgbToHsvRows = QCLR_HUE_ROWS(RgbToHsvRow);
 inline constexpr RowVariants<HueRow> kHsvToRgbRows = QCLR_HUE_ROWS(HsvToRgbRow);

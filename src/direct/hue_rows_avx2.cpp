@@ -22,11 +22,13 @@ constexpr int32_t kStep = 8;
 // Eight pixels to and from three channels of 32-bit lanes.
 class PixelIo {
  public:
-  PixelIo(int first, int second, int third) : split_{SplitMasks(first), SplitMasks(second), SplitMasks(third)} {}
+  PixelIo(int first, int second, int third)
+      : split_{SplitMasks(first), SplitMasks(second), SplitMasks(third)} {}
 
   Lanes::Lanes3 Load(const uint8_t* s) const {
     const Pixels8 pixels(s);
-    return {Widen(pixels.Channel(split_[0])), Widen(pixels.Channel(split_[1])), Widen(pixels.Channel(split_[2]))};
+    return {Widen(pixels.Channel(split_[0])), Widen(pixels.Channel(split_[1])),
+            Widen(pixels.Channel(split_[2]))};
   }
   void Store(VI first, VI second, VI third, uint8_t* d) const {
     join_.Store(_mm_unpacklo_epi64(Narrow(first), Narrow(second)), Narrow(third), d);

@@ -29,7 +29,8 @@ constexpr int32_t kStep = 16;
 // Sixteen pixels (two groups of 8) to and from three channels of 32-bit lanes.
 class PixelIo {
  public:
-  PixelIo(int first, int second, int third) : split_{SplitMasks(first), SplitMasks(second), SplitMasks(third)} {}
+  PixelIo(int first, int second, int third)
+      : split_{SplitMasks(first), SplitMasks(second), SplitMasks(third)} {}
 
   Lanes::Lanes3 Load(const uint8_t* s) const {
     const Pixels8 low(s), high(s + 24);

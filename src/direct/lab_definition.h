@@ -73,9 +73,15 @@ inline double ClampedY(int32_t l) { return Clamp01(Expand(CompandedY(l))); }
 inline double ClampedZ(int32_t l, int8_t b) { return Clamp01(Expand(CompandedY(l) - b * 0.005)) * 1.088; }
 
 // Linear R, G, B of x, y, z.
-inline double LinearRed(double x, double y, double z) { return 3.240479f * x - 0.498535f * z - 1.537150f * y; }
-inline double LinearGreen(double x, double y, double z) { return -0.969256f * x + 1.875992f * y + 0.041556f * z; }
-inline double LinearBlue(double x, double y, double z) { return 0.055648f * x - 0.204043f * y + 1.057311f * z; }
+inline double LinearRed(double x, double y, double z) {
+  return 3.240479f * x - 0.498535f * z - 1.537150f * y;
+}
+inline double LinearGreen(double x, double y, double z) {
+  return -0.969256f * x + 1.875992f * y + 0.041556f * z;
+}
+inline double LinearBlue(double x, double y, double z) {
+  return 0.055648f * x - 0.204043f * y + 1.057311f * z;
+}
 
 inline uint8_t GammaToByte(double linear) {
   const int32_t v = TruncToInt32(Pow(linear, 0.45) * 255 + 0.5);

@@ -32,13 +32,13 @@ int32_t ConvertRows(lab::LabRow row, const uint8_t* src, uint8_t* dst, int32_t w
 
 }  // namespace
 
-int32_t RgbToLab(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
-                 int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+int32_t RgbToLab(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
+                 int32_t outAlign, int32_t rgbOrder) {
   return ConvertRows(SelectRow(lab::kRgbToLabRows), src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
-int32_t LabToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
-                 int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+int32_t LabToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
+                 int32_t outAlign, int32_t rgbOrder) {
   return ConvertRows(SelectRow(lab::kLabToRgbRows), src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 

@@ -28,16 +28,14 @@ namespace {
 
 __m256d Set(double v) { return _mm256_set1_pd(v); }
 
-__m256d Gather32(const double* table, __m128i index) {
-  return _mm256_i32gather_pd(table, index, 8);
-}
-__m256d Gather64(const double* table, __m256i index) {
-  return _mm256_i64gather_pd(table, index, 8);
-}
+__m256d Gather32(const double* table, __m128i index) { return _mm256_i32gather_pd(table, index, 8); }
+__m256d Gather64(const double* table, __m256i index) { return _mm256_i64gather_pd(table, index, 8); }
 __m256d Set(float v) { return _mm256_set1_pd(static_cast<double>(v)); }
 
 // Lanes 0..3 (half 0) or 4..7 (half 1) of 8 bytes, as 32-bit integers.
-__m128i Widen(__m128i bytes, int half) { return _mm_cvtepu8_epi32(half == 0 ? bytes : _mm_srli_si128(bytes, 4)); }
+__m128i Widen(__m128i bytes, int half) {
+  return _mm_cvtepu8_epi32(half == 0 ? bytes : _mm_srli_si128(bytes, 4));
+}
 
 // Bytes 0..3 of the result: the low 8 bits of each 32-bit lane.
 __m128i Narrow(__m128i lanes) {
@@ -50,8 +48,9 @@ __m128i LowHalves(__m256i v) {
 }
 
 __m256i BucketKeys(__m256d v, double low) {
-  return _mm256_sub_epi64(_mm256_srli_epi64(_mm256_castpd_si256(_mm256_max_pd(v, Set(low))), kBucketShift),
-                          _mm256_set1_epi64x(static_cast<long long>(std::bit_cast<uint64_t>(low) >> kBucketShift)));
+  return _mm256_sub_epi64(
+      _mm256_srli_epi64(_mm256_castpd_si256(_mm256_max_pd(v, Set(low))), kBucketShift),
+      _mm256_set1_epi64x(static_cast<long long>(std::bit_cast<uint64_t>(low) >> kBucketShift)));
 }
 
 __m256i Bits64(uint64_t v) { return _mm256_set1_epi64x(static_cast<long long>(v)); }
@@ -63,19 +62,21 @@ __m256d CubeRoots(const EncodeTables& t, __m256d v) {
   const __m256i e = _mm256_and_si256(_mm256_srli_epi64(bits, 52), Bits64(7));
   const __m256d m = _mm256_castsi256_pd(
       _mm256_or_si256(_mm256_and_si256(bits, Bits64(kFractionBits)), Bits64(std::bit_cast<uint64_t>(1.0))));
-  const __m256d middle = _mm256_castsi256_pd(_mm256_or_si256(_mm256_and_si256(bits, Bits64(kSixteenthBits)),
-                                                             Bits64(std::bit_cast<uint64_t>(1.0) | kHalfSixteenth)));
+  const __m256d middle = _mm256_castsi256_pd(_mm256_or_si256(
+      _mm256_and_si256(bits, Bits64(kSixteenthBits)), Bits64(std::bit_cast<uint64_t>(1.0) | kHalfSixteenth)));
   const __m256d u = _mm256_mul_pd(_mm256_sub_pd(m, middle), Gather64(t.middleInverse.data(), j));
   __m256d series = Set(kCubeRootSeries[4]);
   for (int k = 3; k >= 0; --k) series = _mm256_add_pd(Set(kCubeRootSeries[k]), _mm256_mul_pd(u, series));
   series = _mm256_add_pd(Set(1.0), _mm256_mul_pd(u, series));
-  return _mm256_mul_pd(_mm256_mul_pd(Gather64(t.middleRoot.data(), j), series), Gather64(t.octaveRoot.data(), e));
+  return _mm256_mul_pd(_mm256_mul_pd(Gather64(t.middleRoot.data(), j), series),
+                       Gather64(t.octaveRoot.data(), e));
 }
 
 // LabCompand with CubeRootFast; `root` is all ones in the lanes that took the cube root.
 __m256d Compand(const EncodeTables& t, __m256d v, __m256d& root) {
   root = _mm256_cmp_pd(v, Set(0.008856), _CMP_GT_OQ);
-  const __m256d cubeRoot = CubeRoots(t, _mm256_max_pd(v, Set(EncodeTables::kCubeRootLow)));  // v itself where root
+  const __m256d cubeRoot =
+      CubeRoots(t, _mm256_max_pd(v, Set(EncodeTables::kCubeRootLow)));  // v itself where root
   const __m256d line = _mm256_add_pd(_mm256_mul_pd(Set(kLabLine77867.slope), v), Set(kLabLine77867.offset));
   return _mm256_blendv_pd(line, cubeRoot, root);
 }
@@ -89,13 +90,14 @@ __m256d NearIntegers(__m256d v) {
 }
 
 __m256d WhiteSum(__m256d r, __m256d g, __m256d b, float wr, float wg, float wb) {
-  return _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(Set(wr), r), _mm256_mul_pd(Set(wg), g)), _mm256_mul_pd(Set(wb), b));
+  return _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(Set(wr), r), _mm256_mul_pd(Set(wg), g)),
+                       _mm256_mul_pd(Set(wb), b));
 }
 
 // Four pixels of RgbToLabPixelFast: the L, a, b bytes in bytes 0..3 of each
 // result; returns the lanes that need the exact function (bits 0..3).
-int EncodeHalf(const EncodeTables& t, __m128i red, __m128i green, __m128i blue, __m128i& lBytes, __m128i& aBytes,
-               __m128i& bBytes) {
+int EncodeHalf(const EncodeTables& t, __m128i red, __m128i green, __m128i blue, __m128i& lBytes,
+               __m128i& aBytes, __m128i& bBytes) {
   const double* linear = t.linear->data();
   const __m256d r = Gather32(linear, red);
   const __m256d g = Gather32(linear, green);
@@ -103,8 +105,8 @@ int EncodeHalf(const EncodeTables& t, __m128i red, __m128i green, __m128i blue, 
   const __m256d hundred = Set(100.0);
   const __m256d wx = _mm256_mul_pd(_mm256_mul_pd(WhiteSum(r, g, b, 0.412453f, 0.357580f, 0.180423f), hundred),
                                    Set(0.010524476602567397));
-  const __m256d wy = _mm256_mul_pd(_mm256_mul_pd(WhiteSum(r, g, b, 0.212671f, 0.715160f, 0.072169f), hundred),
-                                   Set(0.01));
+  const __m256d wy =
+      _mm256_mul_pd(_mm256_mul_pd(WhiteSum(r, g, b, 0.212671f, 0.715160f, 0.072169f), hundred), Set(0.01));
   const __m256d wz = _mm256_mul_pd(_mm256_mul_pd(WhiteSum(r, g, b, 0.019334f, 0.119193f, 0.950227f), hundred),
                                    Set(0.009194134194011438));
   __m256d rootX, rootY, rootZ;
@@ -112,9 +114,10 @@ int EncodeHalf(const EncodeTables& t, __m128i red, __m128i green, __m128i blue, 
   const __m256d vl = _mm256_sub_pd(_mm256_mul_pd(Set(116.0), fy), Set(16.0));
   const __m256d va = _mm256_mul_pd(Set(500.0), _mm256_sub_pd(fx, fy));
   const __m256d vb = _mm256_mul_pd(Set(200.0), _mm256_sub_pd(fy, fz));
-  const __m256d exact = _mm256_or_pd(
-      _mm256_or_pd(_mm256_and_pd(NearIntegers(vl), rootY), _mm256_and_pd(NearIntegers(va), _mm256_or_pd(rootX, rootY))),
-      _mm256_and_pd(NearIntegers(vb), _mm256_or_pd(rootY, rootZ)));
+  const __m256d exact =
+      _mm256_or_pd(_mm256_or_pd(_mm256_and_pd(NearIntegers(vl), rootY),
+                                _mm256_and_pd(NearIntegers(va), _mm256_or_pd(rootX, rootY))),
+                   _mm256_and_pd(NearIntegers(vb), _mm256_or_pd(rootY, rootZ)));
   // L: its low 8 bits times 255 / 100 = 51 / 20 (ScaleLightness).
   const __m128i lowL = _mm_and_si128(_mm256_cvttpd_epi32(vl), _mm_set1_epi32(255));
   lBytes = Narrow(_mm_srli_epi32(_mm_mullo_epi32(lowL, _mm_set1_epi32(51 * 52429)), 20));
@@ -129,11 +132,14 @@ __m128i GammaBytes(const DecodeTables& t, __m256d linear) {
   const __m256d v = _mm256_max_pd(clamped, Set(DecodeTables::kGammaLow));
   const __m256i entry = _mm256_i64gather_epi64(reinterpret_cast<const long long*>(t.gamma.data()),
                                                BucketKeys(v, DecodeTables::kGammaLow), 8);
-  const __m256i low = _mm256_and_si256(_mm256_castpd_si256(v), _mm256_set1_epi64x(static_cast<long long>(kBucketLowBits)));
-  const __m256i bound = _mm256_and_si256(entry, _mm256_set1_epi64x(static_cast<long long>(2 * kBucketLowBits + 1)));
+  const __m256i low =
+      _mm256_and_si256(_mm256_castpd_si256(v), _mm256_set1_epi64x(static_cast<long long>(kBucketLowBits)));
+  const __m256i bound =
+      _mm256_and_si256(entry, _mm256_set1_epi64x(static_cast<long long>(2 * kBucketLowBits + 1)));
   // Both below 2^45: the signed comparison is exact. stays is -1 where the byte does not grow.
   const __m256i stays = _mm256_cmpgt_epi64(bound, low);
-  const __m256i byte = _mm256_add_epi64(_mm256_srli_epi64(entry, 48), _mm256_add_epi64(_mm256_set1_epi64x(1), stays));
+  const __m256i byte =
+      _mm256_add_epi64(_mm256_srli_epi64(entry, 48), _mm256_add_epi64(_mm256_set1_epi64x(1), stays));
   return Narrow(LowHalves(byte));
 }
 
@@ -146,12 +152,15 @@ void DecodeHalf(const DecodeTables& t, __m128i l8, __m128i a, __m128i bb, __m128
   const __m256d y = Gather32(t.y.data(), l);
   const __m256d z = Gather32(t.z.data(), _mm_add_epi32(row, bb));
   // LinearRed, LinearGreen, LinearBlue.
-  const __m256d r = _mm256_sub_pd(_mm256_sub_pd(_mm256_mul_pd(Set(3.240479f), x), _mm256_mul_pd(Set(0.498535f), z)),
-                                  _mm256_mul_pd(Set(1.537150f), y));
-  const __m256d g = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(Set(-0.969256f), x), _mm256_mul_pd(Set(1.875992f), y)),
-                                  _mm256_mul_pd(Set(0.041556f), z));
-  const __m256d b = _mm256_add_pd(_mm256_sub_pd(_mm256_mul_pd(Set(0.055648f), x), _mm256_mul_pd(Set(0.204043f), y)),
-                                  _mm256_mul_pd(Set(1.057311f), z));
+  const __m256d r =
+      _mm256_sub_pd(_mm256_sub_pd(_mm256_mul_pd(Set(3.240479f), x), _mm256_mul_pd(Set(0.498535f), z)),
+                    _mm256_mul_pd(Set(1.537150f), y));
+  const __m256d g =
+      _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(Set(-0.969256f), x), _mm256_mul_pd(Set(1.875992f), y)),
+                    _mm256_mul_pd(Set(0.041556f), z));
+  const __m256d b =
+      _mm256_add_pd(_mm256_sub_pd(_mm256_mul_pd(Set(0.055648f), x), _mm256_mul_pd(Set(0.204043f), y)),
+                    _mm256_mul_pd(Set(1.057311f), z));
   rBytes = GammaBytes(t, r);
   gBytes = GammaBytes(t, g);
   bBytes = GammaBytes(t, b);
@@ -169,12 +178,14 @@ void RgbToLabRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions p
   int32_t x = 0;
   for (; x + 8 <= width; x += 8, s += 24, d += 24) {
     const Pixels8 pixels(s);
-    const __m128i red = pixels.Channel(redMask), green = pixels.Channel(greenMask), blue = pixels.Channel(blueMask);
+    const __m128i red = pixels.Channel(redMask), green = pixels.Channel(greenMask),
+                  blue = pixels.Channel(blueMask);
     __m128i l[2], a[2], b[2];
     int exact = 0;
     for (int half = 0; half < 2; ++half) {
-      exact |= EncodeHalf(t, Widen(red, half), Widen(green, half), Widen(blue, half), l[half], a[half], b[half])
-               << (4 * half);
+      exact |=
+          EncodeHalf(t, Widen(red, half), Widen(green, half), Widen(blue, half), l[half], a[half], b[half])
+          << (4 * half);
     }
     // The exact pixels are computed before the store, which may overwrite s.
     uint8_t exactBytes[8][3];

@@ -25,6 +25,7 @@ int Bucket(double v, double low) {
 double BucketStart(int k, double low) {
   return FromBits(((Bits(low) >> kBucketShift) + static_cast<uint64_t>(k)) << kBucketShift);
 }
+
 EncodeTables BuildEncode() {
   EncodeTables t{};
   t.linear = &LinearTable();
@@ -77,6 +78,18 @@ DecodeTables BuildDecode() {
   return t;
 }
 
+// Clamp01 without branches where SSE2 has them: MAXSD a, b is a > b ? a : b and
+// MINSD a, b is a < b ? a : b, so with the bounds first these are the comparisons
+// of std::clamp (-0 and NaN stay as they are).
+double Clamp01Branchless(double v) {
+#if QCLR_X86_SIMD
+  const __m128d atLeast0 = _mm_max_sd(_mm_set_sd(0.0), _mm_set_sd(v));
+  return _mm_cvtsd_f64(_mm_min_sd(_mm_set_sd(1.0), atLeast0));
+#else
+  return Clamp01(v);
+#endif
+}
+
 }  // namespace
 
 const EncodeTables& Encode() {
@@ -103,23 +116,12 @@ double CubeRootFast(const EncodeTables& tables, double t) {
   return tables.middleRoot[j] * series * tables.octaveRoot[e];
 }
 
-// Clamp01 without branches where SSE2 has them: MAXSD a, b is a > b ? a : b and
-// MINSD a, b is a < b ? a : b, so with the bounds first these are the comparisons
-// of std::clamp (-0 and NaN stay as they are).
-double Clamp01Branchless(double v) {
-#if QCLR_X86_SIMD
-  const __m128d atLeast0 = _mm_max_sd(_mm_set_sd(0.0), _mm_set_sd(v));
-  return _mm_cvtsd_f64(_mm_min_sd(_mm_set_sd(1.0), atLeast0));
-#else
-  return Clamp01(v);
-#endif
-}
-
 int32_t GammaByteFast(const DecodeTables& tables, double linear) {
   // std::max keeps -0 out of the bucket arithmetic; it gives byte 0 like +0.
   const double v = std::max(linear, DecodeTables::kGammaLow);
   const uint64_t entry = tables.gamma[Bucket(v, DecodeTables::kGammaLow)];
-  return static_cast<int32_t>(entry >> 48) + ((Bits(v) & kBucketLowBits) >= (entry & (2 * kBucketLowBits + 1)) ? 1 : 0);
+  return static_cast<int32_t>(entry >> 48) +
+         ((Bits(v) & kBucketLowBits) >= (entry & (2 * kBucketLowBits + 1)) ? 1 : 0);
 }
 
 bool NearInteger(double v) {

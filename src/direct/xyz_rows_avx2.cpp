@@ -57,7 +57,8 @@ __m128i FloorToBytes(__m256d v) {
   const __m256d floor = _mm256_round_pd(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
   const __m128i truncated = _mm_max_epi32(_mm256_cvttpd_epi32(floor), _mm_setzero_si128());
   const __m256i wide = _mm256_castpd_si256(_mm256_cmp_pd(floor, Set(255.0), _CMP_GE_OQ));
-  const __m128i saturated = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(wide, _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6)));
+  const __m128i saturated =
+      _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(wide, _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6)));
   return _mm_blendv_epi8(truncated, _mm_set1_epi32(255), saturated);
 }
 
@@ -78,9 +79,12 @@ void RgbToXyzRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions p
       const __m256d r = _mm256_div_pd(Bytes(rBytes, half), Set(255.0));
       const __m256d g = _mm256_div_pd(Bytes(gBytes, half), Set(255.0));
       const __m256d b = _mm256_div_pd(Bytes(bBytes, half), Set(255.0));
-      const __m256d x = Sum3(_mm256_mul_pd(Set(25.9232), r), _mm256_mul_pd(Set(36.136), g), _mm256_mul_pd(Set(22.9809), b));
-      const __m256d y = Sum3(_mm256_mul_pd(Set(14.6733), r), _mm256_mul_pd(Set(69.9554), g), _mm256_mul_pd(Set(11.458), b));
-      const __m256d z = Sum3(_mm256_mul_pd(Set(1.3834), r), _mm256_mul_pd(Set(12.3235), g), _mm256_mul_pd(Set(119.3425), b));
+      const __m256d x =
+          Sum3(_mm256_mul_pd(Set(25.9232), r), _mm256_mul_pd(Set(36.136), g), _mm256_mul_pd(Set(22.9809), b));
+      const __m256d y =
+          Sum3(_mm256_mul_pd(Set(14.6733), r), _mm256_mul_pd(Set(69.9554), g), _mm256_mul_pd(Set(11.458), b));
+      const __m256d z = Sum3(_mm256_mul_pd(Set(1.3834), r), _mm256_mul_pd(Set(12.3235), g),
+                             _mm256_mul_pd(Set(119.3425), b));
       StoreInterleaved(x, y, z, d + 96 * half);
     }
   }
@@ -96,11 +100,14 @@ void XyzToRgbRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions p
       __m256d x, y, z;
       LoadInterleaved(s + 96 * half, x, y, z);
       // 2.998 x - 1.458 y - 0.541 z, -0.952 x + 1.893 y + 0.059 z, 0.099 x - 0.198 y + 1.099 z.
-      const __m256d r = _mm256_sub_pd(_mm256_sub_pd(_mm256_mul_pd(Set(2.998), x), _mm256_mul_pd(Set(1.458), y)),
-                                      _mm256_mul_pd(Set(0.541), z));
-      const __m256d g = Sum3(_mm256_mul_pd(Set(-0.952), x), _mm256_mul_pd(Set(1.893), y), _mm256_mul_pd(Set(0.059), z));
-      const __m256d b = _mm256_add_pd(_mm256_sub_pd(_mm256_mul_pd(Set(0.099), x), _mm256_mul_pd(Set(0.198), y)),
-                                      _mm256_mul_pd(Set(1.099), z));
+      const __m256d r =
+          _mm256_sub_pd(_mm256_sub_pd(_mm256_mul_pd(Set(2.998), x), _mm256_mul_pd(Set(1.458), y)),
+                        _mm256_mul_pd(Set(0.541), z));
+      const __m256d g =
+          Sum3(_mm256_mul_pd(Set(-0.952), x), _mm256_mul_pd(Set(1.893), y), _mm256_mul_pd(Set(0.059), z));
+      const __m256d b =
+          _mm256_add_pd(_mm256_sub_pd(_mm256_mul_pd(Set(0.099), x), _mm256_mul_pd(Set(0.198), y)),
+                        _mm256_mul_pd(Set(1.099), z));
       red[half] = Narrow(FloorToBytes(_mm256_mul_pd(Set(255.0), r)));
       green[half] = Narrow(FloorToBytes(_mm256_mul_pd(Set(255.0), g)));
       blue[half] = Narrow(FloorToBytes(_mm256_mul_pd(Set(255.0), b)));

@@ -60,10 +60,12 @@ void XyzToRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
     // 2.998 x - 1.458 y - 0.541 z, -0.952 x + 1.893 y + 0.059 z, 0.099 x - 0.198 y + 1.099 z.
     const __m512d r = _mm512_sub_pd(_mm512_sub_pd(_mm512_mul_pd(Set(2.998), x), _mm512_mul_pd(Set(1.458), y)),
                                     _mm512_mul_pd(Set(0.541), z));
-    const __m512d g = _mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(Set(-0.952), x), _mm512_mul_pd(Set(1.893), y)),
-                                    _mm512_mul_pd(Set(0.059), z));
-    const __m512d bl = _mm512_add_pd(_mm512_sub_pd(_mm512_mul_pd(Set(0.099), x), _mm512_mul_pd(Set(0.198), y)),
-                                     _mm512_mul_pd(Set(1.099), z));
+    const __m512d g =
+        _mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(Set(-0.952), x), _mm512_mul_pd(Set(1.893), y)),
+                      _mm512_mul_pd(Set(0.059), z));
+    const __m512d bl =
+        _mm512_add_pd(_mm512_sub_pd(_mm512_mul_pd(Set(0.099), x), _mm512_mul_pd(Set(0.198), y)),
+                      _mm512_mul_pd(Set(1.099), z));
     const __m128i rBytes = FloorToBytes(_mm512_mul_pd(Set(255.0), r));
     const __m128i gBytes = FloorToBytes(_mm512_mul_pd(Set(255.0), g));
     const __m128i bBytes = FloorToBytes(_mm512_mul_pd(Set(255.0), bl));

@@ -26,7 +26,8 @@ __m128i FloorToBytes(__m128d v) {
   const __m128i atLeast255 = _mm_shuffle_epi32(_mm_castpd_si128(_mm_cmpge_pd(v, Set(255.0))), 0b1000);
   const __m128i atLeast1 = _mm_shuffle_epi32(_mm_castpd_si128(_mm_cmpge_pd(v, Set(1.0))), 0b1000);
   const __m128i truncated = _mm_and_si128(_mm_cvttpd_epi32(v), atLeast1);
-  return _mm_or_si128(_mm_andnot_si128(atLeast255, truncated), _mm_and_si128(atLeast255, _mm_set1_epi32(255)));
+  return _mm_or_si128(_mm_andnot_si128(atLeast255, truncated),
+                      _mm_and_si128(atLeast255, _mm_set1_epi32(255)));
 }
 
 }  // namespace
@@ -37,13 +38,16 @@ void RgbToXyzRowSse2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions p
     const __m128d r = _mm_div_pd(Bytes(s, pos.r), Set(255.0));
     const __m128d g = _mm_div_pd(Bytes(s, 1), Set(255.0));
     const __m128d b = _mm_div_pd(Bytes(s, pos.b), Set(255.0));
-    const __m128d x = Sum3(_mm_mul_pd(Set(25.9232), r), _mm_mul_pd(Set(36.136), g), _mm_mul_pd(Set(22.9809), b));
-    const __m128d y = Sum3(_mm_mul_pd(Set(14.6733), r), _mm_mul_pd(Set(69.9554), g), _mm_mul_pd(Set(11.458), b));
-    const __m128d z = Sum3(_mm_mul_pd(Set(1.3834), r), _mm_mul_pd(Set(12.3235), g), _mm_mul_pd(Set(119.3425), b));
+    const __m128d x =
+        Sum3(_mm_mul_pd(Set(25.9232), r), _mm_mul_pd(Set(36.136), g), _mm_mul_pd(Set(22.9809), b));
+    const __m128d y =
+        Sum3(_mm_mul_pd(Set(14.6733), r), _mm_mul_pd(Set(69.9554), g), _mm_mul_pd(Set(11.458), b));
+    const __m128d z =
+        Sum3(_mm_mul_pd(Set(1.3834), r), _mm_mul_pd(Set(12.3235), g), _mm_mul_pd(Set(119.3425), b));
     double* out = reinterpret_cast<double*>(d);
-    _mm_storeu_pd(out, _mm_unpacklo_pd(x, y));         // x0 y0
-    _mm_storeu_pd(out + 2, _mm_shuffle_pd(z, x, 2));   // z0 x1
-    _mm_storeu_pd(out + 4, _mm_unpackhi_pd(y, z));     // y1 z1
+    _mm_storeu_pd(out, _mm_unpacklo_pd(x, y));        // x0 y0
+    _mm_storeu_pd(out + 2, _mm_shuffle_pd(z, x, 2));  // z0 x1
+    _mm_storeu_pd(out + 4, _mm_unpackhi_pd(y, z));    // y1 z1
   }
   RgbToXyzRowPortable(s, d, width - i, pos);
 }
@@ -55,9 +59,11 @@ void XyzToRgbRowSse2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions p
     const __m128d a = _mm_loadu_pd(in), b = _mm_loadu_pd(in + 2), c = _mm_loadu_pd(in + 4);
     const __m128d x = _mm_shuffle_pd(a, b, 2), y = _mm_shuffle_pd(a, c, 1), z = _mm_shuffle_pd(b, c, 2);
     // 2.998 x - 1.458 y - 0.541 z, -0.952 x + 1.893 y + 0.059 z, 0.099 x - 0.198 y + 1.099 z.
-    const __m128d r = _mm_sub_pd(_mm_sub_pd(_mm_mul_pd(Set(2.998), x), _mm_mul_pd(Set(1.458), y)), _mm_mul_pd(Set(0.541), z));
+    const __m128d r = _mm_sub_pd(_mm_sub_pd(_mm_mul_pd(Set(2.998), x), _mm_mul_pd(Set(1.458), y)),
+                                 _mm_mul_pd(Set(0.541), z));
     const __m128d g = Sum3(_mm_mul_pd(Set(-0.952), x), _mm_mul_pd(Set(1.893), y), _mm_mul_pd(Set(0.059), z));
-    const __m128d bl = _mm_add_pd(_mm_sub_pd(_mm_mul_pd(Set(0.099), x), _mm_mul_pd(Set(0.198), y)), _mm_mul_pd(Set(1.099), z));
+    const __m128d bl = _mm_add_pd(_mm_sub_pd(_mm_mul_pd(Set(0.099), x), _mm_mul_pd(Set(0.198), y)),
+                                  _mm_mul_pd(Set(1.099), z));
     const __m128i red = FloorToBytes(_mm_mul_pd(Set(255.0), r));
     const __m128i green = FloorToBytes(_mm_mul_pd(Set(255.0), g));
     const __m128i blue = FloorToBytes(_mm_mul_pd(Set(255.0), bl));

@@ -16,9 +16,9 @@ namespace {
 
 // Pixels whose fast bytes are too close to a truncation boundary (the exact path
 // must decide them), and corners of the cube.
-const std::vector<uint8_t> kEncoderSpecials = {1, 59, 193,  2,   88,  170, 5,   219, 79,  9,   125, 208,
-                                               10, 66, 113, 11,  134, 107, 0,   0,   0,   255, 255, 255,
-                                               255, 0, 0,   128, 128, 128, 0,   0,   255, 12,  179, 151};
+const std::vector<uint8_t> kEncoderSpecials = {1,   59, 193, 2,   88,  170, 5, 219, 79,  9,   125, 208,
+                                               10,  66, 113, 11,  134, 107, 0, 0,   0,   255, 255, 255,
+                                               255, 0,  0,   128, 128, 128, 0, 0,   255, 12,  179, 151};
 
 TEST(LabRows, TheSpecialPixelsTakeTheExactPath) {
   for (size_t i = 0; i < 18; i += 3) {
@@ -32,7 +32,8 @@ TEST(LabRows, TheSpecialPixelsTakeTheExactPath) {
 TEST(LabRows, EveryImplementationGivesThePortableBytes) {
   test::ExpectEveryRowMatchesPortable(lab::kRgbToLabRows, {}, kEncoderSpecials);
   // L 0 and 255, a and b at both ends of the signed range.
-  test::ExpectEveryRowMatchesPortable(lab::kLabToRgbRows, {}, {0, 0, 0, 255, 0, 0, 255, 128, 127, 0, 127, 128, 100, 255, 1});
+  test::ExpectEveryRowMatchesPortable(lab::kLabToRgbRows, {},
+                                      {0, 0, 0, 255, 0, 0, 255, 128, 127, 0, 127, 128, 100, 255, 1});
   test::ExpectKernelMatchesPortableAtEveryAlignment(RgbToLab, {});
   test::ExpectKernelMatchesPortableAtEveryAlignment(LabToRgb, {});
 }
@@ -58,7 +59,8 @@ TEST(LabRows, GammaThresholdsAreWhereTheByteGrows) {
   // No bucket holds more than its first byte and the next one, so one comparison
   // decides the byte.
   for (int k = 0; k < lab::DecodeTables::kGammaBuckets; ++k) {
-    const uint64_t startBits = (std::bit_cast<uint64_t>(lab::DecodeTables::kGammaLow) >> lab::kBucketShift) + k;
+    const uint64_t startBits =
+        (std::bit_cast<uint64_t>(lab::DecodeTables::kGammaLow) >> lab::kBucketShift) + k;
     const double start = k == 0 ? 0.0 : std::bit_cast<double>(startBits << lab::kBucketShift);
     const double last = std::min(1.0, std::bit_cast<double>(((startBits + 1) << lab::kBucketShift) - 1));
     EXPECT_LE(lab::GammaByteFast(tables, last) - lab::GammaByteFast(tables, start), 1) << k;

@@ -62,7 +62,8 @@ inline void ExpectKernelMatchesPortableAtEveryAlignment(Kernel kernel, RowShape 
   for (int32_t align : {0, 1, 2, 3, 4, 8}) {
     PaddedImage in(ptrdiff_t{kWidth} * shape.srcPixelBytes, kHeight, align,
                    shape.srcPixelBytes == 3 ? -1 : ptrdiff_t{kWidth} * paddingBase);
-    in.SetRows(RandomBytes(static_cast<size_t>(kWidth) * shape.srcPixelBytes * kHeight, static_cast<uint32_t>(align)));
+    in.SetRows(RandomBytes(static_cast<size_t>(kWidth) * shape.srcPixelBytes * kHeight,
+                           static_cast<uint32_t>(align)));
     const int32_t outAlign = (align + 1) % 5;
     std::vector<uint8_t> expected;
     ForEachInstructionSet([&](InstructionSet isa) {

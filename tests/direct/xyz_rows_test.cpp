@@ -22,13 +22,36 @@ std::vector<uint8_t> DoubleBytes(std::initializer_list<double> values) {
 }
 
 TEST(XyzRows, EveryImplementationGivesThePortableBytes) {
-  test::ExpectEveryRowMatchesPortable(xyz::kRgbToXyzRows, {3, 24, false}, {0, 0, 0, 255, 255, 255, 255, 0, 7});
-  constexpr double kNan = std::numeric_limits<double>::quiet_NaN(), kInf = std::numeric_limits<double>::infinity();
+  test::ExpectEveryRowMatchesPortable(xyz::kRgbToXyzRows, {3, 24, false},
+                                      {0, 0, 0, 255, 255, 255, 255, 0, 7});
+  constexpr double kNan = std::numeric_limits<double>::quiet_NaN(),
+                   kInf = std::numeric_limits<double>::infinity();
   // Random bit patterns after these: NaN, infinities, values beyond the integer
   // range, exact bytes and their neighbours, negative zero.
-  const std::vector<uint8_t> specials =
-      DoubleBytes({kNan, kInf, -kInf, 1e300, -1e300, 8421504.5, 1.0, 1.0, 1.0, 0.0, -0.0, 1.0 / 255,
-                   0.99999999999999989, 1.0000000000000002, -1e-300, 2.0 / 255, 0.5, 0.25, 3e9, -3e9, 2.5e8, 1e-3, 0.4, 0.7});
+  const std::vector<uint8_t> specials = DoubleBytes({kNan,
+                                                     kInf,
+                                                     -kInf,
+                                                     1e300,
+                                                     -1e300,
+                                                     8421504.5,
+                                                     1.0,
+                                                     1.0,
+                                                     1.0,
+                                                     0.0,
+                                                     -0.0,
+                                                     1.0 / 255,
+                                                     0.99999999999999989,
+                                                     1.0000000000000002,
+                                                     -1e-300,
+                                                     2.0 / 255,
+                                                     0.5,
+                                                     0.25,
+                                                     3e9,
+                                                     -3e9,
+                                                     2.5e8,
+                                                     1e-3,
+                                                     0.4,
+                                                     0.7});
   test::ExpectEveryRowMatchesPortable(xyz::kXyzToRgbRows, {24, 3, false}, specials);
   test::ExpectKernelMatchesPortableAtEveryAlignment(RgbToXyz, {3, 24, false});
   test::ExpectKernelMatchesPortableAtEveryAlignment(XyzToRgb, {24, 3, false});
