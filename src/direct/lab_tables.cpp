@@ -145,9 +145,13 @@ bool RgbToLabPixelFast(const EncodeTables& tables, uint8_t red, uint8_t green, u
   const double fy = rootY ? CubeRootFast(tables, y) : line.slope * y + line.offset;
   const double fz = rootZ ? CubeRootFast(tables, z) : line.slope * z + line.offset;
   // Only a cube root is approximate; the straight line is computed as defined.
-  // Bitwise: every test is cheap, and short circuits would be branches hard to predict.
-  if ((rootY & NearInteger(116 * fy - 16)) | ((rootX | rootY) & NearInteger(500 * (fx - fy))) |
-      ((rootY | rootZ) & NearInteger(200 * (fy - fz)))) {
+  // Bitwise on 0 and 1: every test is cheap, and short circuits would be branches
+  // hard to predict.
+  const int nearL = NearInteger(116 * fy - 16), nearA = NearInteger(500 * (fx - fy)),
+            nearB = NearInteger(200 * (fy - fz));
+  const int approximateX = rootX, approximateY = rootY, approximateZ = rootZ;
+  if ((approximateY & nearL) | ((approximateX | approximateY) & nearA) |
+      ((approximateY | approximateZ) & nearB)) {
     return false;
   }
   StoreLab(fx, fy, fz, lab);

@@ -30,6 +30,8 @@ __m128i FloorToBytes(__m128d v) {
                       _mm_and_si128(atLeast255, _mm_set1_epi32(255)));
 }
 
+uint8_t Lane0(__m128i v) { return static_cast<uint8_t>(_mm_cvtsi128_si32(v)); }
+
 }  // namespace
 
 void RgbToXyzRowSse2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos) {
@@ -67,11 +69,12 @@ void XyzToRgbRowSse2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions p
     const __m128i red = FloorToBytes(_mm_mul_pd(Set(255.0), r));
     const __m128i green = FloorToBytes(_mm_mul_pd(Set(255.0), g));
     const __m128i blue = FloorToBytes(_mm_mul_pd(Set(255.0), bl));
-    for (int k = 0; k < 2; ++k) {
-      d[3 * k + pos.r] = static_cast<uint8_t>(_mm_cvtsi128_si32(_mm_srli_si128(red, 4 * k)));
-      d[3 * k + 1] = static_cast<uint8_t>(_mm_cvtsi128_si32(_mm_srli_si128(green, 4 * k)));
-      d[3 * k + pos.b] = static_cast<uint8_t>(_mm_cvtsi128_si32(_mm_srli_si128(blue, 4 * k)));
-    }
+    d[pos.r] = Lane0(red);
+    d[1] = Lane0(green);
+    d[pos.b] = Lane0(blue);
+    d[3 + pos.r] = Lane0(_mm_srli_si128(red, 4));
+    d[4] = Lane0(_mm_srli_si128(green, 4));
+    d[3 + pos.b] = Lane0(_mm_srli_si128(blue, 4));
   }
   XyzToRgbRowPortable(s, d, width - i, pos);
 }
