@@ -8,21 +8,27 @@
 //  - one image through every ordered pair of the 17 spaces (a checksum a source
 //    space), so that builds for other platforms can be compared pair by pair;
 //  - every implementation of a kernel (each instruction set up to the processor's
-//    best: base/instruction_set.h) gives the bytes of the portable one.
+//    best: base/instruction_set.h) gives the bytes of the portable one;
+//  - CSP_XYZ, whose pixels are 24 bytes of doubles, likewise: the encoder over the
+//    same RGB inputs, the decoder over doubles of every kind (CheckXyz).
 // It prints one checksum per kernel and path on standard output; the same build on
 // another platform must print the same lines (CI compares the 64-bit and 32-bit
 // outputs). Which instruction sets were compared goes to standard error, since it
 // depends on the processor.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "base/cpu_level.h"
 #include "base/instruction_set.h"
 #include "direct/color_space.h"
+#include "direct/lab_rows.h"
 #include "qclr/qclr.h"
 
 namespace {
@@ -102,6 +108,12 @@ std::vector<uint8_t> Convert(int32_t from, int32_t to, const std::vector<uint8_t
   return portable;
 }
 
+// FNV-1a continued over more bytes (start with Fnv1a's offset basis).
+uint64_t Fnv1aMore(uint64_t h, const std::vector<uint8_t>& bytes) {
+  for (uint8_t b : bytes) h = (h ^ b) * 1099511628211ull;
+  return h;
+}
+
 void SwapRb(std::vector<uint8_t>* rgb) {
   for (size_t i = 0; i + 2 < rgb->size(); i += 3) std::swap((*rgb)[i], (*rgb)[i + 2]);
 }
@@ -140,6 +152,79 @@ void CheckSpace(const Space& s, uint32_t step) {
   if (!s.packedEqualsPlain) {
     std::printf("%-5s decoder packed %016llx\n", s.name, static_cast<unsigned long long>(Fnv1a(dec2)));
   }
+}
+
+// CSP_XYZ: the encoder over every RGB input (in chunks: 24 bytes a pixel); the
+// decoder over the encoder's outputs, over them scaled into 0..1 (its working
+// range), and over doubles of every kind: random bit patterns, NaN, infinities,
+// zeros of both signs, subnormals, huge values and the edges of the integer range.
+void CheckXyz(uint32_t step) {
+  constexpr int32_t kChunk = 1 << 20;
+  int32_t count = 0;
+  const std::vector<uint8_t> all = Inputs(3, step, &count);
+  uint64_t encoded = 1469598103934665603ull, decoded = 1469598103934665603ull;
+  const auto decode = [&](const std::vector<uint8_t>& xyz, int32_t pixels) {
+    const auto rgb = Convert(CSP_XYZ, CSP_RGB, xyz, pixels, 3, 0);
+    decoded = Fnv1aMore(decoded, rgb);
+    Check(Convert(CSP_XYZ, CSP_RGB, xyz, pixels, 3, 2) == rgb, "XYZ decoder: processor levels differ");
+    std::vector<uint8_t> asBgr = Convert(CSP_XYZ, CSP_BGR, xyz, pixels, 3, 0);
+    SwapRb(&asBgr);
+    Check(asBgr == rgb, "XYZ decoder: BGR order differs");
+  };
+  for (int32_t first = 0; first < count; first += kChunk) {
+    const int32_t pixels = std::min(kChunk, count - first);
+    const std::vector<uint8_t> rgb(all.begin() + 3 * static_cast<ptrdiff_t>(first),
+                                   all.begin() + 3 * static_cast<ptrdiff_t>(first + pixels));
+    const auto xyz = Convert(CSP_RGB, CSP_XYZ, rgb, pixels, 24, 0);
+    Check(Convert(CSP_RGB, CSP_XYZ, rgb, pixels, 24, 2) == xyz, "XYZ encoder: processor levels differ");
+    std::vector<uint8_t> bgr = rgb;
+    SwapRb(&bgr);
+    Check(Convert(CSP_BGR, CSP_XYZ, bgr, pixels, 24, 0) == xyz, "XYZ encoder: BGR order differs");
+    encoded = Fnv1aMore(encoded, xyz);
+    decode(xyz, pixels);
+    std::vector<uint8_t> scaled(xyz.size());
+    for (size_t i = 0; i < xyz.size(); i += 8) {
+      double v;
+      std::memcpy(&v, &xyz[i], 8);
+      v /= 133.0494;  // Z of white, the largest value the encoder writes
+      std::memcpy(&scaled[i], &v, 8);
+    }
+    decode(scaled, pixels);
+  }
+  std::printf("XYZ   encoder        %016llx\n", static_cast<unsigned long long>(encoded));
+  const double specials[] = {std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN(),
+                             std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                             0.0, -0.0, 4.9e-324, -4.9e-324, 1e300, -1e300, 2147483647.0, 2147483648.0,
+                             -2147483648.0, -2147483649.0, 8421504.5, 1.0, 1.0 / 255, 0.5, 1e-17, 0.99999999999999989};
+  uint64_t state = 0x2545F4914F6CDD1Dull;
+  const int32_t randomPixels = std::max(256, (1 << 20) / static_cast<int32_t>(step) * 4);
+  std::vector<uint8_t> xyz(static_cast<size_t>(randomPixels) * 24);
+  for (size_t i = 0; i < xyz.size(); i += 8) {
+    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+    double v;
+    const uint64_t bits = state;
+    switch (bits % 4) {
+      case 0: std::memcpy(&v, &bits, 8); break;  // any bit pattern
+      case 1: v = specials[(bits >> 8) % std::size(specials)]; break;
+      default: v = static_cast<double>(static_cast<int64_t>(bits >> 11) % 4000000) / 1000000.0 - 1.5; break;
+    }
+    std::memcpy(&xyz[i], &v, 8);
+  }
+  decode(xyz, randomPixels);
+  std::printf("XYZ   decoder plain  %016llx\n", static_cast<unsigned long long>(decoded));
+}
+
+// How often the fast Lab encoder leaves a pixel to the exact function, on standard
+// error with the other figures that are no checksums.
+void ReportLabExactPath(uint32_t step) {
+  int32_t count = 0;
+  const std::vector<uint8_t> in = Inputs(3, step, &count);
+  long exact = 0;
+  uint8_t lab[3];
+  for (size_t i = 0; i < in.size(); i += 3) {
+    exact += qclr::lab::RgbToLabPixelFast(qclr::lab::Encode(), in[i], in[i + 1], in[i + 2], lab) ? 0 : 1;
+  }
+  std::fprintf(stderr, "LAB encoder: %ld of %d pixels take the exact path\n", exact, count);
 }
 
 // A 64 x 8 image of random bytes in each space through every ordered pair, rows
@@ -193,6 +278,8 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "\n");
   PrintAllPairs();
   for (const Space& s : kSpaces) CheckSpace(s, step);
+  CheckXyz(step);
+  ReportLabExactPath(step);
   std::printf("%s\n", gFailures == 0 ? "all checks passed" : "CHECKS FAILED");
   return gFailures == 0 ? 0 : 1;
 }

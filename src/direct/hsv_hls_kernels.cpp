@@ -4,6 +4,7 @@
 
 #include "base/pixel_loop.h"
 #include "direct/hue_kernels.h"
+#include "direct/hue_rows.h"
 #include "numeric/mul_div.h"
 #include "qclr/qclr.h"
 
@@ -106,38 +107,57 @@ void HlsToRgbPixel(const uint8_t* hls, uint8_t* out, RgbPositions pos) {
 
 }  // namespace
 
+namespace hue {
+
+void RgbToHsvRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos) {
+  for (int32_t x = 0; x < width; ++x, s += 3, d += 3) RgbToHsvPixel(s[pos.r], s[1], s[pos.b], d);
+}
+
+void HsvToRgbRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos) {
+  for (int32_t x = 0; x < width; ++x, s += 3, d += 3) HsvToRgbPixel(s, d, pos);
+}
+
+void RgbToHlsRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos) {
+  for (int32_t x = 0; x < width; ++x, s += 3, d += 3) RgbToHlsPixel(s[pos.r], s[1], s[pos.b], d);
+}
+
+void HlsToRgbRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos) {
+  for (int32_t x = 0; x < width; ++x, s += 3, d += 3) HlsToRgbPixel(s, d, pos);
+}
+
+}  // namespace hue
+
+namespace {
+
+int32_t ConvertRows(hue::HueRow row, const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
+                    int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+  const RgbPositions pos = RgbPositionsFor(rgbOrder);
+  const ptrdiff_t rowBytes = 3 * ptrdiff_t{width};
+  ForEachRow(src, PaddedStride(rowBytes, inAlign), dst, PaddedStride(rowBytes, outAlign), height,
+             [&](const uint8_t* s, uint8_t* d) { row(s, d, width, pos); });
+  return CLR_OK;
+}
+
+}  // namespace
+
 int32_t RgbToHsv(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
-  const RgbPositions pos = RgbPositionsFor(rgbOrder);
-  ForEachPixel3(src, dst, width, height, inAlign, outAlign, [pos](const uint8_t* s, uint8_t* d) {
-    RgbToHsvPixel(s[pos.r], s[1], s[pos.b], d);
-  });
-  return CLR_OK;
+  return ConvertRows(SelectRow(hue::kRgbToHsvRows), src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
 int32_t HsvToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
-  const RgbPositions pos = RgbPositionsFor(rgbOrder);
-  ForEachPixel3(src, dst, width, height, inAlign, outAlign,
-                [pos](const uint8_t* s, uint8_t* d) { HsvToRgbPixel(s, d, pos); });
-  return CLR_OK;
+  return ConvertRows(SelectRow(hue::kHsvToRgbRows), src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
 int32_t RgbToHls(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
-  const RgbPositions pos = RgbPositionsFor(rgbOrder);
-  ForEachPixel3(src, dst, width, height, inAlign, outAlign, [pos](const uint8_t* s, uint8_t* d) {
-    RgbToHlsPixel(s[pos.r], s[1], s[pos.b], d);
-  });
-  return CLR_OK;
+  return ConvertRows(SelectRow(hue::kRgbToHlsRows), src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
 int32_t HlsToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
-  const RgbPositions pos = RgbPositionsFor(rgbOrder);
-  ForEachPixel3(src, dst, width, height, inAlign, outAlign,
-                [pos](const uint8_t* s, uint8_t* d) { HlsToRgbPixel(s, d, pos); });
-  return CLR_OK;
+  return ConvertRows(SelectRow(hue::kHlsToRgbRows), src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
 }  // namespace qclr

@@ -11,6 +11,7 @@
 #include "base/pixel_loop.h"
 #include "direct/cie_kernels.h"
 #include "direct/color_space.h"
+#include "direct/xyz_rows.h"
 #include "numeric/truncate.h"
 #include "qclr/qclr.h"
 
@@ -54,27 +55,37 @@ void XyzToRgbPixel(const uint8_t* xyz, uint8_t* out, RgbPositions pos) {
 
 }  // namespace
 
+namespace xyz {
+
+void RgbToXyzRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos) {
+  for (int32_t x = 0; x < width; ++x, s += 3, d += 24) RgbToXyzPixel(s[pos.r], s[1], s[pos.b], d);
+}
+
+void XyzToRgbRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos) {
+  for (int32_t x = 0; x < width; ++x, s += 24, d += 3) XyzToRgbPixel(s, d, pos);
+}
+
+}  // namespace xyz
+
 int32_t RgbToXyz(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
   const RgbPositions pos = RgbPositionsFor(rgbOrder);
+  const xyz::XyzRow row = SelectRow(xyz::kRgbToXyzRows);
   const ptrdiff_t srcStride = PaddedStride(3 * ptrdiff_t{width}, inAlign);
   const ptrdiff_t dstStride =
       RowBytes(CSP_XYZ, width) + RowPadding(PaddingBaseBytes(CSP_XYZ, width), outAlign);
-  ForEachRow(src, srcStride, dst, dstStride, height, [&](const uint8_t* s, uint8_t* d) {
-    for (int32_t x = 0; x < width; ++x, s += 3, d += 24) RgbToXyzPixel(s[pos.r], s[1], s[pos.b], d);
-  });
+  ForEachRow(src, srcStride, dst, dstStride, height, [&](const uint8_t* s, uint8_t* d) { row(s, d, width, pos); });
   return CLR_OK;
 }
 
 int32_t XyzToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
   const RgbPositions pos = RgbPositionsFor(rgbOrder);
+  const xyz::XyzRow row = SelectRow(xyz::kXyzToRgbRows);
   const ptrdiff_t srcStride =
       RowBytes(CSP_XYZ, width) + RowPadding(PaddingBaseBytes(CSP_XYZ, width), inAlign);
   const ptrdiff_t dstStride = PaddedStride(3 * ptrdiff_t{width}, outAlign);
-  ForEachRow(src, srcStride, dst, dstStride, height, [&](const uint8_t* s, uint8_t* d) {
-    for (int32_t x = 0; x < width; ++x, s += 24, d += 3) XyzToRgbPixel(s, d, pos);
-  });
+  ForEachRow(src, srcStride, dst, dstStride, height, [&](const uint8_t* s, uint8_t* d) { row(s, d, width, pos); });
   return CLR_OK;
 }
 
