@@ -56,4 +56,93 @@ inline void StorePixelLanes3(uint8_t* d, __m512i lanes, int32_t n3, ptrdiff_t le
   }
 }
 
+// Sixteen 32-bit lanes as doubles, for evaluating a definition in packed doubles
+// with the same operations in the same order as the scalar code.
+struct Doubles16 {
+  __m512d lo, hi;  // lanes 0..7, 8..15
+};
+inline Doubles16 ToDoubles(__m512i v) {
+  return {_mm512_cvtepi32_pd(_mm512_castsi512_si256(v)), _mm512_cvtepi32_pd(_mm512_extracti64x4_epi64(v, 1))};
+}
+inline Doubles16 operator*(double k, Doubles16 a) {
+  const __m512d c = _mm512_set1_pd(k);
+  return {_mm512_mul_pd(c, a.lo), _mm512_mul_pd(c, a.hi)};
+}
+inline Doubles16 operator*(Doubles16 a, double k) {
+  const __m512d c = _mm512_set1_pd(k);
+  return {_mm512_mul_pd(a.lo, c), _mm512_mul_pd(a.hi, c)};
+}
+inline Doubles16 operator/(Doubles16 a, double k) {
+  const __m512d c = _mm512_set1_pd(k);
+  return {_mm512_div_pd(a.lo, c), _mm512_div_pd(a.hi, c)};
+}
+inline Doubles16 operator+(Doubles16 a, Doubles16 b) { return {_mm512_add_pd(a.lo, b.lo), _mm512_add_pd(a.hi, b.hi)}; }
+inline Doubles16 operator+(Doubles16 a, double k) {
+  const __m512d c = _mm512_set1_pd(k);
+  return {_mm512_add_pd(a.lo, c), _mm512_add_pd(a.hi, c)};
+}
+inline Doubles16 operator-(Doubles16 a, Doubles16 b) { return {_mm512_sub_pd(a.lo, b.lo), _mm512_sub_pd(a.hi, b.hi)}; }
+// Limits to lo..hi (the scalar v < lo ? lo : (v > hi ? hi : v)), then truncates
+// toward zero; the values stay well inside the int32 range.
+inline __m512i ClampTruncate(Doubles16 a, double lo, double hi) {
+  const __m512d l = _mm512_set1_pd(lo), h = _mm512_set1_pd(hi);
+  const auto one = [&](__m512d v) { return _mm512_cvttpd_epi32(_mm512_min_pd(_mm512_max_pd(v, l), h)); };
+  return _mm512_inserti64x4(_mm512_castsi256_si512(one(a.lo)), one(a.hi), 1);
+}
+// Truncates toward zero: for values of magnitude below 2^31.
+inline __m512i Truncate(Doubles16 a) {
+  return _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvttpd_epi32(a.lo)), _mm512_cvttpd_epi32(a.hi), 1);
+}
+
+// Formulas defined in doubles whose exact value is n / d, n an integer with
+// |n| < 2^24 and |n / d| < 256: the double result lies within 1e-12 of n / d (a
+// few roundings of values below 2^10), so where n / d is not an integer the double
+// truncates like n / d, which is at least 1 / d >= 1e-5 from an integer.
+// TruncatedQuotient gives q = trunc(n / d) from t = n x (1/d) in single precision,
+// |t - n / d| <= |n / d| 2^-23 < 3.1e-5, and flags the lanes where t lies within
+// 2^-13 (1.2e-4) of an integer (the subtractions that measure it round by at most
+// 2^-24): elsewhere n / d lies in the same open unit interval as t, so q is right
+// and n / d is no integer. A flagged lane (n a multiple of d among them) takes
+// the definition instead.
+inline __mmask16 TruncatedQuotient(__m512i n, float reciprocal, __m512i* q) {
+  const __m512 t = _mm512_mul_ps(_mm512_cvtepi32_ps(n), _mm512_set1_ps(reciprocal));
+  *q = _mm512_cvttps_epi32(t);
+  const __m512 fraction = _mm512_sub_ps(t, _mm512_roundscale_ps(t, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
+  const __m512 fromHalf = _mm512_abs_ps(_mm512_sub_ps(fraction, _mm512_set1_ps(0.5f)));
+  return _mm512_cmp_ps_mask(fromHalf, _mm512_set1_ps(0.5f - 1.0f / 8192), _CMP_GT_OQ);
+}
+
+// Exact division by a constant in 16-bit lanes: for 0 <= n < kLimit,
+// floor(n / d) = ((n >> 3) x multiplier) >> (16 + postShift) (checked for every
+// such n by a test of the rows that use it, and by the exhaustive check).
+struct SmallDivisor {
+  int32_t multiplier;
+  int postShift;
+};
+inline constexpr SmallDivisor kBy1000 = {33555, 6};  // n < 2^18
+inline constexpr SmallDivisor kBy1192 = {56300, 7};  // n <= 303960
+
+// q: floor(n / d) of the 16 + 16 values of a and b as 16-bit lanes, in the order
+// of _mm512_packus_epi32(a, b) (lane k: a's 4k..4k+3, then b's); negative n give
+// 0. The returned 16-bit lanes are those where n is a positive multiple of d,
+// told by floor((n - 1) / d) differing from q: there the double of a definition
+// with the exact value n / d may fall on either side of the integer.
+inline __mmask32 FloorQuotients(__m512i a, __m512i b, SmallDivisor d, __m512i* q) {
+  const auto quotients = [d](__m512i x, __m512i y) {
+    const __m512i words = _mm512_packus_epi32(_mm512_srai_epi32(x, 3), _mm512_srai_epi32(y, 3));
+    return _mm512_srli_epi16(_mm512_mulhi_epu16(words, _mm512_set1_epi16(static_cast<int16_t>(d.multiplier))),
+                             d.postShift);
+  };
+  *q = quotients(a, b);
+  const __m512i one = _mm512_set1_epi32(1);
+  return _mm512_cmpneq_epi16_mask(*q, quotients(_mm512_sub_epi32(a, one), _mm512_sub_epi32(b, one)));
+}
+
+// The pixels (bit p for pixel p) of a FloorQuotients mask: 16-bit lane 8k + j and
+// 8k + 4 + j are pixel 4k + j.
+inline unsigned PixelsOfWordMask(uint32_t lanes) {
+  const uint32_t f = (lanes | (lanes >> 4)) & 0x0F0F0F0Fu;
+  return (f & 0xFu) | ((f >> 4) & 0xF0u) | ((f >> 8) & 0xF00u) | ((f >> 12) & 0xF000u);
+}
+
 }  // namespace qclr::avx512

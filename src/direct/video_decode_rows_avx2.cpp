@@ -77,8 +77,8 @@ YuvLanes Split(__m256i bytes, const LaneMasks& m) {
   return {_mm256_shuffle_epi8(bytes, Load(m.yu)), _mm256_shuffle_epi8(bytes, Load(m.yv))};
 }
 
-// 8 pixels decoded into 24 RGB bytes, the low 24 bytes of the result; `rgb` puts R
-// first (CSP_RGB), else B (CSP_BGR).
+// 8 pixels decoded into RGB bytes, 12 in each 128-bit lane; `rgb` puts R first
+// (CSP_RGB), else B (CSP_BGR).
 __m256i Decode8(const YuvLanes& in, bool rgb) {
   const __m256i b = _mm256_srai_epi32(
       _mm256_add_epi32(_mm256_madd_epi16(in.yu, _mm256_set1_epi32(Weights(1192, 2066))),
@@ -99,7 +99,7 @@ __m256i Decode8(const YuvLanes& in, bool rgb) {
   const __m256i pixels = _mm256_shuffle_epi8(
       bytes, _mm256_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ, 0, 4, 8, 1, 5, 9, 2,
                               6, 10, 3, 7, 11, kZ, kZ, kZ, kZ));
-  return _mm256_permutevar8x32_epi32(pixels, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7));
+  return pixels;
 }
 
 // Runs `gather(x)` (the lanes of pixels x..x+7) over the whole steps of a row and
@@ -107,13 +107,8 @@ __m256i Decode8(const YuvLanes& in, bool rgb) {
 template <typename Gather>
 int32_t DecodeSteps(uint8_t* d, int32_t width, bool rgb, Gather&& gather) {
   int32_t x = 0;
-  for (; width - x >= 11; x += 8, d += 24) {  // 32 bytes of the row left
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), Decode8(gather(x), rgb));
-  }
   for (; width - x >= 8; x += 8, d += 24) {
-    const __m256i out = Decode8(gather(x), rgb);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm256_castsi256_si128(out));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 16), _mm256_extracti128_si256(out, 1));
+    avx2::StorePixelLanes3(d, Decode8(gather(x), rgb), 3 * ptrdiff_t{width - x});
   }
   return x;
 }

@@ -62,6 +62,13 @@ void Y41pToRgbRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, RgbPosi
 void Yvu9ToRgbRowAvx512(const uint8_t* luma, const uint8_t* vRow, const uint8_t* uRow,
                         uint8_t* dst, int32_t width, RgbPositions at);
 
+void RgbToYuvRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
+void RgbToYccRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
+void YccToRgbRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
+void RgbToYuvRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
+void RgbToYccRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
+void YccToRgbRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
+
 void RgbToYuy2RowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
 void RgbToUyvyRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
 void RgbToY41pRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
@@ -112,9 +119,27 @@ inline constexpr RowVariants<Yvu9DecodeRow> kYvu9ToRgbRows = {
 #endif
 };
 
-inline constexpr RowVariants<VideoRow> kRgbToYuvRows = {.portable = RgbToYuvRowPortable};
-inline constexpr RowVariants<VideoRow> kYccToRgbRows = {.portable = YccToRgbRowPortable};
-inline constexpr RowVariants<VideoRow> kRgbToYccRows = {.portable = RgbToYccRowPortable};
+inline constexpr RowVariants<VideoRow> kRgbToYuvRows = {
+    .portable = RgbToYuvRowPortable,
+#if QCLR_X86_SIMD
+    .avx2 = RgbToYuvRowAvx2,
+    .avx512 = RgbToYuvRowAvx512,
+#endif
+};
+inline constexpr RowVariants<VideoRow> kYccToRgbRows = {
+    .portable = YccToRgbRowPortable,
+#if QCLR_X86_SIMD
+    .avx2 = YccToRgbRowAvx2,
+    .avx512 = YccToRgbRowAvx512,
+#endif
+};
+inline constexpr RowVariants<VideoRow> kRgbToYccRows = {
+    .portable = RgbToYccRowPortable,
+#if QCLR_X86_SIMD
+    .avx2 = RgbToYccRowAvx2,
+    .avx512 = RgbToYccRowAvx512,
+#endif
+};
 inline constexpr RowVariants<VideoRow> kRgbToYuy2Rows = {
     .portable = RgbToYuy2RowPortable,
 #if QCLR_X86_SIMD
