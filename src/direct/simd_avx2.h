@@ -71,18 +71,18 @@ inline __m256i Truncate(Doubles8 a) { return _mm256_setr_m128i(_mm256_cvttpd_epi
 
 // SmallDivisor and FloorQuotients of simd_avx512.h for 8 + 8 lanes; the result is
 // nonzero when any lane's n is a positive multiple of d.
-struct SmallDivisor {
-  int32_t multiplier;
-  int postShift;
-};
-inline constexpr SmallDivisor kBy1000 = {33555, 6};  // n < 2^18
-inline constexpr SmallDivisor kBy1192 = {56300, 7};  // n <= 303960
+// kBy1000, kBy1192 and FloorQuotients of simd_avx512.h for 8 + 8 lanes; the
+// result is nonzero when any lane's n is a positive multiple of its divisor.
+inline constexpr int32_t kBy1000 = 33555;  // n < 2^18
+inline constexpr int32_t kBy1192 = 28150;  // n <= 303960
 
-inline int FloorQuotients(__m256i a, __m256i b, SmallDivisor d, __m256i* q) {
-  const auto quotients = [d](__m256i x, __m256i y) {
+inline int FloorQuotients(__m256i a, int32_t da, __m256i b, int32_t db, __m256i* q) {
+  const __m256i multipliers = _mm256_broadcastsi128_si256(_mm_setr_epi16(
+      static_cast<int16_t>(da), static_cast<int16_t>(da), static_cast<int16_t>(da), static_cast<int16_t>(da),
+      static_cast<int16_t>(db), static_cast<int16_t>(db), static_cast<int16_t>(db), static_cast<int16_t>(db)));
+  const auto quotients = [&](__m256i x, __m256i y) {
     const __m256i words = _mm256_packus_epi32(_mm256_srai_epi32(x, 3), _mm256_srai_epi32(y, 3));
-    return _mm256_srli_epi16(_mm256_mulhi_epu16(words, _mm256_set1_epi16(static_cast<int16_t>(d.multiplier))),
-                             d.postShift);
+    return _mm256_srli_epi16(_mm256_mulhi_epu16(words, multipliers), 6);
   };
   *q = quotients(a, b);
   const __m256i one = _mm256_set1_epi32(1);

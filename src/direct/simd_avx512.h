@@ -112,26 +112,25 @@ inline __mmask16 TruncatedQuotient(__m512i n, float reciprocal, __m512i* q) {
   return _mm512_cmp_ps_mask(fromHalf, _mm512_set1_ps(0.5f - 1.0f / 8192), _CMP_GT_OQ);
 }
 
-// Exact division by a constant in 16-bit lanes: for 0 <= n < kLimit,
-// floor(n / d) = ((n >> 3) x multiplier) >> (16 + postShift) (checked for every
-// such n by a test of the rows that use it, and by the exhaustive check).
-struct SmallDivisor {
-  int32_t multiplier;
-  int postShift;
-};
-inline constexpr SmallDivisor kBy1000 = {33555, 6};  // n < 2^18
-inline constexpr SmallDivisor kBy1192 = {56300, 7};  // n <= 303960
+// Exact division by a constant in 16-bit lanes. Multipliers m with floor(n / d) = ((n >> 3) x m) >> 22 for 0 <= n < limit
+// (checked for every such n by bench/exhaustive_check, whose inputs reach every
+// n the rows form).
+inline constexpr int32_t kBy1000 = 33555;  // n < 2^18
+inline constexpr int32_t kBy1192 = 28150;  // n <= 303960
 
-// q: floor(n / d) of the 16 + 16 values of a and b as 16-bit lanes, in the order
-// of _mm512_packus_epi32(a, b) (lane k: a's 4k..4k+3, then b's); negative n give
-// 0. The returned 16-bit lanes are those where n is a positive multiple of d,
-// told by floor((n - 1) / d) differing from q: there the double of a definition
-// with the exact value n / d may fall on either side of the integer.
-inline __mmask32 FloorQuotients(__m512i a, __m512i b, SmallDivisor d, __m512i* q) {
-  const auto quotients = [d](__m512i x, __m512i y) {
+// q: floor(n / da) of the 16 values of a and floor(n / db) of the 16 of b, as
+// 16-bit lanes in the order of _mm512_packus_epi32(a, b) (lane k: a's 4k..4k+3,
+// then b's); negative n give 0. The returned 16-bit lanes are those where n is a
+// positive multiple of its divisor, told by floor((n - 1) / d) differing from q:
+// there the double of a definition with the exact value n / d may fall on either
+// side of the integer.
+inline __mmask32 FloorQuotients(__m512i a, int32_t da, __m512i b, int32_t db, __m512i* q) {
+  const __m512i multipliers = _mm512_broadcast_i32x4(_mm_setr_epi16(
+      static_cast<int16_t>(da), static_cast<int16_t>(da), static_cast<int16_t>(da), static_cast<int16_t>(da),
+      static_cast<int16_t>(db), static_cast<int16_t>(db), static_cast<int16_t>(db), static_cast<int16_t>(db)));
+  const auto quotients = [&](__m512i x, __m512i y) {
     const __m512i words = _mm512_packus_epi32(_mm512_srai_epi32(x, 3), _mm512_srai_epi32(y, 3));
-    return _mm512_srli_epi16(_mm512_mulhi_epu16(words, _mm512_set1_epi16(static_cast<int16_t>(d.multiplier))),
-                             d.postShift);
+    return _mm512_srli_epi16(_mm512_mulhi_epu16(words, multipliers), 6);
   };
   *q = quotients(a, b);
   const __m512i one = _mm512_set1_epi32(1);

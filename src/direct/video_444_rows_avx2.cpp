@@ -85,7 +85,7 @@ void RgbToYuvRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions a
     const __m256i nu = _mm256_add_epi32(Madd(rg, -146, -288), Madd(b, 434, 0));
     const __m256i nv = _mm256_add_epi32(Madd(rg, 617, -517), Madd(b, -100, 0));
     __m256i yu, vv;  // 16-bit lanes: Y0..3 U0..3 and V0..3 V0..3 of each 128-bit lane
-    if (avx2::FloorQuotients(ny, nu, avx2::kBy1000, &yu) | avx2::FloorQuotients(nv, nv, avx2::kBy1000, &vv)) {
+    if (avx2::FloorQuotients(ny, avx2::kBy1000, nu, avx2::kBy1000, &yu) | avx2::FloorQuotients(nv, avx2::kBy1000, nv, avx2::kBy1000, &vv)) {
       // A multiple of 1000 (every grey's Y): the definition in packed doubles.
       const RgbDoubles c = ToDoubles(rg, b);
       const __m256i y = avx2::ClampTruncate(0.299 * c.r + 0.587 * c.g + 0.114 * c.b, 0, 255);
@@ -110,7 +110,7 @@ void RgbToYccRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions a
     const __m256i ncb = _mm256_add_epi32(Madd(rg, -8437, -16563), Madd(bg, 25000, 0));
     const __m256i ncr = _mm256_add_epi32(_mm256_slli_epi32(Madd(rg, 25000, -20934), 1), Madd(bg, -8131, -1));
     __m256i yy, cb, cr;
-    if (avx2::FloorQuotients(ny, ny, avx2::kBy1000, &yy) | avx2::TruncatedQuotient(ncb, 1.0f / 50000, &cb) |
+    if (avx2::FloorQuotients(ny, avx2::kBy1000, ny, avx2::kBy1000, &yy) | avx2::TruncatedQuotient(ncb, 1.0f / 50000, &cb) |
         avx2::TruncatedQuotient(ncr, 1.0f / 100000, &cr)) {
       const RgbDoubles c = ToDoubles(rg, bg);
       const __m256i y = avx2::ClampTruncate(0.299 * c.r + 0.587 * c.g + 0.114 * c.b, 0, 255);

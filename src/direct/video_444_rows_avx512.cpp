@@ -109,7 +109,7 @@ void RgbToYuvRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
     const __m512i nu = _mm512_add_epi32(Madd(rg, -146, -288), Madd(b, 434, 0));
     const __m512i nv = _mm512_add_epi32(Madd(rg, 617, -517), Madd(b, -100, 0));
     __m512i yu, vv;  // 16-bit lanes: Y0..3 U0..3 and V0..3 V0..3 of each 128-bit lane
-    if (avx512::FloorQuotients(ny, nu, avx512::kBy1000, &yu) | avx512::FloorQuotients(nv, nv, avx512::kBy1000, &vv)) {
+    if (avx512::FloorQuotients(ny, avx512::kBy1000, nu, avx512::kBy1000, &yu) | avx512::FloorQuotients(nv, avx512::kBy1000, nv, avx512::kBy1000, &vv)) {
       // A multiple of 1000 (every grey's Y): the definition in packed doubles.
       const RgbDoubles c = ToDoubles(rg, b);
       const __m512i y = avx512::ClampTruncate(0.299 * c.r + 0.587 * c.g + 0.114 * c.b, 0, 255);
@@ -134,7 +134,7 @@ void RgbToYccRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
     // Cr: 2 (25000 R - 20934 G) + (-8131 B - G) = 50000 R - 41869 G - 8131 B.
     const __m512i ncr = _mm512_add_epi32(_mm512_slli_epi32(Madd(rg, 25000, -20934), 1), Madd(bg, -8131, -1));
     __m512i yy, cb, cr;
-    if (avx512::FloorQuotients(ny, ny, avx512::kBy1000, &yy) |
+    if (avx512::FloorQuotients(ny, avx512::kBy1000, ny, avx512::kBy1000, &yy) |
         avx512::TruncatedQuotient(ncb, 1.0f / 50000, &cb) | avx512::TruncatedQuotient(ncr, 1.0f / 100000, &cr)) {
       // A value at or near an integer (every grey's Y): the definition in packed doubles.
       const RgbDoubles c = ToDoubles(rg, bg);
