@@ -11,14 +11,6 @@
 #include "qclr/qclr.h"
 
 namespace qclr {
-namespace {
-
-using CmyRow = void (*)(const uint8_t*, uint8_t*, int32_t, int32_t);
-using CmykRow = void (*)(const uint8_t*, uint8_t*, int32_t, int16_t, int32_t);
-
-// Row functions by active processor level: 0 plain, 1 MMX, 2 SSE.
-constexpr CmyRow kCmyToRgbRows[] = {CmyToRgbRow, CmyToRgbRowPacked, CmyToRgbRowPacked};
-constexpr CmykRow kCmykToRgbRows[] = {CmykToRgbRow, CmykToRgbRowPacked, CmykToRgbRowPacked};
 
 void RgbToCmyRow(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
@@ -46,8 +38,6 @@ void RgbToCmykRow(const uint8_t* s, uint8_t* d, int32_t width, const RgbToCmykFa
     d[3] = static_cast<uint8_t>(TruncToInt32(lo * k.p));
   }
 }
-
-}  // namespace
 
 RgbToCmykFactors MakeRgbToCmykFactors(int32_t blackParam) {
   const double p = blackParam * 0.001;
@@ -85,15 +75,16 @@ void CmykToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, int16_t f, int32_
 
 int32_t RgbToCmy(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+  const CmyRow rowFn = SelectRow(kRgbToCmyRows);
   const ptrdiff_t row = 3 * ptrdiff_t{width};
   ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
-             [&](const uint8_t* s, uint8_t* d) { RgbToCmyRow(s, d, width, rgbOrder); });
+             [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, rgbOrder); });
   return CLR_OK;
 }
 
 int32_t CmyToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
-  const CmyRow rowFn = kCmyToRgbRows[ActiveCpuLevel()];
+  const CmyRow rowFn = SelectRow(ActiveCpuLevel() == 0 ? kCmyToRgbRows : kCmyToRgbPackedRows);
   const ptrdiff_t row = 3 * ptrdiff_t{width};
   ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, rgbOrder); });
@@ -103,16 +94,17 @@ int32_t CmyToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height
 int32_t RgbToCmyk(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                   int32_t inAlign, int32_t outAlign, int32_t blackParam, int32_t rgbOrder) {
   const RgbToCmykFactors factors = MakeRgbToCmykFactors(blackParam);
+  const RgbToCmykRowFn rowFn = SelectRow(kRgbToCmykRows);
   ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(4 * ptrdiff_t{width}, outAlign), height,
-             [&](const uint8_t* s, uint8_t* d) { RgbToCmykRow(s, d, width, factors, rgbOrder); });
+             [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, factors, rgbOrder); });
   return CLR_OK;
 }
 
 int32_t CmykToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                   int32_t inAlign, int32_t outAlign, int32_t blackParam, int32_t rgbOrder) {
   const int16_t f = CmykBlackFactor(blackParam);
-  const CmykRow rowFn = kCmykToRgbRows[ActiveCpuLevel()];
+  const CmykToRgbRowFn rowFn = SelectRow(ActiveCpuLevel() == 0 ? kCmykToRgbRows : kCmykToRgbPackedRows);
   ForEachRow(src, PaddedStride(4 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, f, rgbOrder); });

@@ -52,6 +52,7 @@ inline Doubles8 operator*(Doubles8 a, double k) {
   const __m256d c = _mm256_set1_pd(k);
   return {_mm256_mul_pd(a.lo, c), _mm256_mul_pd(a.hi, c)};
 }
+inline Doubles8 operator*(Doubles8 a, Doubles8 b) { return {_mm256_mul_pd(a.lo, b.lo), _mm256_mul_pd(a.hi, b.hi)}; }
 inline Doubles8 operator/(Doubles8 a, double k) {
   const __m256d c = _mm256_set1_pd(k);
   return {_mm256_div_pd(a.lo, c), _mm256_div_pd(a.hi, c)};
@@ -100,6 +101,29 @@ inline int TruncatedQuotient(__m256i n, float reciprocal, __m256i* q) {
   const __m256 fraction = _mm256_sub_ps(t, _mm256_floor_ps(t));
   const __m256 fromHalf = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), _mm256_sub_ps(fraction, _mm256_set1_ps(0.5f)));
   return _mm256_movemask_ps(_mm256_cmp_ps(fromHalf, _mm256_set1_ps(0.5f - 1.0f / 8192), _CMP_GT_OQ));
+}
+
+// Pixels as 32-bit lanes of bytes (C M Y K, or R G B and a spare byte); see
+// simd_avx512.h for what each helper does.
+inline __m256i InvertInks(__m256i v) { return _mm256_xor_si256(v, _mm256_set1_epi32(0x00FFFFFF)); }
+
+inline __m256i LowestOfThree(__m256i v) {
+  const __m256i m = _mm256_min_epu8(_mm256_min_epu8(v, _mm256_srli_epi32(v, 8)), _mm256_srli_epi32(v, 16));
+  return _mm256_and_si256(m, _mm256_set1_epi32(0xFF));
+}
+inline __m256i HighestOfThree(__m256i v) {
+  const __m256i m = _mm256_max_epu8(_mm256_max_epu8(v, _mm256_srli_epi32(v, 8)), _mm256_srli_epi32(v, 16));
+  return _mm256_and_si256(m, _mm256_set1_epi32(0xFF));
+}
+
+inline __m256i ToThreeBytes(__m256i u) {
+  return _mm256_mullo_epi32(_mm256_and_si256(u, _mm256_set1_epi32(0xFF)), _mm256_set1_epi32(0x010101));
+}
+
+inline __m256i PixelOrder(__m256i v, int32_t rgbOrder) {
+  const __m128i order = rgbOrder ? _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, kZ, kZ, kZ, kZ)
+                                 : _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, kZ, kZ, kZ, kZ);
+  return _mm256_shuffle_epi8(v, _mm256_broadcastsi128_si256(order));
 }
 
 }  // namespace qclr::avx2

@@ -72,6 +72,7 @@ inline Doubles16 operator*(Doubles16 a, double k) {
   const __m512d c = _mm512_set1_pd(k);
   return {_mm512_mul_pd(a.lo, c), _mm512_mul_pd(a.hi, c)};
 }
+inline Doubles16 operator*(Doubles16 a, Doubles16 b) { return {_mm512_mul_pd(a.lo, b.lo), _mm512_mul_pd(a.hi, b.hi)}; }
 inline Doubles16 operator/(Doubles16 a, double k) {
   const __m512d c = _mm512_set1_pd(k);
   return {_mm512_div_pd(a.lo, c), _mm512_div_pd(a.hi, c)};
@@ -142,6 +143,31 @@ inline __mmask32 FloorQuotients(__m512i a, int32_t da, __m512i b, int32_t db, __
 inline unsigned PixelsOfWordMask(uint32_t lanes) {
   const uint32_t f = (lanes | (lanes >> 4)) & 0x0F0F0F0Fu;
   return (f & 0xFu) | ((f >> 4) & 0xF0u) | ((f >> 8) & 0xF00u) | ((f >> 12) & 0xF000u);
+}
+
+// The inverted bytes 0..2 of every 32-bit lane, byte 3 kept.
+inline __m512i InvertInks(__m512i v) { return _mm512_xor_si512(v, _mm512_set1_epi32(0x00FFFFFF)); }
+
+// min or max of bytes 0..2 of every 32-bit lane, in its byte 0 (0..255).
+inline __m512i LowestOfThree(__m512i v) {
+  const __m512i m = _mm512_min_epu8(_mm512_min_epu8(v, _mm512_srli_epi32(v, 8)), _mm512_srli_epi32(v, 16));
+  return _mm512_and_si512(m, _mm512_set1_epi32(0xFF));
+}
+inline __m512i HighestOfThree(__m512i v) {
+  const __m512i m = _mm512_max_epu8(_mm512_max_epu8(v, _mm512_srli_epi32(v, 8)), _mm512_srli_epi32(v, 16));
+  return _mm512_and_si512(m, _mm512_set1_epi32(0xFF));
+}
+
+// The byte of each 32-bit lane repeated in bytes 0..2 (byte 3 zero).
+inline __m512i ToThreeBytes(__m512i u) {
+  return _mm512_mullo_epi32(_mm512_and_si512(u, _mm512_set1_epi32(0xFF)), _mm512_set1_epi32(0x010101));
+}
+
+// Bytes 0..2 of each 32-bit lane, bytes 0 and 2 exchanged when the RGB side is
+// CSP_BGR (rgbOrder 0), as 12 bytes a 128-bit lane.
+inline __m512i PixelOrder(__m512i v, int32_t rgbOrder) {
+  return _mm512_shuffle_epi8(v, _mm512_broadcast_i32x4(rgbOrder ? _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, kZ, kZ, kZ, kZ)
+                                                               : _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, kZ, kZ, kZ, kZ)));
 }
 
 }  // namespace qclr::avx512
