@@ -1,6 +1,7 @@
 #include "direct/ink_kernels.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "base/cpu_level.h"
 #include "base/rgb_positions.h"
@@ -41,7 +42,29 @@ void RgbToCmykRow(const uint8_t* s, uint8_t* d, int32_t width, const RgbToCmykFa
 
 RgbToCmykFactors MakeRgbToCmykFactors(int32_t blackParam) {
   const double p = blackParam * 0.001;
-  return {p, Pow(p, 5.0)};
+  RgbToCmykFactors factors{p, Pow(p, 5.0)};
+  // K = trunc(lo x P) takes 256 values; a line (lo m + c) >> 16 through all of them
+  // exists for the black generations users choose (a multiplier near 65536 P, the
+  // offset from the bounds every lo sets). Products stay below 2^26.
+  if (!(p >= 0 && p < 2)) return factors;
+  int32_t exact[256];
+  for (int32_t lo = 0; lo < 256; ++lo) exact[lo] = TruncToInt32(lo * p);
+  const auto nearest = static_cast<int32_t>(p * 65536);
+  for (int32_t m = nearest - 2; m <= nearest + 2; ++m) {
+    if (m < 0) continue;
+    int64_t lowest = INT64_MIN, highest = INT64_MAX;  // c in [lowest, highest)
+    for (int32_t lo = 0; lo < 256; ++lo) {
+      lowest = std::max<int64_t>(lowest, int64_t{exact[lo]} * 65536 - int64_t{lo} * m);
+      highest = std::min<int64_t>(highest, int64_t{exact[lo] + 1} * 65536 - int64_t{lo} * m);
+    }
+    if (lowest < highest && lowest >= 0) {
+      factors.blackLinear = true;
+      factors.blackMultiplier = m;
+      factors.blackOffset = static_cast<int32_t>(lowest);
+      break;
+    }
+  }
+  return factors;
 }
 
 int16_t CmykBlackFactor(int32_t blackParam) {

@@ -25,6 +25,12 @@ int32_t CmykToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
 struct RgbToCmykFactors {
   double p;  // K = trunc(lo x P)
   double q;  // P^5, scales the undercolour removal
+  // Where found: K = (lo x blackMultiplier + blackOffset) >> 16 for every lo 0..255,
+  // checked against trunc(lo x P) when the factors are made; the vector rows use
+  // it then, and the product in doubles otherwise.
+  bool blackLinear = false;
+  int32_t blackMultiplier = 0;
+  int32_t blackOffset = 0;
 };
 RgbToCmykFactors MakeRgbToCmykFactors(int32_t blackParam);
 

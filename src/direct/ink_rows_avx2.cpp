@@ -77,15 +77,17 @@ void RgbToCmykRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, const RgbToCm
                                                    7, 8, 9, kZ, 10, 11, 12, kZ, 13, 14, 15, kZ)
                                 : _mm256_setr_epi8(2, 1, 0, kZ, 5, 4, 3, kZ, 8, 7, 6, kZ, 11, 10, 9, kZ, 6, 5, 4, kZ,
                                                    9, 8, 7, kZ, 12, 11, 10, kZ, 15, 14, 13, kZ);
-  const __m256d p = _mm256_set1_pd(k.p);
+  const __m256i multiplier = _mm256_set1_epi32(k.blackMultiplier), offset = _mm256_set1_epi32(k.blackOffset);
   int32_t x = 0;
   for (; width - x >= 8; x += 8, s += 24, d += 32) {
     const __m256i cmy = avx2::InvertInks(_mm256_shuffle_epi8(avx2::LoadPixelLanes3(s), inks));
     const __m256i lo = avx2::LowestOfThree(cmy);
-    const avx2::Doubles8 low = avx2::ToDoubles(lo);
-    const __m256i black = avx2::Truncate({_mm256_mul_pd(low.lo, p), _mm256_mul_pd(low.hi, p)});
+    const __m256i black =
+        k.blackLinear ? _mm256_srli_epi32(_mm256_add_epi32(_mm256_mullo_epi32(lo, multiplier), offset), 16)
+                      : avx2::Truncate(avx2::ToDoubles(lo) * k.p);
     __m256i out = cmy;
     if (!noRemoval) {
+      const avx2::Doubles8 low = avx2::ToDoubles(lo);
       const avx2::Doubles8 grey =
           avx2::ToDoubles(_mm256_sub_epi32(_mm256_set1_epi32(255), _mm256_sub_epi32(avx2::HighestOfThree(cmy), lo))) / 255.0;
       const __m256i u = avx2::Truncate(grey * grey * (low / 255.0) * k.q * 255);

@@ -1,9 +1,10 @@
 // Ink rows (CMY both ways, RGB to CMYK, both definitions of CMYK to RGB), 16
 // pixels a step in 512-bit vectors (CMY: 64 bytes or 64 pixels a step).
 //
-// Memory: loads and stores are whole 64-byte vectors where the row has them
-// from the step's first byte (a CMYK to RGB store's last 16 bytes are overwritten by
-// the next step), masked to the step's own bytes nearer the end. The CMY rows read
+// Memory: loads are whole 64-byte vectors where the row has them from the step's
+// first byte, masked to the step's own bytes nearer the end; the stores write
+// exactly the row's bytes (avx512::StoreRow3 and StoreRow4), the CMY rows from the
+// first 64-byte boundary of the destination on in whole vectors. The CMY rows read
 // a step's bytes before writing them and write only those, so they may run in
 // place. The packed CMYK decoder leaves the width mod 8 pixels to the plain
 // formula, as its definition does. Nothing outside the row is read or written.
@@ -29,6 +30,7 @@
 
 #if QCLR_X86_SIMD
 #include <cmath>
+#include <cstddef>
 
 #include "direct/simd_avx512.h"
 #include "direct/swap_rows.h"
@@ -39,11 +41,9 @@ namespace {
 using avx512::ByteMask;
 using avx512::kZ;
 
-// One CMYK to RGB step of the n <= 16 pixels at s (`left` bytes of the row from s)
-// into d (`out` bytes of the row from d).
+// The RGB lanes of the n <= 16 CMYK pixels at s (`left` bytes of the row from s).
 template <bool kPacked>
-void CmykToRgbStep(const uint8_t* s, uint8_t* d, int32_t n, ptrdiff_t left, ptrdiff_t out, int16_t f,
-                   int32_t rgbOrder) {
+__m512i CmykToRgbLanes(const uint8_t* s, int32_t n, ptrdiff_t left, int16_t f, int32_t rgbOrder) {
   const __m512i v = left >= 64 ? _mm512_loadu_si512(s) : _mm512_maskz_loadu_epi8(ByteMask(4 * n), s);
   __m512i light = avx512::InvertInks(v);
   if (f != 0) {
@@ -64,17 +64,15 @@ void CmykToRgbStep(const uint8_t* s, uint8_t* d, int32_t n, ptrdiff_t left, ptrd
       light = _mm512_sub_epi8(light, avx512::ToThreeBytes(_mm512_min_epu32(product, limit)));
     }
   }
-  avx512::StorePixelLanes3(d, avx512::PixelOrder(light, rgbOrder), 3 * n, out);
+  return avx512::PixelOrder(light, rgbOrder);
 }
 
 template <bool kPacked>
 void CmykToRgbRows(const uint8_t* s, uint8_t* d, int32_t width, int16_t f, int32_t rgbOrder) {
   const int32_t vectored = kPacked ? width / 8 * 8 : width;
-  for (int32_t x = 0; x < vectored; x += 16) {
-    const int32_t n = vectored - x < 16 ? vectored - x : 16;
-    CmykToRgbStep<kPacked>(s + 4 * ptrdiff_t{x}, d + 3 * ptrdiff_t{x}, n, 4 * ptrdiff_t{vectored - x},
-                           3 * ptrdiff_t{vectored - x}, f, rgbOrder);
-  }
+  avx512::StoreRow3(d, vectored, 1, [&](int32_t x, int32_t n) {
+    return CmykToRgbLanes<kPacked>(s + 4 * ptrdiff_t{x}, n, 4 * ptrdiff_t{vectored - x}, f, rgbOrder);
+  });
   CmykToRgbRow(s + 4 * ptrdiff_t{vectored}, d + 3 * ptrdiff_t{vectored}, width - vectored, f, rgbOrder);
 }
 
@@ -87,9 +85,16 @@ void CmyRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder)
   }
   const ptrdiff_t bytes = 3 * ptrdiff_t{width};
   const __m512i ones = _mm512_set1_epi8(-1);
-  ptrdiff_t i = 0;
+  // The bytes before the first destination byte on a 64-byte boundary (whole
+  // cache lines store faster), then whole vectors, then the rest, masked.
+  ptrdiff_t i = static_cast<ptrdiff_t>((64 - reinterpret_cast<uintptr_t>(d) % 64) % 64);
+  if (i > bytes) i = bytes;
+  if (i > 0) {
+    const __mmask64 head = ByteMask(static_cast<int32_t>(i));
+    _mm512_mask_storeu_epi8(d, head, _mm512_xor_si512(_mm512_maskz_loadu_epi8(head, s), ones));
+  }
   for (; bytes - i >= 64; i += 64) {
-    _mm512_storeu_si512(d + i, _mm512_xor_si512(_mm512_loadu_si512(s + i), ones));
+    _mm512_store_si512(d + i, _mm512_xor_si512(_mm512_loadu_si512(s + i), ones));
   }
   if (i < bytes) {
     const __mmask64 rest = ByteMask(static_cast<int32_t>(bytes - i));
@@ -103,27 +108,25 @@ void RgbToCmykRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, const RgbTo
   // c m y of each pixel from the RGB side, then 0.
   const __m512i inks = _mm512_broadcast_i32x4(rgbOrder ? _mm_setr_epi8(0, 1, 2, kZ, 3, 4, 5, kZ, 6, 7, 8, kZ, 9, 10, 11, kZ)
                                                        : _mm_setr_epi8(2, 1, 0, kZ, 5, 4, 3, kZ, 8, 7, 6, kZ, 11, 10, 9, kZ));
-  const __m512d p = _mm512_set1_pd(k.p);
-  for (int32_t x = 0; x < width; x += 16, s += 48, d += 64) {
-    const int32_t n = width - x < 16 ? width - x : 16;
-    const __m512i cmy = avx512::InvertInks(_mm512_shuffle_epi8(avx512::LoadPixelLanes3(s, n, 3 * ptrdiff_t{width - x}), inks));
+  const __m512i multiplier = _mm512_set1_epi32(k.blackMultiplier), offset = _mm512_set1_epi32(k.blackOffset);
+  avx512::StoreRow4(d, width, [&](int32_t x, int32_t n) {
+    const __m512i cmy = avx512::InvertInks(
+        _mm512_shuffle_epi8(avx512::LoadPixelLanes3(s + 3 * ptrdiff_t{x}, n, 3 * ptrdiff_t{width - x}), inks));
     const __m512i lo = avx512::LowestOfThree(cmy);
-    const avx512::Doubles16 low = avx512::ToDoubles(lo);
-    const __m512i black = avx512::Truncate({_mm512_mul_pd(low.lo, p), _mm512_mul_pd(low.hi, p)});
+    const __m512i black =
+        k.blackLinear ? _mm512_srli_epi32(_mm512_add_epi32(_mm512_mullo_epi32(lo, multiplier), offset), 16)
+                      : avx512::Truncate(avx512::ToDoubles(lo) * k.p);
     __m512i out = cmy;
     if (!noRemoval) {
-      const avx512::Doubles16 grey =
-          avx512::ToDoubles(_mm512_sub_epi32(_mm512_set1_epi32(255), _mm512_sub_epi32(avx512::HighestOfThree(cmy), lo))) / 255.0;
+      const avx512::Doubles16 low = avx512::ToDoubles(lo);
+      const avx512::Doubles16 grey = avx512::ToDoubles(_mm512_sub_epi32(_mm512_set1_epi32(255),
+                                                                        _mm512_sub_epi32(avx512::HighestOfThree(cmy), lo))) /
+                                     255.0;
       const __m512i u = avx512::Truncate(grey * grey * (low / 255.0) * k.q * 255);
       out = _mm512_and_si512(_mm512_sub_epi8(cmy, avx512::ToThreeBytes(u)), _mm512_set1_epi32(0x00FFFFFF));
     }
-    out = _mm512_or_si512(out, _mm512_slli_epi32(black, 24));
-    if (n == 16) {
-      _mm512_storeu_si512(d, out);
-    } else {
-      _mm512_mask_storeu_epi8(d, ByteMask(4 * n), out);
-    }
-  }
+    return _mm512_or_si512(out, _mm512_slli_epi32(black, 24));
+  });
 }
 
 void CmykToRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, int16_t f, int32_t rgbOrder) {

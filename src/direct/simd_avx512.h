@@ -43,16 +43,66 @@ inline __m512i LoadPixelLanes3(const uint8_t* p, int32_t n, ptrdiff_t left) {
                                   LoadBytes(p, 3 * n, left));
 }
 
-// 4 x 12 bytes, bytes 0..11 of each 128-bit lane, stored as 48 bytes: all 64 of
-// the vector where the row has `left` >= 64 bytes from d (the caller overwrites
-// the last 16), else only the first n3 <= 48.
-inline void StorePixelLanes3(uint8_t* d, __m512i lanes, int32_t n3, ptrdiff_t left) {
-  const __m512i packed = _mm512_permutexvar_epi32(
-      _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 15, 15, 15, 15), lanes);
-  if (left >= 64) {
-    _mm512_storeu_si512(d, packed);
-  } else {
-    _mm512_mask_storeu_epi8(d, ByteMask(n3), packed);
+// Pixels a row starts with, a multiple of `group`, after which its destination
+// (bytesPerPixel bytes a pixel from d) reaches a 64-byte boundary; 0 where no such
+// multiple exists. Whole cache lines store faster than lines split between two
+// stores.
+inline int32_t PixelsToAlign(const uint8_t* d, int32_t bytesPerPixel, int32_t group) {
+  const auto at = static_cast<int32_t>(reinterpret_cast<uintptr_t>(d) % 64);
+  for (int32_t p = 0; p < 64 * group; p += group) {
+    if ((at + bytesPerPixel * p) % 64 == 0) return p;
+  }
+  return 0;
+}
+
+// Runs lanes(x, n) - the 3-byte outputs of the n <= 16 pixels from x, pixels
+// x + 4k .. x + 4k + 3 in bytes 0..11 of 128-bit lane k - over `width` pixels and
+// stores exactly their 3 x width bytes from d. Steps start at multiples of `group`
+// pixels (16 is one). While 64 pixels remain, four steps are gathered into three
+// whole 64-byte vectors, on cache-line boundaries after the first pixels where
+// PixelsToAlign finds them; the other steps store through byte masks.
+template <typename Lanes>
+void StoreRow3(uint8_t* d, int32_t width, int32_t group, Lanes&& lanes) {
+  const __m512i pack = _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 0, 0, 0, 0);
+  const auto some = [&](int32_t from, int32_t to) {
+    for (int32_t x = from; x < to; x += 16) {
+      const int32_t n = to - x < 16 ? to - x : 16;
+      _mm512_mask_storeu_epi8(d + 3 * ptrdiff_t{x}, ByteMask(3 * n), _mm512_permutexvar_epi32(pack, lanes(x, n)));
+    }
+  };
+  const int32_t head = PixelsToAlign(d, 3, group) < width ? PixelsToAlign(d, 3, group) : width;
+  some(0, head);
+  // The 48 used dwords of four steps' lanes into three whole vectors.
+  const __m512i gather0 = _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20);
+  const __m512i gather1 = _mm512_setr_epi32(5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25);
+  const __m512i gather2 = _mm512_setr_epi32(10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30);
+  int32_t x = head;
+  for (; width - x >= 64; x += 64) {
+    const __m512i e0 = lanes(x, 16), e1 = lanes(x + 16, 16), e2 = lanes(x + 32, 16), e3 = lanes(x + 48, 16);
+    uint8_t* out = d + 3 * ptrdiff_t{x};
+    _mm512_storeu_si512(out, _mm512_permutex2var_epi32(e0, gather0, e1));
+    _mm512_storeu_si512(out + 64, _mm512_permutex2var_epi32(e1, gather1, e2));
+    _mm512_storeu_si512(out + 128, _mm512_permutex2var_epi32(e2, gather2, e3));
+  }
+  some(x, width);
+}
+
+// Runs block(x, n) - the 4-byte outputs of the n <= 16 pixels from x, one a 32-bit
+// lane - over `width` pixels and stores exactly their 4 x width bytes from d:
+// whole 64-byte vectors, on cache-line boundaries after the first pixels where
+// PixelsToAlign finds them, and byte masks where a step is short.
+template <typename Block>
+void StoreRow4(uint8_t* d, int32_t width, Block&& block) {
+  const int32_t head = PixelsToAlign(d, 4, 1) < width ? PixelsToAlign(d, 4, 1) : width;
+  for (int32_t x = 0; x < width;) {
+    const int32_t end = x < head ? head : width;
+    const int32_t n = end - x < 16 ? end - x : 16;
+    if (n == 16) {
+      _mm512_storeu_si512(d + 4 * ptrdiff_t{x}, block(x, 16));
+    } else {
+      _mm512_mask_storeu_epi8(d + 4 * ptrdiff_t{x}, ByteMask(4 * n), block(x, n));
+    }
+    x += n;
   }
 }
 

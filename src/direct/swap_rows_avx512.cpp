@@ -7,12 +7,16 @@
 // dword permutes gather the 4 x 4 x 12 bytes back into three whole vectors.
 //
 // Memory: a step reads its 192 source bytes before it writes its 192 destination
-// bytes, so the destination may be the source (or lie before it). The last
-// width mod 64 pixels go 16 at a time through masked loads and stores of exactly
-// their bytes. Nothing outside the row is read or written.
+// bytes, so the destination may be the source (or lie before it). The pixels before
+// the first destination byte on a 64-byte boundary (whole cache lines store
+// faster), and the pixels after the last whole step, go 16 at a time through
+// masked loads and stores of exactly their bytes. Nothing outside the row is read
+// or written.
 #include "direct/swap_rows.h"
 
 #if QCLR_X86_SIMD
+#include <cstddef>
+
 #include "direct/simd_avx512.h"
 
 namespace qclr {
@@ -25,8 +29,34 @@ __m512i SwapShuffle() {
   return _mm512_broadcast_i32x4(_mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, kZ, kZ, kZ, kZ));
 }
 
+// Pixels a row starts with so that the 64-pixel steps after them store to whole
+// cache lines: 3 p = -d (mod 64), 43 being the inverse of 3 modulo 64.
+int32_t PixelsToAlign(const uint8_t* d) {
+  const auto misalignment = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(d) % 64);
+  return static_cast<int32_t>((43 * ((64 - misalignment) % 64)) % 64);
+}
+
+// Up to 16 pixels a step, through masked loads and stores of exactly their bytes.
+template <bool kInvert>
+void SwapFew(const uint8_t* s, uint8_t* d, int32_t count) {
+  const __m512i flip = _mm512_set1_epi8(kInvert ? -1 : 0);
+  const __m512i spread = _mm512_setr_epi32(0, 1, 2, 0, 3, 4, 5, 0, 6, 7, 8, 0, 9, 10, 11, 0);
+  const __m512i gather = _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 0, 0, 0, 0);
+  for (int32_t x = 0; x < count; x += 16, s += 48, d += 48) {
+    const int32_t n = count - x < 16 ? count - x : 16;
+    const __mmask64 bytes = avx512::ByteMask(3 * n);
+    const __m512i v = _mm512_xor_si512(_mm512_maskz_loadu_epi8(bytes, s), flip);
+    const __m512i lanes = _mm512_shuffle_epi8(_mm512_permutexvar_epi32(spread, v), SwapShuffle());
+    _mm512_mask_storeu_epi8(d, bytes, _mm512_permutexvar_epi32(gather, lanes));
+  }
+}
+
 template <bool kInvert>
 void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
+  int32_t x = PixelsToAlign(d) < width ? PixelsToAlign(d) : width;
+  SwapFew<kInvert>(s, d, x);
+  s += 3 * ptrdiff_t{x};
+  d += 3 * ptrdiff_t{x};
   const __m512i flip = _mm512_set1_epi8(kInvert ? -1 : 0);
   const __m512i swap = SwapShuffle();
   // Lane k of spread vector j: pixels 16 j + 4 k .. + 3, the dwords 12 j + 3 k .. + 2.
@@ -38,7 +68,6 @@ void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
   const __m512i gather0 = _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20);
   const __m512i gather1 = _mm512_setr_epi32(5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25);
   const __m512i gather2 = _mm512_setr_epi32(10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30);
-  int32_t x = 0;
   for (; width - x >= 64; x += 64, s += 192, d += 192) {
     const __m512i z0 = _mm512_xor_si512(_mm512_loadu_si512(s), flip);
     const __m512i z1 = _mm512_xor_si512(_mm512_loadu_si512(s + 64), flip);
@@ -51,13 +80,7 @@ void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
     _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi32(e1, gather1, e2));
     _mm512_storeu_si512(d + 128, _mm512_permutex2var_epi32(e2, gather2, e3));
   }
-  for (; x < width; x += 16, s += 48, d += 48) {
-    const int32_t n = width - x < 16 ? width - x : 16;
-    const __mmask64 bytes = avx512::ByteMask(3 * n);
-    const __m512i v = _mm512_xor_si512(_mm512_maskz_loadu_epi8(bytes, s), flip);
-    const __m512i lanes = _mm512_shuffle_epi8(_mm512_permutexvar_epi32(spread0, v), swap);
-    _mm512_mask_storeu_epi8(d, bytes, _mm512_permutexvar_epi32(gather0, lanes));
-  }
+  SwapFew<kInvert>(s, d, width - x);
 }
 
 }  // namespace

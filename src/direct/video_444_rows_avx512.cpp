@@ -2,10 +2,10 @@
 // pixels a step in 512-bit vectors, in integers proven to give the definition's
 // bytes.
 //
-// Memory: as the decoders (video_decode_rows_avx512.cpp): whole 64-byte loads and
-// stores while the row has 64 bytes from the step's first pixel (a store's last 16
-// bytes are overwritten by the next step), masked ones nearer the end. Nothing
-// outside the row is read or written.
+// Memory: as the decoders (video_decode_rows_avx512.cpp): whole 64-byte loads
+// while the row has 64 bytes from the step's first pixel, masked ones nearer the
+// end; avx512::StoreRow3 writes exactly the row's bytes. Nothing outside the row is
+// read or written.
 //
 // The encoders: each channel's double formula has the exact value n / d with
 //   YUV  Y  n = 299 R + 587 G + 114 B                  d = 1000
@@ -79,11 +79,13 @@ __m512i Interleave(__m512i a, __m512i b, __m512i c) {
 }
 
 // Runs `step(s, d, n, left)` over a row, 16 pixels at a time.
+// Converts a row, step(s, n, left) giving the lanes of the n <= 16 pixels at s
+// (`left` bytes of the row from s).
 template <typename Step>
 void Rows(const uint8_t* s, uint8_t* d, int32_t width, Step&& step) {
-  for (int32_t x = 0; x < width; x += 16, s += 48, d += 48) {
-    step(s, d, width - x < 16 ? width - x : 16, 3 * ptrdiff_t{width - x});
-  }
+  avx512::StoreRow3(d, width, 1, [&](int32_t x, int32_t n) {
+    return step(s + 3 * ptrdiff_t{x}, n, 3 * ptrdiff_t{width - x});
+  });
 }
 
 // R, G and B of 16 pixels from the (R, G) and (B, *) lanes, as doubles.
@@ -102,7 +104,7 @@ void RgbToYuvRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
   const bool rgb = at.r == 0;
   const Mask16 rgMask = rgb ? PairMask(0, 1) : PairMask(2, 1), bMask = rgb ? PairMask(2, -1) : PairMask(0, -1);
   const __m512i order = _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ));
-  Rows(s, d, width, [&](const uint8_t* p, uint8_t* out, int32_t n, ptrdiff_t left) {
+  Rows(s, d, width, [&](const uint8_t* p, int32_t n, ptrdiff_t left) {
     const __m512i bytes = avx512::LoadPixelLanes3(p, n, left);
     const __m512i rg = Shuffle(bytes, rgMask), b = Shuffle(bytes, bMask);
     const __m512i ny = _mm512_add_epi32(Madd(rg, 299, 587), Madd(b, 114, 0));
@@ -118,7 +120,7 @@ void RgbToYuvRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
       yu = _mm512_packus_epi32(y, u);
       vv = _mm512_packus_epi32(v, v);
     }
-    avx512::StorePixelLanes3(out, _mm512_shuffle_epi8(_mm512_packus_epi16(yu, vv), order), 3 * n, left);
+    return _mm512_shuffle_epi8(_mm512_packus_epi16(yu, vv), order);
   });
 }
 
@@ -126,7 +128,7 @@ void RgbToYccRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
   const bool rgb = at.r == 0;
   const Mask16 rgMask = rgb ? PairMask(0, 1) : PairMask(2, 1), bgMask = rgb ? PairMask(2, 1) : PairMask(0, 1);
   const __m512i order = _mm512_broadcast_i32x4(_mm_setr_epi8(0, 8, 12, 1, 9, 13, 2, 10, 14, 3, 11, 15, kZ, kZ, kZ, kZ));
-  Rows(s, d, width, [&](const uint8_t* p, uint8_t* out, int32_t n, ptrdiff_t left) {
+  Rows(s, d, width, [&](const uint8_t* p, int32_t n, ptrdiff_t left) {
     const __m512i bytes = avx512::LoadPixelLanes3(p, n, left);
     const __m512i rg = Shuffle(bytes, rgMask), bg = Shuffle(bytes, bgMask);
     const __m512i ny = _mm512_add_epi32(Madd(rg, 299, 587), Madd(bg, 114, 0));
@@ -146,14 +148,14 @@ void RgbToYccRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
     // Cb and Cr (-128..127) as their two's complement bytes; lanes Y Y Cb Cr.
     const __m512i low = _mm512_set1_epi32(0xFF);
     const __m512i chroma = _mm512_packus_epi32(_mm512_and_si512(cb, low), _mm512_and_si512(cr, low));
-    avx512::StorePixelLanes3(out, _mm512_shuffle_epi8(_mm512_packus_epi16(yy, chroma), order), 3 * n, left);
+    return _mm512_shuffle_epi8(_mm512_packus_epi16(yy, chroma), order);
   });
 }
 
 void YccToRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   const bool rgb = at.r == 0;
   const Mask16 yMask = PairMask(0, -1), chromaMask = PairMask(1, 2, true);  // Y; 256 Cb, 256 Cr
-  Rows(s, d, width, [&](const uint8_t* p, uint8_t* out, int32_t n, ptrdiff_t left) {
+  Rows(s, d, width, [&](const uint8_t* p, int32_t n, ptrdiff_t left) {
     const __m512i bytes = avx512::LoadPixelLanes3(p, n, left);
     const __m512i y = Shuffle(bytes, yMask), chroma = Shuffle(bytes, chromaMask);
     const __m512i r = _mm512_add_epi32(
@@ -163,7 +165,7 @@ void YccToRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
     // -2886823 Cb - 5990610 Cr, with 2886823 = 11276 x 256 + 167, 5990610 = 23400 x 256 + 210.
     const __m512i w = _mm512_add_epi32(Madd(chroma, -11276, -23400), _mm512_srai_epi32(Madd(chroma, -167, -210), 8));
     const __m512i g = _mm512_add_epi32(y, _mm512_srai_epi32(_mm512_add_epi32(w, _mm512_set1_epi32(67)), 23));
-    avx512::StorePixelLanes3(out, rgb ? Interleave(r, g, b) : Interleave(b, g, r), 3 * n, left);
+    return rgb ? Interleave(r, g, b) : Interleave(b, g, r);
   });
 }
 

@@ -1,12 +1,10 @@
 // Video decoders (YUV, YUY2, UYVY, Y41P, YVU9 to RGB), 16 pixels a step in 512-bit
 // vectors.
 //
-// Memory: a step reads whole 64-byte vectors and writes 64 bytes while the row
-// has that many bytes left from the step's first pixel (a store's last 16 bytes
-// are overwritten by the next step); nearer the end of a row loads and stores are
-// masked to the bytes of the step's own pixels, so the last step, which may hold
-// fewer than 16 pixels, needs no other code. Nothing outside the row is read or
-// written.
+// Memory: a step reads whole 64-byte vectors while the row has that many bytes
+// left from the step's first pixel, and masked loads of its own bytes nearer the
+// end; avx512::StoreRow3 writes exactly the row's bytes. Nothing outside the row
+// is read or written.
 //
 // Arithmetic: as in video_decode_rows_avx2.cpp (the decoder formula in 32-bit
 // lanes, the clamp by saturating packs), one pixel a 32-bit lane.
@@ -99,21 +97,16 @@ __m512i Decode16(const YuvLanes& in, bool rgb) {
   return pixels;
 }
 
-// Runs `gather(x, n)` (the lanes of the n <= 16 pixels from x) over a row. While 64
-// bytes of the row are left a step stores them all (the next step overwrites the
-// last 16); the last steps store only their own bytes, through a mask (masked
-// stores are much slower when they stream).
+// Decodes a row of `width` pixels, gather(x, n) giving the lanes of the n <= 16
+// pixels from x (a multiple of `group`).
 template <typename Gather>
-void DecodeSteps(uint8_t* d, int32_t width, bool rgb, Gather&& gather) {
-  for (int32_t x = 0; x < width; x += 16, d += 48) {
-    const int32_t n = width - x < 16 ? width - x : 16;
-    avx512::StorePixelLanes3(d, Decode16(gather(x, n), rgb), 3 * n, 3 * ptrdiff_t{width - x});
-  }
+void DecodeSteps(uint8_t* d, int32_t width, int32_t group, bool rgb, Gather&& gather) {
+  avx512::StoreRow3(d, width, group, [&](int32_t x, int32_t n) { return Decode16(gather(x, n), rgb); });
 }
 
 template <const LaneMasks& kMasks>
 void PairRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
-  DecodeSteps(d, width, at.r == 0, [s, width](int32_t x, int32_t n) {
+  DecodeSteps(d, width, 2, at.r == 0, [s, width](int32_t x, int32_t n) {
     const __m512i bytes = LoadBytes(s + 2 * x, 2 * n, 2 * ptrdiff_t{width - x});
     return Split(_mm512_permutexvar_epi64(_mm512_setr_epi64(0, 1, 1, 2, 2, 3, 3, 3), bytes), kMasks);
   });
@@ -122,7 +115,7 @@ void PairRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
 }  // namespace
 
 void YuvToRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
-  DecodeSteps(d, width, at.r == 0, [s, width](int32_t x, int32_t n) {
+  DecodeSteps(d, width, 1, at.r == 0, [s, width](int32_t x, int32_t n) {
     return Split(avx512::LoadPixelLanes3(s + 3 * x, n, 3 * ptrdiff_t{width - x}), kYuvMasks);
   });
 }
@@ -136,7 +129,7 @@ void UyvyToRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPosition
 }
 
 void Y41pToRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
-  DecodeSteps(d, width, at.r == 0, [s, width](int32_t x, int32_t n) {  // n is 8 or 16
+  DecodeSteps(d, width, 8, at.r == 0, [s, width](int32_t x, int32_t n) {  // n is 8 or 16
     const __m512i bytes = LoadBytes(s + 12 * (x / 8), 12 * n / 8, 12 * ptrdiff_t{width - x} / 8);
     return Split(_mm512_permutexvar_epi32(
                      _mm512_setr_epi32(0, 1, 2, 0, 0, 1, 2, 0, 3, 4, 5, 3, 3, 4, 5, 3), bytes),
@@ -146,7 +139,7 @@ void Y41pToRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPosition
 
 void Yvu9ToRgbRowAvx512(const uint8_t* luma, const uint8_t* vRow, const uint8_t* uRow, uint8_t* d,
                         int32_t width, RgbPositions at) {
-  DecodeSteps(d, width, at.r == 0, [=](int32_t x, int32_t n) {  // n a multiple of 4
+  DecodeSteps(d, width, 4, at.r == 0, [=](int32_t x, int32_t n) {  // n a multiple of 4
     __m128i y, uv;
     if (n == 16) {
       int32_t u, v;

@@ -2,9 +2,9 @@
 // undercolour removal, CMYK <-> YCCK, and both definitions of CMYK to RGB by the
 // ink product.
 //
-// Memory: loads and stores are whole 64-byte vectors where the row has them from
-// the step's first byte (a CMYK to RGB store's last 16 bytes are overwritten by the
-// next step), masked to the step's own bytes nearer the end. The packed CMYK to
+// Memory: loads are whole 64-byte vectors where the row has them from the step's
+// first byte, masked to the step's own bytes nearer the end; avx512::StoreRow3 and
+// StoreRow4 write exactly the row's bytes. The packed CMYK to
 // RGB row leaves the width mod 8 pixels to the MulDiv formula, as its definition
 // does. Nothing outside the row is read or written.
 //
@@ -49,13 +49,6 @@ __m512i LoadCmyk(const uint8_t* s, int32_t n, ptrdiff_t left) {
   return left >= 64 ? _mm512_loadu_si512(s) : _mm512_maskz_loadu_epi8(ByteMask(4 * n), s);
 }
 
-void StoreCmyk(uint8_t* d, __m512i v, int32_t n) {
-  if (n == 16) {
-    _mm512_storeu_si512(d, v);
-  } else {
-    _mm512_mask_storeu_epi8(d, ByteMask(4 * n), v);
-  }
-}
 
 // Four 32-bit lanes a pixel (each 0..255) into bytes a b c d of its 32-bit lane.
 __m512i PackFour(__m512i a, __m512i b, __m512i c, __m512i d) {
@@ -86,12 +79,10 @@ __m512i InkProduct(__m512i cmyk) {
 template <bool kPacked>
 void InkRows(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
   const int32_t vectored = kPacked ? width / 8 * 8 : width;
-  for (int32_t x = 0; x < vectored; x += 16) {
-    const int32_t n = vectored - x < 16 ? vectored - x : 16;
-    const __m512i rgb = InkProduct<kPacked>(LoadCmyk(s + 4 * ptrdiff_t{x}, n, 4 * ptrdiff_t{vectored - x}));
-    avx512::StorePixelLanes3(d + 3 * ptrdiff_t{x}, avx512::PixelOrder(rgb, rgbOrder), 3 * n,
-                             3 * ptrdiff_t{vectored - x});
-  }
+  avx512::StoreRow3(d, vectored, 1, [&](int32_t x, int32_t n) {
+    return avx512::PixelOrder(InkProduct<kPacked>(LoadCmyk(s + 4 * ptrdiff_t{x}, n, 4 * ptrdiff_t{vectored - x})),
+                              rgbOrder);
+  });
   CmykToRgbMulDivRow(s + 4 * ptrdiff_t{vectored}, d + 3 * ptrdiff_t{vectored}, width - vectored, rgbOrder);
 }
 
@@ -100,22 +91,20 @@ void InkRows(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
 void RgbToCmykFullRemovalRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
   const __m512i inks = Broadcast(rgbOrder ? _mm_setr_epi8(0, 1, 2, kZ, 3, 4, 5, kZ, 6, 7, 8, kZ, 9, 10, 11, kZ)
                                           : _mm_setr_epi8(2, 1, 0, kZ, 5, 4, 3, kZ, 8, 7, 6, kZ, 11, 10, 9, kZ));
-  for (int32_t x = 0; x < width; x += 16, s += 48, d += 64) {
-    const int32_t n = width - x < 16 ? width - x : 16;
-    const __m512i cmy =
-        avx512::InvertInks(_mm512_shuffle_epi8(avx512::LoadPixelLanes3(s, n, 3 * ptrdiff_t{width - x}), inks));
+  avx512::StoreRow4(d, width, [&](int32_t x, int32_t n) {
+    const __m512i cmy = avx512::InvertInks(
+        _mm512_shuffle_epi8(avx512::LoadPixelLanes3(s + 3 * ptrdiff_t{x}, n, 3 * ptrdiff_t{width - x}), inks));
     const __m512i k = avx512::LowestOfThree(cmy);
-    StoreCmyk(d, _mm512_or_si512(_mm512_sub_epi8(cmy, avx512::ToThreeBytes(k)), _mm512_slli_epi32(k, 24)), n);
-  }
+    return _mm512_or_si512(_mm512_sub_epi8(cmy, avx512::ToThreeBytes(k)), _mm512_slli_epi32(k, 24));
+  });
 }
 
 void CmykToYcckRowAvx512(const YccTables& /*tables*/, const uint8_t* s, uint8_t* d, int32_t width) {
   const __m512i rgMask = Broadcast(_mm_setr_epi8(0, kZ, 1, kZ, 4, kZ, 5, kZ, 8, kZ, 9, kZ, 12, kZ, 13, kZ));
   const __m512i gbMask = Broadcast(_mm_setr_epi8(1, kZ, 2, kZ, 5, kZ, 6, kZ, 9, kZ, 10, kZ, 13, kZ, 14, kZ));
   const __m512i bias = _mm512_set1_epi32(8421375);
-  for (int32_t x = 0; x < width; x += 16, s += 64, d += 64) {
-    const int32_t n = width - x < 16 ? width - x : 16;
-    const __m512i cmyk = LoadCmyk(s, n, 4 * ptrdiff_t{width - x});
+  avx512::StoreRow4(d, width, [&](int32_t x, int32_t n) {
+    const __m512i cmyk = LoadCmyk(s + 4 * ptrdiff_t{x}, n, 4 * ptrdiff_t{width - x});
     const __m512i rgbk = avx512::InvertInks(cmyk);
     const __m512i rg = _mm512_shuffle_epi8(rgbk, rgMask), gb = _mm512_shuffle_epi8(rgbk, gbMask);
     const __m512i r = _mm512_and_si512(rg, _mm512_set1_epi32(0xFFFF)), b = _mm512_srli_epi32(gb, 16);
@@ -125,8 +114,8 @@ void CmykToYcckRowAvx512(const YccTables& /*tables*/, const uint8_t* s, uint8_t*
         _mm512_add_epi32(_mm512_add_epi32(Madd(rg, -11059, -21709), _mm512_slli_epi32(b, 15)), bias), 16);
     const __m512i cr = _mm512_srai_epi32(
         _mm512_add_epi32(_mm512_add_epi32(_mm512_slli_epi32(r, 15), Madd(gb, -27439, -5329)), bias), 16);
-    StoreCmyk(d, PackFour(y, cb, cr, _mm512_srli_epi32(cmyk, 24)), n);
-  }
+    return PackFour(y, cb, cr, _mm512_srli_epi32(cmyk, 24));
+  });
 }
 
 void YcckToCmykRowAvx512(const YccTables& /*tables*/, const uint8_t* s, uint8_t* d, int32_t width) {
@@ -134,9 +123,8 @@ void YcckToCmykRowAvx512(const YccTables& /*tables*/, const uint8_t* s, uint8_t*
   // their top bit flipped, in the high half.
   const __m512i chromaMask = Broadcast(_mm_setr_epi8(kZ, 1, kZ, 2, kZ, 5, kZ, 6, kZ, 9, kZ, 10, kZ, 13, kZ, 14));
   const __m512i full = _mm512_set1_epi32(255), half24 = _mm512_set1_epi32(1 << 23);
-  for (int32_t x = 0; x < width; x += 16, s += 64, d += 64) {
-    const int32_t n = width - x < 16 ? width - x : 16;
-    const __m512i ycck = LoadCmyk(s, n, 4 * ptrdiff_t{width - x});
+  avx512::StoreRow4(d, width, [&](int32_t x, int32_t n) {
+    const __m512i ycck = LoadCmyk(s + 4 * ptrdiff_t{x}, n, 4 * ptrdiff_t{width - x});
     const __m512i chroma = _mm512_shuffle_epi8(_mm512_xor_si512(ycck, _mm512_set1_epi32(0x00808000)), chromaMask);
     const __m512i xb = _mm512_srai_epi32(_mm512_slli_epi32(chroma, 16), 24), xr = _mm512_srai_epi32(chroma, 24);
     const __m512i level = _mm512_sub_epi32(full, _mm512_and_si512(ycck, _mm512_set1_epi32(0xFF)));  // 255 - y
@@ -148,8 +136,8 @@ void YcckToCmykRowAvx512(const YccTables& /*tables*/, const uint8_t* s, uint8_t*
     const __m512i c = _mm512_max_epi32(_mm512_min_epi32(_mm512_sub_epi32(level, crR), full), _mm512_setzero_si512());
     const __m512i m = _mm512_max_epi32(_mm512_min_epi32(_mm512_sub_epi32(level, g), full), _mm512_setzero_si512());
     const __m512i yl = _mm512_max_epi32(_mm512_min_epi32(_mm512_sub_epi32(level, cbB), full), _mm512_setzero_si512());
-    StoreCmyk(d, PackFour(c, m, yl, _mm512_srli_epi32(ycck, 24)), n);
-  }
+    return PackFour(c, m, yl, _mm512_srli_epi32(ycck, 24));
+  });
 }
 
 void CmykToRgbMulDivRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {

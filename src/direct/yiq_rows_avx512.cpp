@@ -1,9 +1,9 @@
 // YIQ rows, 16 pixels a step in 512-bit vectors: the encoder, the floating-point
 // decoder and the packed decoder.
 //
-// Memory: whole 64-byte loads and stores while the row has 64 bytes from the
-// step's first pixel (a store's last 16 bytes are overwritten by the next step),
-// masked ones nearer the end. The packed decoder leaves the width mod 8 pixels to
+// Memory: whole 64-byte loads while the row has 64 bytes from the step's first
+// pixel, masked ones nearer the end; avx512::StoreRow3 writes exactly the row's
+// bytes. The packed decoder leaves the width mod 8 pixels to
 // the floating-point row, as its definition does. Nothing outside the row is read
 // or written.
 //
@@ -78,11 +78,13 @@ __m512i Interleave(__m512i a, __m512i b, __m512i c) {
       bytes, _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ)));
 }
 
+// Converts a row, step(s, n, left) giving the lanes of the n <= 16 pixels at s
+// (`left` bytes of the row from s).
 template <typename Step>
 void Rows(const uint8_t* s, uint8_t* d, int32_t width, Step&& step) {
-  for (int32_t x = 0; x < width; x += 16, s += 48, d += 48) {
-    step(s, d, width - x < 16 ? width - x : 16, 3 * ptrdiff_t{width - x});
-  }
+  avx512::StoreRow3(d, width, 1, [&](int32_t x, int32_t n) {
+    return step(s + 3 * ptrdiff_t{x}, n, 3 * ptrdiff_t{width - x});
+  });
 }
 
 // One channel of the floating-point decoder: min(floor(|Y + M / 10^6|), 255)
@@ -108,7 +110,7 @@ void RgbToYiqRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbO
   const bool rgb = rgbOrder != 0;
   const Mask16 rgMask = rgb ? PairMask(0, 1) : PairMask(2, 1), bMask = rgb ? PairMask(2, -1) : PairMask(0, -1);
   const __m512i order = _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ));
-  Rows(s, d, width, [&](const uint8_t* p, uint8_t* out, int32_t n, ptrdiff_t left) {
+  Rows(s, d, width, [&](const uint8_t* p, int32_t n, ptrdiff_t left) {
     const __m512i bytes = avx512::LoadPixelLanes3(p, n, left);
     const __m512i rg = Shuffle(bytes, rgMask), b = Shuffle(bytes, bMask);
     const __m512i ny = _mm512_add_epi32(Madd(rg, 299, 587), Madd(b, 114, 0));
@@ -128,20 +130,20 @@ void RgbToYiqRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbO
       yi = _mm512_packus_epi32(y, i);
     }
     const __m512i qq = _mm512_packus_epi32(q, q);
-    avx512::StorePixelLanes3(out, _mm512_shuffle_epi8(_mm512_packus_epi16(yi, qq), order), 3 * n, left);
+    return _mm512_shuffle_epi8(_mm512_packus_epi16(yi, qq), order);
   });
 }
 
 void YiqToRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
   const bool rgb = rgbOrder != 0;
   const Mask16 yMask = PairMask(0, -1), iMask = PairMask(1, -1), qMask = PairMask(2, -1);
-  Rows(s, d, width, [&](const uint8_t* p, uint8_t* out, int32_t n, ptrdiff_t left) {
+  Rows(s, d, width, [&](const uint8_t* p, int32_t n, ptrdiff_t left) {
     const __m512i bytes = avx512::LoadPixelLanes3(p, n, left);
     const __m512i y = Shuffle(bytes, yMask), i = Shuffle(bytes, iMask), q = Shuffle(bytes, qMask);
     const __m512i r = FoldedChannel(y, i, q, 1139552, 649566, -228112545);
     const __m512i g = FoldedChannel(y, i, q, -324224, -676762, 127625715);
     const __m512i b = FoldedChannel(y, i, q, -1318352, 1781338, -59030715);
-    avx512::StorePixelLanes3(out, rgb ? Interleave(r, g, b) : Interleave(b, g, r), 3 * n, left);
+    return rgb ? Interleave(r, g, b) : Interleave(b, g, r);
   });
 }
 
@@ -150,7 +152,7 @@ void YiqToRgbRowPackedAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_
   const bool rgb = rgbOrder != 0;
   const Mask16 yMask = PairMask(0, -1), iqMask = PairMask(1, 2);
   const int32_t grouped = width / 8 * 8;
-  Rows(s, d, grouped, [&](const uint8_t* p, uint8_t* out, int32_t n, ptrdiff_t left) {
+  Rows(s, d, grouped, [&](const uint8_t* p, int32_t n, ptrdiff_t left) {
     const __m512i bytes = avx512::LoadPixelLanes3(p, n, left);
     const __m512i y = Shuffle(bytes, yMask), iq = Shuffle(bytes, iqMask);
     const __m512i red = _mm512_sub_epi32(_mm512_add_epi32(y, _mm512_srli_epi32(Madd(iq, W::kRedI, W::kRedQ), 7)),
@@ -162,7 +164,7 @@ void YiqToRgbRowPackedAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_
     const __m512i diff = _mm512_srai_epi32(_mm512_slli_epi32(Madd(iq, W::kBlueI, -W::kBlueQ), 16), 16 + 7);
     const __m512i blue = _mm512_sub_epi32(_mm512_sub_epi32(y, diff), _mm512_set1_epi32(W::kBlueOffset));
     const __m512i r = _mm512_abs_epi32(red), g = _mm512_abs_epi32(green), b = _mm512_abs_epi32(blue);
-    avx512::StorePixelLanes3(out, rgb ? Interleave(r, g, b) : Interleave(b, g, r), 3 * n, left);
+    return rgb ? Interleave(r, g, b) : Interleave(b, g, r);
   });
   YiqToRgbRow(s + 3 * ptrdiff_t{grouped}, d + 3 * ptrdiff_t{grouped}, width - grouped, rgbOrder);
 }

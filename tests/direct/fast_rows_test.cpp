@@ -71,9 +71,10 @@ std::vector<Case> Cases() {
        },
        Four, Three, 1, 1, true},
   };
-  // Black generation 175 (the direct route's), 500 (black factor 16), 900 (the
-  // packed lanes of the decoder wrap) and 1000.
-  for (int32_t param : {175, 500, 900, 1000}) {
+  // Black generation 175 (the direct route's), 500 (black factor 16), 580 (K has
+  // no integer line: the encoder's doubles), 900 (the packed lanes of the decoder
+  // wrap) and 1000.
+  for (int32_t param : {175, 500, 580, 900, 1000}) {
     cases.push_back({"CMYK encoder " + std::to_string(param),
                      [param](const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia, int32_t oa,
                              int32_t order) { return RgbToCmyk(s, d, w, h, ia, oa, param, order); },
@@ -89,7 +90,7 @@ std::vector<Case> Cases() {
 // Widths around the 8-, 16- and 32-pixel steps of the vector rows.
 std::vector<int32_t> Widths() {
   std::vector<int32_t> widths = test::AwkwardWidths();
-  for (int32_t w : {47, 48, 49, 95, 96, 97, 130}) widths.push_back(w);
+  for (int32_t w : {47, 48, 49, 95, 96, 97, 130, 200, 257}) widths.push_back(w);
   return widths;
 }
 
