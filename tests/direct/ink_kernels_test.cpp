@@ -77,5 +77,24 @@ TEST(InkKernels, PackedRowsMatchTheirDefinition) {
   }
 }
 
+// The CMY rows read a step's bytes before writing them: every implementation
+// gives the same bytes in place as out of place, in both orders.
+TEST(InkKernels, CmyRowsRunInPlace) {
+  std::vector<int32_t> widths = test::AwkwardWidths();
+  for (int32_t w : {100, 257}) widths.push_back(w);
+  for (int32_t width : widths) {
+    for (int32_t order : {0, 1}) {
+      const V src = RandomBytes(3 * static_cast<size_t>(width), static_cast<uint32_t>(width + order));
+      V expected(src.size());
+      RgbToCmyRow(src.data(), expected.data(), width, order);
+      test::ForEachInstructionSet([&](InstructionSet isa) {
+        V inPlace = src;
+        SelectRow(kRgbToCmyRows)(inPlace.data(), inPlace.data(), width, order);
+        EXPECT_EQ(inPlace, expected) << InstructionSetName(isa) << ", width " << width << ", order " << order;
+      });
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qclr
