@@ -94,7 +94,7 @@ void CmyRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder)
     _mm512_mask_storeu_epi8(d, head, _mm512_xor_si512(_mm512_maskz_loadu_epi8(head, s), ones));
   }
   for (; bytes - i >= 64; i += 64) {
-    _mm512_store_si512(d + i, _mm512_xor_si512(_mm512_loadu_si512(s + i), ones));
+    avx512::StoreWhole(d + i, _mm512_xor_si512(_mm512_loadu_si512(s + i), ones));
   }
   if (i < bytes) {
     const __mmask64 rest = ByteMask(static_cast<int32_t>(bytes - i));

@@ -76,9 +76,9 @@ void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
     const __m512i e1 = _mm512_shuffle_epi8(_mm512_permutex2var_epi32(z0, spread1, z1), swap);
     const __m512i e2 = _mm512_shuffle_epi8(_mm512_permutex2var_epi32(z1, spread2, z2), swap);
     const __m512i e3 = _mm512_shuffle_epi8(_mm512_permutexvar_epi32(spread3, z2), swap);
-    _mm512_storeu_si512(d, _mm512_permutex2var_epi32(e0, gather0, e1));
-    _mm512_storeu_si512(d + 64, _mm512_permutex2var_epi32(e1, gather1, e2));
-    _mm512_storeu_si512(d + 128, _mm512_permutex2var_epi32(e2, gather2, e3));
+    avx512::StoreWhole(d, _mm512_permutex2var_epi32(e0, gather0, e1));
+    avx512::StoreWhole(d + 64, _mm512_permutex2var_epi32(e1, gather1, e2));
+    avx512::StoreWhole(d + 128, _mm512_permutex2var_epi32(e2, gather2, e3));
   }
   SwapFew<kInvert>(s, d, width - x);
 }
