@@ -195,13 +195,16 @@ struct Subsampled {
   int32_t groupWidth, groupHeight;  // pixels of a group
 };
 
-const Subsampled kSubsampled[] = {
-    {CSP_YUY2, "YUY2", 2, 1}, {CSP_UYVY, "UYVY", 2, 1}, {CSP_Y41P, "Y41P", 8, 1}, {CSP_YVU9, "YVU9", 4, 4}};
+const Subsampled kSubsampled[] = {{CSP_YUY2, "YUY2", 2, 1},
+                                  {CSP_UYVY, "UYVY", 2, 1},
+                                  {CSP_Y41P, "Y41P", 8, 1},
+                                  {CSP_YVU9, "YVU9", 4, 4}};
 
 // Images of `groups` groups side by side (one band of groups), each converted
 // alone by every implementation at both processor levels; returns the portable
 // bytes, checked against every other run.
-std::vector<uint8_t> ConvertBand(const Subsampled& l, bool encode, const std::vector<uint8_t>& in, int32_t groups) {
+std::vector<uint8_t> ConvertBand(const Subsampled& l, bool encode, const std::vector<uint8_t>& in,
+                                 int32_t groups) {
   const int32_t width = groups * l.groupWidth, height = l.groupHeight;
   size_t outBytes = 0;
   qclr::BufferBytes(encode ? l.code : CSP_RGB, width, height, 0, &outBytes);
@@ -212,18 +215,20 @@ std::vector<uint8_t> ConvertBand(const Subsampled& l, bool encode, const std::ve
       qclr::OverrideCpuLevel(level);
       qclr::CapInstructionSet(isa);
       std::vector<uint8_t> out(outBytes);
-      const int32_t status = encode ? Q_ClrConvertDirect(CSP_RGB, l.code, in.data(), out.data(), width, height, 0, 0)
-                                    : Q_ClrConvertDirect(l.code, CSP_RGB, in.data(), out.data(), width, height, 0, 0);
+      const int32_t status =
+          encode ? Q_ClrConvertDirect(CSP_RGB, l.code, in.data(), out.data(), width, height, 0, 0)
+                 : Q_ClrConvertDirect(l.code, CSP_RGB, in.data(), out.data(), width, height, 0, 0);
       qclr::CapInstructionSet(-1);
       qclr::OverrideCpuLevel(-1);
       Check(status == CLR_OK, std::string(l.name) + ": status");
       if (portable.empty()) {
         portable = std::move(out);
       } else {
-        Check(out == portable, std::string(l.name) + (encode ? " encoder" : " decoder") + " at level " +
-                                   std::to_string(level) + ": the " +
-                                   qclr::InstructionSetName(static_cast<qclr::InstructionSet>(isa)) +
-                                   " implementation differs from the portable one");
+        Check(out == portable,
+              std::string(l.name) + (encode ? " encoder" : " decoder") + " at level " +
+                  std::to_string(level) + ": the " +
+                  qclr::InstructionSetName(static_cast<qclr::InstructionSet>(isa)) +
+                  " implementation differs from the portable one");
       }
     }
   }
@@ -232,8 +237,8 @@ std::vector<uint8_t> ConvertBand(const Subsampled& l, bool encode, const std::ve
 
 // The bytes of one decoder group in which every pixel reads luminance y and
 // chroma u, v, at offset `at` of a band of `groups` groups.
-void PutUniformGroup(const Subsampled& l, std::vector<uint8_t>* band, int32_t groups, int32_t at, uint8_t y,
-                     uint8_t u, uint8_t v) {
+void PutUniformGroup(const Subsampled& l, std::vector<uint8_t>* band, int32_t groups, int32_t at,
+                     uint8_t y, uint8_t u, uint8_t v) {
   uint8_t* g = band->data();
   const uint8_t yuy2[4] = {y, u, y, v}, uyvy[4] = {u, y, v, y};
   const uint8_t y41p[12] = {u, y, v, y, u, y, v, y, y, y, y, y};
@@ -273,7 +278,8 @@ void CheckSubsampled(const Subsampled& l, uint32_t step) {
     // Uniform groups: group g is value first + g in every pixel.
     for (int32_t g = 0; g < groups; ++g) {
       const uint32_t v = (first + static_cast<uint32_t>(g)) * step;
-      const uint8_t px[3] = {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+      const uint8_t px[3] = {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
+                             static_cast<uint8_t>(v)};
       for (int32_t r = 0; r < l.groupHeight; ++r) {
         for (int32_t c = 0; c < l.groupWidth; ++c) {
           std::memcpy(&rgb[3 * (static_cast<size_t>(r) * width + g * l.groupWidth + c)], px, 3);
@@ -283,7 +289,8 @@ void CheckSubsampled(const Subsampled& l, uint32_t step) {
     fold(&uniformEncoded, ConvertBand(l, true, rgb, groups));
     // Consecutive values: pixel i of the band is value (first * groupPixels + i) mod 2^24.
     for (size_t i = 0; i < rgb.size() / 3; ++i) {
-      const uint32_t v = static_cast<uint32_t>((first * static_cast<uint64_t>(groupPixels) + i) * step);
+      const uint32_t v =
+          static_cast<uint32_t>((first * static_cast<uint64_t>(groupPixels) + i) * step);
       rgb[3 * i] = static_cast<uint8_t>(v >> 16), rgb[3 * i + 1] = static_cast<uint8_t>(v >> 8);
       rgb[3 * i + 2] = static_cast<uint8_t>(v);
     }
@@ -293,8 +300,8 @@ void CheckSubsampled(const Subsampled& l, uint32_t step) {
     coded.assign(decoderBytes, 0);
     for (int32_t g = 0; g < groups; ++g) {
       const uint32_t v = (first + static_cast<uint32_t>(g)) * step;
-      PutUniformGroup(l, &coded, groups, g, static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
-                      static_cast<uint8_t>(v));
+      PutUniformGroup(l, &coded, groups, g, static_cast<uint8_t>(v >> 16),
+                      static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v));
     }
     fold(&uniformDecoded, ConvertBand(l, false, coded, groups));
     for (uint8_t& b : coded) {
@@ -303,9 +310,11 @@ void CheckSubsampled(const Subsampled& l, uint32_t step) {
     }
     fold(&mixedDecoded, ConvertBand(l, false, coded, groups));
   }
-  std::printf("%-5s encoder        %016llx %016llx\n", l.name, static_cast<unsigned long long>(uniformEncoded),
+  std::printf("%-5s encoder        %016llx %016llx\n", l.name,
+              static_cast<unsigned long long>(uniformEncoded),
               static_cast<unsigned long long>(mixedEncoded));
-  std::printf("%-5s decoder        %016llx %016llx\n", l.name, static_cast<unsigned long long>(uniformDecoded),
+  std::printf("%-5s decoder        %016llx %016llx\n", l.name,
+              static_cast<unsigned long long>(uniformDecoded),
               static_cast<unsigned long long>(mixedDecoded));
 }
 

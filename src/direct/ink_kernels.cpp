@@ -127,7 +127,8 @@ int32_t RgbToCmyk(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
 int32_t CmykToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                   int32_t inAlign, int32_t outAlign, int32_t blackParam, int32_t rgbOrder) {
   const int16_t f = CmykBlackFactor(blackParam);
-  const CmykToRgbRowFn rowFn = SelectRow(ActiveCpuLevel() == 0 ? kCmykToRgbRows : kCmykToRgbPackedRows);
+  const CmykToRgbRowFn rowFn =
+      SelectRow(ActiveCpuLevel() == 0 ? kCmykToRgbRows : kCmykToRgbPackedRows);
   ForEachRow(src, PaddedStride(4 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, f, rgbOrder); });

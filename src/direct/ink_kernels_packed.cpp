@@ -38,8 +38,7 @@ void CmyToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbO
   CmyToRgbRow(s, d, width, rgbOrder);  // the packed bytes are the scalar bytes
 }
 
-void CmykToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int16_t f,
-                        int32_t rgbOrder) {
+void CmykToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int16_t f, int32_t rgbOrder) {
   const int32_t groups = width / 8;
   for (int32_t i = 0; i < groups * 8; ++i, s += 4, d += 3) CmykToRgbPixelPacked(s, d, f, rgbOrder);
   CmykToRgbRow(s, d, width - groups * 8, f, rgbOrder);

@@ -39,8 +39,9 @@ inline __m512i LoadBytes(const uint8_t* p, int32_t n, ptrdiff_t left) {
 // Pixels 4k..4k+3 of the 16 three-byte pixels at p (n of them valid, `left` bytes
 // of the row from p) in the bytes 0..11 of 128-bit lane k.
 inline __m512i LoadPixelLanes3(const uint8_t* p, int32_t n, ptrdiff_t left) {
-  return _mm512_permutexvar_epi32(_mm512_setr_epi32(0, 1, 2, 3, 3, 4, 5, 6, 6, 7, 8, 9, 9, 10, 11, 12),
-                                  LoadBytes(p, 3 * n, left));
+  return _mm512_permutexvar_epi32(
+      _mm512_setr_epi32(0, 1, 2, 3, 3, 4, 5, 6, 6, 7, 8, 9, 9, 10, 11, 12),
+      LoadBytes(p, 3 * n, left));
 }
 
 // A whole vector stored as two 256-bit halves: on the processors this was tuned on,
@@ -74,18 +75,22 @@ void StoreRow3(uint8_t* d, int32_t width, int32_t group, Lanes&& lanes) {
   const auto some = [&](int32_t from, int32_t to) {
     for (int32_t x = from; x < to; x += 16) {
       const int32_t n = to - x < 16 ? to - x : 16;
-      _mm512_mask_storeu_epi8(d + 3 * ptrdiff_t{x}, ByteMask(3 * n), _mm512_permutexvar_epi32(pack, lanes(x, n)));
+      _mm512_mask_storeu_epi8(d + 3 * ptrdiff_t{x}, ByteMask(3 * n),
+                              _mm512_permutexvar_epi32(pack, lanes(x, n)));
     }
   };
   const int32_t head = PixelsToAlign(d, 3, group) < width ? PixelsToAlign(d, 3, group) : width;
   some(0, head);
   // The 48 used dwords of four steps' lanes into three whole vectors.
   const __m512i gather0 = _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20);
-  const __m512i gather1 = _mm512_setr_epi32(5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25);
-  const __m512i gather2 = _mm512_setr_epi32(10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30);
+  const __m512i gather1 =
+      _mm512_setr_epi32(5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25);
+  const __m512i gather2 =
+      _mm512_setr_epi32(10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30);
   int32_t x = head;
   for (; width - x >= 64; x += 64) {
-    const __m512i e0 = lanes(x, 16), e1 = lanes(x + 16, 16), e2 = lanes(x + 32, 16), e3 = lanes(x + 48, 16);
+    const __m512i e0 = lanes(x, 16), e1 = lanes(x + 16, 16), e2 = lanes(x + 32, 16),
+                  e3 = lanes(x + 48, 16);
     uint8_t* out = d + 3 * ptrdiff_t{x};
     StoreWhole(out, _mm512_permutex2var_epi32(e0, gather0, e1));
     StoreWhole(out + 64, _mm512_permutex2var_epi32(e1, gather1, e2));
@@ -119,7 +124,8 @@ struct Doubles16 {
   __m512d lo, hi;  // lanes 0..7, 8..15
 };
 inline Doubles16 ToDoubles(__m512i v) {
-  return {_mm512_cvtepi32_pd(_mm512_castsi512_si256(v)), _mm512_cvtepi32_pd(_mm512_extracti64x4_epi64(v, 1))};
+  return {_mm512_cvtepi32_pd(_mm512_castsi512_si256(v)),
+          _mm512_cvtepi32_pd(_mm512_extracti64x4_epi64(v, 1))};
 }
 inline Doubles16 operator*(double k, Doubles16 a) {
   const __m512d c = _mm512_set1_pd(k);
@@ -129,27 +135,36 @@ inline Doubles16 operator*(Doubles16 a, double k) {
   const __m512d c = _mm512_set1_pd(k);
   return {_mm512_mul_pd(a.lo, c), _mm512_mul_pd(a.hi, c)};
 }
-inline Doubles16 operator*(Doubles16 a, Doubles16 b) { return {_mm512_mul_pd(a.lo, b.lo), _mm512_mul_pd(a.hi, b.hi)}; }
+inline Doubles16 operator*(Doubles16 a, Doubles16 b) {
+  return {_mm512_mul_pd(a.lo, b.lo), _mm512_mul_pd(a.hi, b.hi)};
+}
 inline Doubles16 operator/(Doubles16 a, double k) {
   const __m512d c = _mm512_set1_pd(k);
   return {_mm512_div_pd(a.lo, c), _mm512_div_pd(a.hi, c)};
 }
-inline Doubles16 operator+(Doubles16 a, Doubles16 b) { return {_mm512_add_pd(a.lo, b.lo), _mm512_add_pd(a.hi, b.hi)}; }
+inline Doubles16 operator+(Doubles16 a, Doubles16 b) {
+  return {_mm512_add_pd(a.lo, b.lo), _mm512_add_pd(a.hi, b.hi)};
+}
 inline Doubles16 operator+(Doubles16 a, double k) {
   const __m512d c = _mm512_set1_pd(k);
   return {_mm512_add_pd(a.lo, c), _mm512_add_pd(a.hi, c)};
 }
-inline Doubles16 operator-(Doubles16 a, Doubles16 b) { return {_mm512_sub_pd(a.lo, b.lo), _mm512_sub_pd(a.hi, b.hi)}; }
+inline Doubles16 operator-(Doubles16 a, Doubles16 b) {
+  return {_mm512_sub_pd(a.lo, b.lo), _mm512_sub_pd(a.hi, b.hi)};
+}
 // Limits to lo..hi (the scalar v < lo ? lo : (v > hi ? hi : v)), then truncates
 // toward zero; the values stay well inside the int32 range.
 inline __m512i ClampTruncate(Doubles16 a, double lo, double hi) {
   const __m512d l = _mm512_set1_pd(lo), h = _mm512_set1_pd(hi);
-  const auto one = [&](__m512d v) { return _mm512_cvttpd_epi32(_mm512_min_pd(_mm512_max_pd(v, l), h)); };
+  const auto one = [&](__m512d v) {
+    return _mm512_cvttpd_epi32(_mm512_min_pd(_mm512_max_pd(v, l), h));
+  };
   return _mm512_inserti64x4(_mm512_castsi256_si512(one(a.lo)), one(a.hi), 1);
 }
 // Truncates toward zero: for values of magnitude below 2^31.
 inline __m512i Truncate(Doubles16 a) {
-  return _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvttpd_epi32(a.lo)), _mm512_cvttpd_epi32(a.hi), 1);
+  return _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvttpd_epi32(a.lo)),
+                            _mm512_cvttpd_epi32(a.hi), 1);
 }
 
 // Formulas defined in doubles whose exact value is n / d, n an integer with
@@ -165,14 +180,15 @@ inline __m512i Truncate(Doubles16 a) {
 inline __mmask16 TruncatedQuotient(__m512i n, float reciprocal, __m512i* q) {
   const __m512 t = _mm512_mul_ps(_mm512_cvtepi32_ps(n), _mm512_set1_ps(reciprocal));
   *q = _mm512_cvttps_epi32(t);
-  const __m512 fraction = _mm512_sub_ps(t, _mm512_roundscale_ps(t, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
+  const __m512 fraction =
+      _mm512_sub_ps(t, _mm512_roundscale_ps(t, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
   const __m512 fromHalf = _mm512_abs_ps(_mm512_sub_ps(fraction, _mm512_set1_ps(0.5f)));
   return _mm512_cmp_ps_mask(fromHalf, _mm512_set1_ps(0.5f - 1.0f / 8192), _CMP_GT_OQ);
 }
 
-// Exact division by a constant in 16-bit lanes. Multipliers m with floor(n / d) = ((n >> 3) x m) >> 22 for 0 <= n < limit
-// (checked for every such n by bench/exhaustive_check, whose inputs reach every
-// n the rows form).
+// Exact division by a constant in 16-bit lanes. Multipliers m with floor(n / d) = ((n >> 3) x m) >>
+// 22 for 0 <= n < limit (checked for every such n by bench/exhaustive_check, whose inputs reach
+// every n the rows form).
 inline constexpr int32_t kBy1000 = 33555;  // n < 2^18
 inline constexpr int32_t kBy1192 = 28150;  // n <= 303960
 
@@ -183,16 +199,18 @@ inline constexpr int32_t kBy1192 = 28150;  // n <= 303960
 // there the double of a definition with the exact value n / d may fall on either
 // side of the integer.
 inline __mmask32 FloorQuotients(__m512i a, int32_t da, __m512i b, int32_t db, __m512i* q) {
-  const __m512i multipliers = _mm512_broadcast_i32x4(_mm_setr_epi16(
-      static_cast<int16_t>(da), static_cast<int16_t>(da), static_cast<int16_t>(da), static_cast<int16_t>(da),
-      static_cast<int16_t>(db), static_cast<int16_t>(db), static_cast<int16_t>(db), static_cast<int16_t>(db)));
+  const __m512i multipliers = _mm512_broadcast_i32x4(
+      _mm_setr_epi16(static_cast<int16_t>(da), static_cast<int16_t>(da), static_cast<int16_t>(da),
+                     static_cast<int16_t>(da), static_cast<int16_t>(db), static_cast<int16_t>(db),
+                     static_cast<int16_t>(db), static_cast<int16_t>(db)));
   const auto quotients = [&](__m512i x, __m512i y) {
     const __m512i words = _mm512_packus_epi32(_mm512_srai_epi32(x, 3), _mm512_srai_epi32(y, 3));
     return _mm512_srli_epi16(_mm512_mulhi_epu16(words, multipliers), 6);
   };
   *q = quotients(a, b);
   const __m512i one = _mm512_set1_epi32(1);
-  return _mm512_cmpneq_epi16_mask(*q, quotients(_mm512_sub_epi32(a, one), _mm512_sub_epi32(b, one)));
+  return _mm512_cmpneq_epi16_mask(*q,
+                                  quotients(_mm512_sub_epi32(a, one), _mm512_sub_epi32(b, one)));
 }
 
 // The pixels (bit p for pixel p) of a FloorQuotients mask: 16-bit lane 8k + j and
@@ -207,24 +225,29 @@ inline __m512i InvertInks(__m512i v) { return _mm512_xor_si512(v, _mm512_set1_ep
 
 // min or max of bytes 0..2 of every 32-bit lane, in its byte 0 (0..255).
 inline __m512i LowestOfThree(__m512i v) {
-  const __m512i m = _mm512_min_epu8(_mm512_min_epu8(v, _mm512_srli_epi32(v, 8)), _mm512_srli_epi32(v, 16));
+  const __m512i m =
+      _mm512_min_epu8(_mm512_min_epu8(v, _mm512_srli_epi32(v, 8)), _mm512_srli_epi32(v, 16));
   return _mm512_and_si512(m, _mm512_set1_epi32(0xFF));
 }
 inline __m512i HighestOfThree(__m512i v) {
-  const __m512i m = _mm512_max_epu8(_mm512_max_epu8(v, _mm512_srli_epi32(v, 8)), _mm512_srli_epi32(v, 16));
+  const __m512i m =
+      _mm512_max_epu8(_mm512_max_epu8(v, _mm512_srli_epi32(v, 8)), _mm512_srli_epi32(v, 16));
   return _mm512_and_si512(m, _mm512_set1_epi32(0xFF));
 }
 
 // The byte of each 32-bit lane repeated in bytes 0..2 (byte 3 zero).
 inline __m512i ToThreeBytes(__m512i u) {
-  return _mm512_mullo_epi32(_mm512_and_si512(u, _mm512_set1_epi32(0xFF)), _mm512_set1_epi32(0x010101));
+  return _mm512_mullo_epi32(_mm512_and_si512(u, _mm512_set1_epi32(0xFF)),
+                            _mm512_set1_epi32(0x010101));
 }
 
 // Bytes 0..2 of each 32-bit lane, bytes 0 and 2 exchanged when the RGB side is
 // CSP_BGR (rgbOrder 0), as 12 bytes a 128-bit lane.
 inline __m512i PixelOrder(__m512i v, int32_t rgbOrder) {
-  return _mm512_shuffle_epi8(v, _mm512_broadcast_i32x4(rgbOrder ? _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, kZ, kZ, kZ, kZ)
-                                                               : _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, kZ, kZ, kZ, kZ)));
+  return _mm512_shuffle_epi8(
+      v, _mm512_broadcast_i32x4(
+             rgbOrder ? _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, kZ, kZ, kZ, kZ)
+                      : _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, kZ, kZ, kZ, kZ)));
 }
 
 }  // namespace qclr::avx512

@@ -46,9 +46,12 @@ void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
     // Lanes: the low 128 bits hold pixels 0..15 of the step, the high 128 bits
     // pixels 16..31; each lane is one 48-byte block a0 a1 a2 / b0 b1 b2.
     const __m128i* in = reinterpret_cast<const __m128i*>(s);
-    const __m256i v0 = _mm256_xor_si256(_mm256_setr_m128i(_mm_loadu_si128(in + 0), _mm_loadu_si128(in + 3)), flip);
-    const __m256i v1 = _mm256_xor_si256(_mm256_setr_m128i(_mm_loadu_si128(in + 1), _mm_loadu_si128(in + 4)), flip);
-    const __m256i v2 = _mm256_xor_si256(_mm256_setr_m128i(_mm_loadu_si128(in + 2), _mm_loadu_si128(in + 5)), flip);
+    const __m256i v0 =
+        _mm256_xor_si256(_mm256_setr_m128i(_mm_loadu_si128(in + 0), _mm_loadu_si128(in + 3)), flip);
+    const __m256i v1 =
+        _mm256_xor_si256(_mm256_setr_m128i(_mm_loadu_si128(in + 1), _mm_loadu_si128(in + 4)), flip);
+    const __m256i v2 =
+        _mm256_xor_si256(_mm256_setr_m128i(_mm_loadu_si128(in + 2), _mm_loadu_si128(in + 5)), flip);
     const __m256i o0 = _mm256_or_si256(_mm256_shuffle_epi8(v0, m0s), _mm256_shuffle_epi8(v1, m0n));
     const __m256i o1 = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(v0, m1p), _mm256_shuffle_epi8(v1, m1s)),
                                        _mm256_shuffle_epi8(v2, m1n));
@@ -72,7 +75,9 @@ void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
 
 void SwapRgbRowAvx2(const uint8_t* s, uint8_t* d, int32_t width) { SwapPixels<false>(s, d, width); }
 
-void SwapInvertRgbRowAvx2(const uint8_t* s, uint8_t* d, int32_t width) { SwapPixels<true>(s, d, width); }
+void SwapInvertRgbRowAvx2(const uint8_t* s, uint8_t* d, int32_t width) {
+  SwapPixels<true>(s, d, width);
+}
 
 }  // namespace qclr
 #endif

@@ -26,7 +26,8 @@ using avx512::kZ;
 
 // Bytes 2 1 0 5 4 3 8 7 6 11 10 9 of each lane; the last 4 bytes are not used.
 __m512i SwapShuffle() {
-  return _mm512_broadcast_i32x4(_mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, kZ, kZ, kZ, kZ));
+  return _mm512_broadcast_i32x4(
+      _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, kZ, kZ, kZ, kZ));
 }
 
 // Pixels a row starts with so that the 64-pixel steps after them store to whole
@@ -61,13 +62,17 @@ void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
   const __m512i swap = SwapShuffle();
   // Lane k of spread vector j: pixels 16 j + 4 k .. + 3, the dwords 12 j + 3 k .. + 2.
   const __m512i spread0 = _mm512_setr_epi32(0, 1, 2, 0, 3, 4, 5, 0, 6, 7, 8, 0, 9, 10, 11, 0);
-  const __m512i spread1 = _mm512_setr_epi32(12, 13, 14, 0, 15, 16, 17, 0, 18, 19, 20, 0, 21, 22, 23, 0);
-  const __m512i spread2 = _mm512_setr_epi32(8, 9, 10, 0, 11, 12, 13, 0, 14, 15, 16, 0, 17, 18, 19, 0);
+  const __m512i spread1 =
+      _mm512_setr_epi32(12, 13, 14, 0, 15, 16, 17, 0, 18, 19, 20, 0, 21, 22, 23, 0);
+  const __m512i spread2 =
+      _mm512_setr_epi32(8, 9, 10, 0, 11, 12, 13, 0, 14, 15, 16, 0, 17, 18, 19, 0);
   const __m512i spread3 = _mm512_setr_epi32(4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0, 13, 14, 15, 0);
   // The 48 used dwords of the four spread vectors back into three whole ones.
   const __m512i gather0 = _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20);
-  const __m512i gather1 = _mm512_setr_epi32(5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25);
-  const __m512i gather2 = _mm512_setr_epi32(10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30);
+  const __m512i gather1 =
+      _mm512_setr_epi32(5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25);
+  const __m512i gather2 =
+      _mm512_setr_epi32(10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30);
   for (; width - x >= 64; x += 64, s += 192, d += 192) {
     const __m512i z0 = _mm512_xor_si512(_mm512_loadu_si512(s), flip);
     const __m512i z1 = _mm512_xor_si512(_mm512_loadu_si512(s + 64), flip);
@@ -85,9 +90,13 @@ void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
 
 }  // namespace
 
-void SwapRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width) { SwapPixels<false>(s, d, width); }
+void SwapRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width) {
+  SwapPixels<false>(s, d, width);
+}
 
-void SwapInvertRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width) { SwapPixels<true>(s, d, width); }
+void SwapInvertRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width) {
+  SwapPixels<true>(s, d, width);
+}
 
 }  // namespace qclr
 #endif

@@ -58,8 +58,9 @@ void YccToRgbRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositio
 namespace {
 
 // Rows of 3 x width bytes on both sides, through the fastest row of `rows`.
-int32_t ConvertRows(const RowVariants<VideoRow>& rows, const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
-                    int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+int32_t ConvertRows(const RowVariants<VideoRow>& rows, const uint8_t* src, uint8_t* dst,
+                    int32_t width, int32_t height, int32_t inAlign, int32_t outAlign,
+                    int32_t rgbOrder) {
   if (!HasPixels(width, height)) return CLR_OK;
   const ptrdiff_t bytes = 3 * ptrdiff_t{width};
   const RgbPositions at = RgbPositionsFor(rgbOrder);

@@ -65,17 +65,20 @@ constexpr Mask16 PairMask(int first, int second, bool high = false) {
 }
 
 __m512i Shuffle(__m512i bytes, const Mask16& m) {
-  return _mm512_shuffle_epi8(bytes, _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m.data()))));
+  return _mm512_shuffle_epi8(
+      bytes, _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m.data()))));
 }
 
-__m512i Madd(__m512i pairs, int lo, int hi) { return _mm512_madd_epi16(pairs, _mm512_set1_epi32(Weights(lo, hi))); }
+__m512i Madd(__m512i pairs, int lo, int hi) {
+  return _mm512_madd_epi16(pairs, _mm512_set1_epi32(Weights(lo, hi)));
+}
 
 // Three 32-bit lanes a pixel, each 0..255, into the bytes 0..11 of each 128-bit
 // lane in the order a, b, c.
 __m512i Interleave(__m512i a, __m512i b, __m512i c) {
   const __m512i bytes = _mm512_packus_epi16(_mm512_packs_epi32(a, b), _mm512_packs_epi32(c, c));
-  return _mm512_shuffle_epi8(
-      bytes, _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ)));
+  return _mm512_shuffle_epi8(bytes, _mm512_broadcast_i32x4(_mm_setr_epi8(
+                                        0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ)));
 }
 
 // Runs `step(s, d, n, left)` over a row, 16 pixels at a time.
@@ -94,7 +97,8 @@ struct RgbDoubles {
 };
 RgbDoubles ToDoubles(__m512i rg, __m512i bx) {
   const __m512i low = _mm512_set1_epi32(0xFFFF);
-  return {avx512::ToDoubles(_mm512_and_si512(rg, low)), avx512::ToDoubles(_mm512_srli_epi32(rg, 16)),
+  return {avx512::ToDoubles(_mm512_and_si512(rg, low)),
+          avx512::ToDoubles(_mm512_srli_epi32(rg, 16)),
           avx512::ToDoubles(_mm512_and_si512(bx, low))};
 }
 
@@ -102,8 +106,10 @@ RgbDoubles ToDoubles(__m512i rg, __m512i bx) {
 
 void RgbToYuvRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   const bool rgb = at.r == 0;
-  const Mask16 rgMask = rgb ? PairMask(0, 1) : PairMask(2, 1), bMask = rgb ? PairMask(2, -1) : PairMask(0, -1);
-  const __m512i order = _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ));
+  const Mask16 rgMask = rgb ? PairMask(0, 1) : PairMask(2, 1),
+               bMask = rgb ? PairMask(2, -1) : PairMask(0, -1);
+  const __m512i order =
+      _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ));
   Rows(s, d, width, [&](const uint8_t* p, int32_t n, ptrdiff_t left) {
     const __m512i bytes = avx512::LoadPixelLanes3(p, n, left);
     const __m512i rg = Shuffle(bytes, rgMask), b = Shuffle(bytes, bMask);
@@ -111,7 +117,8 @@ void RgbToYuvRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
     const __m512i nu = _mm512_add_epi32(Madd(rg, -146, -288), Madd(b, 434, 0));
     const __m512i nv = _mm512_add_epi32(Madd(rg, 617, -517), Madd(b, -100, 0));
     __m512i yu, vv;  // 16-bit lanes: Y0..3 U0..3 and V0..3 V0..3 of each 128-bit lane
-    if (avx512::FloorQuotients(ny, avx512::kBy1000, nu, avx512::kBy1000, &yu) | avx512::FloorQuotients(nv, avx512::kBy1000, nv, avx512::kBy1000, &vv)) {
+    if (avx512::FloorQuotients(ny, avx512::kBy1000, nu, avx512::kBy1000, &yu) |
+        avx512::FloorQuotients(nv, avx512::kBy1000, nv, avx512::kBy1000, &vv)) {
       // A multiple of 1000 (every grey's Y): the definition in packed doubles.
       const RgbDoubles c = ToDoubles(rg, b);
       const __m512i y = avx512::ClampTruncate(0.299 * c.r + 0.587 * c.g + 0.114 * c.b, 0, 255);
@@ -126,18 +133,22 @@ void RgbToYuvRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
 
 void RgbToYccRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   const bool rgb = at.r == 0;
-  const Mask16 rgMask = rgb ? PairMask(0, 1) : PairMask(2, 1), bgMask = rgb ? PairMask(2, 1) : PairMask(0, 1);
-  const __m512i order = _mm512_broadcast_i32x4(_mm_setr_epi8(0, 8, 12, 1, 9, 13, 2, 10, 14, 3, 11, 15, kZ, kZ, kZ, kZ));
+  const Mask16 rgMask = rgb ? PairMask(0, 1) : PairMask(2, 1),
+               bgMask = rgb ? PairMask(2, 1) : PairMask(0, 1);
+  const __m512i order = _mm512_broadcast_i32x4(
+      _mm_setr_epi8(0, 8, 12, 1, 9, 13, 2, 10, 14, 3, 11, 15, kZ, kZ, kZ, kZ));
   Rows(s, d, width, [&](const uint8_t* p, int32_t n, ptrdiff_t left) {
     const __m512i bytes = avx512::LoadPixelLanes3(p, n, left);
     const __m512i rg = Shuffle(bytes, rgMask), bg = Shuffle(bytes, bgMask);
     const __m512i ny = _mm512_add_epi32(Madd(rg, 299, 587), Madd(bg, 114, 0));
     const __m512i ncb = _mm512_add_epi32(Madd(rg, -8437, -16563), Madd(bg, 25000, 0));
     // Cr: 2 (25000 R - 20934 G) + (-8131 B - G) = 50000 R - 41869 G - 8131 B.
-    const __m512i ncr = _mm512_add_epi32(_mm512_slli_epi32(Madd(rg, 25000, -20934), 1), Madd(bg, -8131, -1));
+    const __m512i ncr =
+        _mm512_add_epi32(_mm512_slli_epi32(Madd(rg, 25000, -20934), 1), Madd(bg, -8131, -1));
     __m512i yy, cb, cr;
     if (avx512::FloorQuotients(ny, avx512::kBy1000, ny, avx512::kBy1000, &yy) |
-        avx512::TruncatedQuotient(ncb, 1.0f / 50000, &cb) | avx512::TruncatedQuotient(ncr, 1.0f / 100000, &cr)) {
+        avx512::TruncatedQuotient(ncb, 1.0f / 50000, &cb) |
+        avx512::TruncatedQuotient(ncr, 1.0f / 100000, &cr)) {
       // A value at or near an integer (every grey's Y): the definition in packed doubles.
       const RgbDoubles c = ToDoubles(rg, bg);
       const __m512i y = avx512::ClampTruncate(0.299 * c.r + 0.587 * c.g + 0.114 * c.b, 0, 255);
@@ -147,7 +158,8 @@ void RgbToYccRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
     }
     // Cb and Cr (-128..127) as their two's complement bytes; lanes Y Y Cb Cr.
     const __m512i low = _mm512_set1_epi32(0xFF);
-    const __m512i chroma = _mm512_packus_epi32(_mm512_and_si512(cb, low), _mm512_and_si512(cr, low));
+    const __m512i chroma =
+        _mm512_packus_epi32(_mm512_and_si512(cb, low), _mm512_and_si512(cr, low));
     return _mm512_shuffle_epi8(_mm512_packus_epi16(yy, chroma), order);
   });
 }
@@ -159,12 +171,16 @@ void YccToRgbRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions
     const __m512i bytes = avx512::LoadPixelLanes3(p, n, left);
     const __m512i y = Shuffle(bytes, yMask), chroma = Shuffle(bytes, chromaMask);
     const __m512i r = _mm512_add_epi32(
-        y, _mm512_srai_epi32(_mm512_add_epi32(Madd(chroma, 0, 22971), _mm512_set1_epi32(4736)), 22));
+        y,
+        _mm512_srai_epi32(_mm512_add_epi32(Madd(chroma, 0, 22971), _mm512_set1_epi32(4736)), 22));
     const __m512i b = _mm512_add_epi32(
-        y, _mm512_srai_epi32(_mm512_add_epi32(Madd(chroma, 29033, 0), _mm512_set1_epi32(12416)), 22));
+        y,
+        _mm512_srai_epi32(_mm512_add_epi32(Madd(chroma, 29033, 0), _mm512_set1_epi32(12416)), 22));
     // -2886823 Cb - 5990610 Cr, with 2886823 = 11276 x 256 + 167, 5990610 = 23400 x 256 + 210.
-    const __m512i w = _mm512_add_epi32(Madd(chroma, -11276, -23400), _mm512_srai_epi32(Madd(chroma, -167, -210), 8));
-    const __m512i g = _mm512_add_epi32(y, _mm512_srai_epi32(_mm512_add_epi32(w, _mm512_set1_epi32(67)), 23));
+    const __m512i w = _mm512_add_epi32(Madd(chroma, -11276, -23400),
+                                       _mm512_srai_epi32(Madd(chroma, -167, -210), 8));
+    const __m512i g =
+        _mm512_add_epi32(y, _mm512_srai_epi32(_mm512_add_epi32(w, _mm512_set1_epi32(67)), 23));
     return rgb ? Interleave(r, g, b) : Interleave(b, g, r);
   });
 }

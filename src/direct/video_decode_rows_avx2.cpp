@@ -43,7 +43,9 @@ constexpr Mask32 PairMask(const std::array<int, 8>& y, const std::array<int, 8>&
   return m;
 }
 
-__m256i Load(const Mask32& m) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m.data())); }
+__m256i Load(const Mask32& m) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m.data()));
+}
 
 // The source of 8 pixels as (Y, U) and (Y, V) lanes.
 struct YuvLanes {
@@ -59,10 +61,12 @@ struct LaneMasks {
 };
 
 // YUY2 (Y0 U Y1 V) and UYVY (U Y0 V Y1): both lanes hold the 16 bytes of 8 pixels.
-constexpr LaneMasks kYuy2Masks = {PairMask({0, 2, 4, 6, 8, 10, 12, 14}, {1, 1, 5, 5, 9, 9, 13, 13}),
-                                  PairMask({0, 2, 4, 6, 8, 10, 12, 14}, {3, 3, 7, 7, 11, 11, 15, 15})};
-constexpr LaneMasks kUyvyMasks = {PairMask({1, 3, 5, 7, 9, 11, 13, 15}, {0, 0, 4, 4, 8, 8, 12, 12}),
-                                  PairMask({1, 3, 5, 7, 9, 11, 13, 15}, {2, 2, 6, 6, 10, 10, 14, 14})};
+constexpr LaneMasks kYuy2Masks = {
+    PairMask({0, 2, 4, 6, 8, 10, 12, 14}, {1, 1, 5, 5, 9, 9, 13, 13}),
+    PairMask({0, 2, 4, 6, 8, 10, 12, 14}, {3, 3, 7, 7, 11, 11, 15, 15})};
+constexpr LaneMasks kUyvyMasks = {
+    PairMask({1, 3, 5, 7, 9, 11, 13, 15}, {0, 0, 4, 4, 8, 8, 12, 12}),
+    PairMask({1, 3, 5, 7, 9, 11, 13, 15}, {2, 2, 6, 6, 10, 10, 14, 14})};
 // YUV: the low lane holds source bytes 0..15, the high lane bytes 8..23.
 constexpr LaneMasks kYuvMasks = {PairMask({0, 3, 6, 9, 4, 7, 10, 13}, {1, 4, 7, 10, 5, 8, 11, 14}),
                                  PairMask({0, 3, 6, 9, 4, 7, 10, 13}, {2, 5, 8, 11, 6, 9, 12, 15})};
@@ -70,8 +74,9 @@ constexpr LaneMasks kYuvMasks = {PairMask({0, 3, 6, 9, 4, 7, 10, 13}, {1, 4, 7, 
 constexpr LaneMasks kY41pMasks = {PairMask({1, 3, 5, 7, 8, 9, 10, 11}, {0, 0, 0, 0, 4, 4, 4, 4}),
                                   PairMask({1, 3, 5, 7, 8, 9, 10, 11}, {2, 2, 2, 2, 6, 6, 6, 6})};
 // YVU9: both lanes hold Y0..Y7, U0 U1, V0 V1.
-constexpr LaneMasks kYvu9Masks = {PairMask({0, 1, 2, 3, 4, 5, 6, 7}, {8, 8, 8, 8, 9, 9, 9, 9}),
-                                  PairMask({0, 1, 2, 3, 4, 5, 6, 7}, {10, 10, 10, 10, 11, 11, 11, 11})};
+constexpr LaneMasks kYvu9Masks = {
+    PairMask({0, 1, 2, 3, 4, 5, 6, 7}, {8, 8, 8, 8, 9, 9, 9, 9}),
+    PairMask({0, 1, 2, 3, 4, 5, 6, 7}, {10, 10, 10, 10, 11, 11, 11, 11})};
 
 YuvLanes Split(__m256i bytes, const LaneMasks& m) {
   return {_mm256_shuffle_epi8(bytes, Load(m.yu)), _mm256_shuffle_epi8(bytes, Load(m.yv))};
@@ -85,9 +90,10 @@ __m256i Decode8(const YuvLanes& in, bool rgb) {
                        _mm256_set1_epi32(-283008)),
       10);
   const __m256i g = _mm256_srai_epi32(
-      _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(in.yu, _mm256_set1_epi32(Weights(1192, -400))),
-                                        _mm256_madd_epi16(in.yv, _mm256_set1_epi32(Weights(0, -833)))),
-                       _mm256_set1_epi32(139264)),
+      _mm256_add_epi32(
+          _mm256_add_epi32(_mm256_madd_epi16(in.yu, _mm256_set1_epi32(Weights(1192, -400))),
+                           _mm256_madd_epi16(in.yv, _mm256_set1_epi32(Weights(0, -833)))),
+          _mm256_set1_epi32(139264)),
       10);
   const __m256i r = _mm256_srai_epi32(
       _mm256_add_epi32(_mm256_madd_epi16(in.yv, _mm256_set1_epi32(Weights(1192, 1634))),
@@ -95,10 +101,11 @@ __m256i Decode8(const YuvLanes& in, bool rgb) {
       10);
   const __m256i first = rgb ? r : b, last = rgb ? b : r;
   // Each 128-bit lane: first0..3 g0..3 last0..3 last0..3 as bytes, then pixel order.
-  const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(first, g), _mm256_packs_epi32(last, last));
+  const __m256i bytes =
+      _mm256_packus_epi16(_mm256_packs_epi32(first, g), _mm256_packs_epi32(last, last));
   const __m256i pixels = _mm256_shuffle_epi8(
-      bytes, _mm256_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ, 0, 4, 8, 1, 5, 9, 2,
-                              6, 10, 3, 7, 11, kZ, kZ, kZ, kZ));
+      bytes, _mm256_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ, 0, 4, 8, 1, 5,
+                              9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ));
   return pixels;
 }
 
@@ -119,9 +126,8 @@ __m256i Broadcast16(const uint8_t* s) {
 
 template <const LaneMasks& kMasks>
 void PairRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at, VideoRow tail) {
-  const int32_t done = DecodeSteps(d, width, at.r == 0, [s](int32_t x) {
-    return Split(Broadcast16(s + 2 * x), kMasks);
-  });
+  const int32_t done = DecodeSteps(
+      d, width, at.r == 0, [s](int32_t x) { return Split(Broadcast16(s + 2 * x), kMasks); });
   tail(s + 2 * done, d + 3 * done, width - done, at);
 }
 
@@ -147,7 +153,8 @@ void Y41pToRgbRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions 
     const uint8_t* p = s + 12 * (x / 8);
     int32_t tail;
     std::memcpy(&tail, p + 8, 4);
-    const __m128i group = _mm_insert_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), tail, 2);
+    const __m128i group =
+        _mm_insert_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), tail, 2);
     return Split(_mm256_broadcastsi128_si256(group), kY41pMasks);
   });
 }
@@ -162,7 +169,8 @@ void Yvu9ToRgbRowAvx2(const uint8_t* luma, const uint8_t* vRow, const uint8_t* u
     bytes = _mm_insert_epi16(_mm_insert_epi16(bytes, u, 4), v, 5);
     return Split(_mm256_broadcastsi128_si256(bytes), kYvu9Masks);
   });
-  Yvu9ToRgbRowPortable(luma + done, vRow + done / 4, uRow + done / 4, d + 3 * done, width - done, at);
+  Yvu9ToRgbRowPortable(luma + done, vRow + done / 4, uRow + done / 4, d + 3 * done, width - done,
+                       at);
 }
 
 }  // namespace qclr

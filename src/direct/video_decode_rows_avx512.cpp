@@ -47,22 +47,27 @@ struct LaneMasks {
 
 // Lane k holds the source bytes of pixels 4k..4k+3 from its byte 0, in the
 // layout's own order (YUY2, UYVY, YUV).
-constexpr LaneMasks kYuy2Masks = {
-    PairMask({0, 2, 4, 6, 0, 2, 4, 6, 0, 2, 4, 6, 0, 2, 4, 6}, {1, 1, 5, 5, 1, 1, 5, 5, 1, 1, 5, 5, 1, 1, 5, 5}),
-    PairMask({0, 2, 4, 6, 0, 2, 4, 6, 0, 2, 4, 6, 0, 2, 4, 6}, {3, 3, 7, 7, 3, 3, 7, 7, 3, 3, 7, 7, 3, 3, 7, 7})};
-constexpr LaneMasks kUyvyMasks = {
-    PairMask({1, 3, 5, 7, 1, 3, 5, 7, 1, 3, 5, 7, 1, 3, 5, 7}, {0, 0, 4, 4, 0, 0, 4, 4, 0, 0, 4, 4, 0, 0, 4, 4}),
-    PairMask({1, 3, 5, 7, 1, 3, 5, 7, 1, 3, 5, 7, 1, 3, 5, 7}, {2, 2, 6, 6, 2, 2, 6, 6, 2, 2, 6, 6, 2, 2, 6, 6})};
-constexpr LaneMasks kYuvMasks = {
-    PairMask({0, 3, 6, 9, 0, 3, 6, 9, 0, 3, 6, 9, 0, 3, 6, 9}, {1, 4, 7, 10, 1, 4, 7, 10, 1, 4, 7, 10, 1, 4, 7, 10}),
-    PairMask({0, 3, 6, 9, 0, 3, 6, 9, 0, 3, 6, 9, 0, 3, 6, 9}, {2, 5, 8, 11, 2, 5, 8, 11, 2, 5, 8, 11, 2, 5, 8, 11})};
+constexpr LaneMasks kYuy2Masks = {PairMask({0, 2, 4, 6, 0, 2, 4, 6, 0, 2, 4, 6, 0, 2, 4, 6},
+                                           {1, 1, 5, 5, 1, 1, 5, 5, 1, 1, 5, 5, 1, 1, 5, 5}),
+                                  PairMask({0, 2, 4, 6, 0, 2, 4, 6, 0, 2, 4, 6, 0, 2, 4, 6},
+                                           {3, 3, 7, 7, 3, 3, 7, 7, 3, 3, 7, 7, 3, 3, 7, 7})};
+constexpr LaneMasks kUyvyMasks = {PairMask({1, 3, 5, 7, 1, 3, 5, 7, 1, 3, 5, 7, 1, 3, 5, 7},
+                                           {0, 0, 4, 4, 0, 0, 4, 4, 0, 0, 4, 4, 0, 0, 4, 4}),
+                                  PairMask({1, 3, 5, 7, 1, 3, 5, 7, 1, 3, 5, 7, 1, 3, 5, 7},
+                                           {2, 2, 6, 6, 2, 2, 6, 6, 2, 2, 6, 6, 2, 2, 6, 6})};
+constexpr LaneMasks kYuvMasks = {PairMask({0, 3, 6, 9, 0, 3, 6, 9, 0, 3, 6, 9, 0, 3, 6, 9},
+                                          {1, 4, 7, 10, 1, 4, 7, 10, 1, 4, 7, 10, 1, 4, 7, 10}),
+                                 PairMask({0, 3, 6, 9, 0, 3, 6, 9, 0, 3, 6, 9, 0, 3, 6, 9},
+                                          {2, 5, 8, 11, 2, 5, 8, 11, 2, 5, 8, 11, 2, 5, 8, 11})};
 // Lanes 0 and 1 hold the first Y41P group, lanes 2 and 3 the second.
-constexpr LaneMasks kY41pMasks = {
-    PairMask({1, 3, 5, 7, 8, 9, 10, 11, 1, 3, 5, 7, 8, 9, 10, 11}, {0, 0, 0, 0, 4, 4, 4, 4, 0, 0, 0, 0, 4, 4, 4, 4}),
-    PairMask({1, 3, 5, 7, 8, 9, 10, 11, 1, 3, 5, 7, 8, 9, 10, 11}, {2, 2, 2, 2, 6, 6, 6, 6, 2, 2, 2, 2, 6, 6, 6, 6})};
+constexpr LaneMasks kY41pMasks = {PairMask({1, 3, 5, 7, 8, 9, 10, 11, 1, 3, 5, 7, 8, 9, 10, 11},
+                                           {0, 0, 0, 0, 4, 4, 4, 4, 0, 0, 0, 0, 4, 4, 4, 4}),
+                                  PairMask({1, 3, 5, 7, 8, 9, 10, 11, 1, 3, 5, 7, 8, 9, 10, 11},
+                                           {2, 2, 2, 2, 6, 6, 6, 6, 2, 2, 2, 2, 6, 6, 6, 6})};
 // Lane k holds Y4k..Y4k+3, U0..U3, V0..V3 of YVU9.
 constexpr LaneMasks kYvu9Masks = {
-    PairMask({0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3}, {4, 4, 4, 4, 5, 5, 5, 5, 6, 6, 6, 6, 7, 7, 7, 7}),
+    PairMask({0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3},
+             {4, 4, 4, 4, 5, 5, 5, 5, 6, 6, 6, 6, 7, 7, 7, 7}),
     PairMask({0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3},
              {8, 8, 8, 8, 9, 9, 9, 9, 10, 10, 10, 10, 11, 11, 11, 11})};
 
@@ -82,18 +87,21 @@ __m512i Decode16(const YuvLanes& in, bool rgb) {
                        _mm512_set1_epi32(-283008)),
       10);
   const __m512i g = _mm512_srai_epi32(
-      _mm512_add_epi32(_mm512_add_epi32(_mm512_madd_epi16(in.yu, _mm512_set1_epi32(Weights(1192, -400))),
-                                        _mm512_madd_epi16(in.yv, _mm512_set1_epi32(Weights(0, -833)))),
-                       _mm512_set1_epi32(139264)),
+      _mm512_add_epi32(
+          _mm512_add_epi32(_mm512_madd_epi16(in.yu, _mm512_set1_epi32(Weights(1192, -400))),
+                           _mm512_madd_epi16(in.yv, _mm512_set1_epi32(Weights(0, -833)))),
+          _mm512_set1_epi32(139264)),
       10);
   const __m512i r = _mm512_srai_epi32(
       _mm512_add_epi32(_mm512_madd_epi16(in.yv, _mm512_set1_epi32(Weights(1192, 1634))),
                        _mm512_set1_epi32(-227712)),
       10);
   const __m512i first = rgb ? r : b, last = rgb ? b : r;
-  const __m512i bytes = _mm512_packus_epi16(_mm512_packs_epi32(first, g), _mm512_packs_epi32(last, last));
+  const __m512i bytes =
+      _mm512_packus_epi16(_mm512_packs_epi32(first, g), _mm512_packs_epi32(last, last));
   const __m512i pixels = _mm512_shuffle_epi8(
-      bytes, _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ)));
+      bytes,
+      _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ)));
   return pixels;
 }
 
@@ -101,14 +109,16 @@ __m512i Decode16(const YuvLanes& in, bool rgb) {
 // pixels from x (a multiple of `group`).
 template <typename Gather>
 void DecodeSteps(uint8_t* d, int32_t width, int32_t group, bool rgb, Gather&& gather) {
-  avx512::StoreRow3(d, width, group, [&](int32_t x, int32_t n) { return Decode16(gather(x, n), rgb); });
+  avx512::StoreRow3(d, width, group,
+                    [&](int32_t x, int32_t n) { return Decode16(gather(x, n), rgb); });
 }
 
 template <const LaneMasks& kMasks>
 void PairRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   DecodeSteps(d, width, 2, at.r == 0, [s, width](int32_t x, int32_t n) {
     const __m512i bytes = LoadBytes(s + 2 * x, 2 * n, 2 * ptrdiff_t{width - x});
-    return Split(_mm512_permutexvar_epi64(_mm512_setr_epi64(0, 1, 1, 2, 2, 3, 3, 3), bytes), kMasks);
+    return Split(_mm512_permutexvar_epi64(_mm512_setr_epi64(0, 1, 1, 2, 2, 3, 3, 3), bytes),
+                 kMasks);
   });
 }
 

@@ -52,7 +52,9 @@ constexpr Mask32 RgbMask(int first, int second) {  // byte offsets within a pixe
 constexpr Mask32 kRgFromRgb = RgbMask(0, 1), kBFromRgb = RgbMask(2, -1);
 constexpr Mask32 kRgFromBgr = RgbMask(2, 1), kBFromBgr = RgbMask(0, -1);
 
-__m256i Load(const Mask32& m) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m.data())); }
+__m256i Load(const Mask32& m) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m.data()));
+}
 
 // Y, U and V of 8 pixels, one a 32-bit lane (pixels 0..3 in the low 128-bit lane).
 struct Samples {
@@ -64,10 +66,11 @@ Samples Encode8(const uint8_t* s, bool rgb) {
   const __m256i rg = _mm256_shuffle_epi8(bytes, Load(rgb ? kRgFromRgb : kRgFromBgr));
   const __m256i b = _mm256_shuffle_epi8(bytes, Load(rgb ? kBFromRgb : kBFromBgr));
   const auto sum = [&](int wr, int wg, int wb, int32_t offset) {
-    return _mm256_srai_epi32(_mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(rg, _mm256_set1_epi32(Weights(wr, wg))),
-                                                               _mm256_madd_epi16(b, _mm256_set1_epi32(Weights(wb, 0)))),
-                                              _mm256_set1_epi32(offset)),
-                             10);
+    return _mm256_srai_epi32(
+        _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(rg, _mm256_set1_epi32(Weights(wr, wg))),
+                                          _mm256_madd_epi16(b, _mm256_set1_epi32(Weights(wb, 0)))),
+                         _mm256_set1_epi32(offset)),
+        10);
   };
   return {sum(263, 516, 100, 16 * 1024 - 440), sum(-152, -298, 450, 128 * 1024),
           sum(450, -377, -73, 128 * 1024)};
@@ -86,13 +89,15 @@ void PairRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at, Video
     order[4 * p + kV] = static_cast<uint8_t>(6 + p);
   }
   for (int i = 8; i < 16; ++i) order[i] = kZ;
-  const __m256i shuffle = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(order.data())));
+  const __m256i shuffle =
+      _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(order.data())));
   int32_t x = 0;
   for (; width - x >= 8; x += 8, s += 24, d += 16) {
     const Samples p = Encode8(s, rgb);
     // Per lane: u0+u1, u2+u3, v0+v1, v2+v3, halved.
     const __m256i chroma = _mm256_srli_epi32(_mm256_hadd_epi32(p.u, p.v), 1);
-    const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(p.y, chroma), _mm256_setzero_si256());
+    const __m256i bytes =
+        _mm256_packus_epi16(_mm256_packs_epi32(p.y, chroma), _mm256_setzero_si256());
     const __m256i pairs = _mm256_permute4x64_epi64(_mm256_shuffle_epi8(bytes, shuffle), 0x08);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm256_castsi256_si128(pairs));
   }
@@ -112,13 +117,15 @@ void RgbToUyvyRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions 
 void RgbToY41pRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   const bool rgb = at.r == 0;
   // From y0..y3 U0 V0 U0 V0 y4..y7 U4 V4 U4 V4 to U0 Y0 V0 Y1 U4 Y2 V4 Y3 Y4..Y7.
-  const __m256i order = _mm256_setr_epi8(4, 0, 5, 1, 12, 2, 13, 3, 8, 9, 10, 11, kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ,
-                                         kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ);
+  const __m256i order =
+      _mm256_setr_epi8(4, 0, 5, 1, 12, 2, 13, 3, 8, 9, 10, 11, kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ,
+                       kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ);
   for (int32_t x = 0; x < width; x += 8, s += 24, d += 12) {
     const Samples p = Encode8(s, rgb);
     const __m256i pairs = _mm256_hadd_epi32(p.u, p.v);  // u01 u23 v01 v23 per lane
     const __m256i chroma = _mm256_srli_epi32(_mm256_hadd_epi32(pairs, pairs), 2);  // U V U V
-    const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(p.y, chroma), _mm256_setzero_si256());
+    const __m256i bytes =
+        _mm256_packus_epi16(_mm256_packs_epi32(p.y, chroma), _mm256_setzero_si256());
     const __m256i group = _mm256_shuffle_epi8(
         _mm256_permutevar8x32_epi32(bytes, _mm256_setr_epi32(0, 1, 4, 5, 0, 0, 0, 0)), order);
     const __m128i out = _mm256_castsi256_si128(group);
@@ -133,12 +140,13 @@ void RgbToYvu9BandAvx2(const uint8_t* src, ptrdiff_t srcStride, uint8_t* luma, p
   const bool rgb = at.r == 0;
   const __m256i fifth = _mm256_set1_epi32(Weights(13108, 0));
   int32_t c = 0;
-  for (; blocks - c >= 2; c += 2) {  // two 4 x 4 blocks a step, one a 128-bit lane
+  for (; blocks - c >= 2; c += 2) {       // two 4 x 4 blocks a step, one a 128-bit lane
     __m256i uv = _mm256_setzero_si256();  // per lane: the block's U, V, U, V samples
     for (int k = 0; k < 4; ++k) {
       const Samples p = Encode8(src + k * srcStride + 12 * ptrdiff_t{c}, rgb);
-      const __m128i y = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(
-          _mm256_packus_epi16(_mm256_packs_epi32(p.y, p.y), p.y), _mm256_setr_epi32(0, 4, 0, 0, 0, 0, 0, 0)));
+      const __m128i y = _mm256_castsi256_si128(
+          _mm256_permutevar8x32_epi32(_mm256_packus_epi16(_mm256_packs_epi32(p.y, p.y), p.y),
+                                      _mm256_setr_epi32(0, 4, 0, 0, 0, 0, 0, 0)));
       _mm_storel_epi64(reinterpret_cast<__m128i*>(luma + k * lumaStride + 4 * ptrdiff_t{c}), y);
       const __m256i pairs = _mm256_hadd_epi32(p.u, p.v);
       const __m256i sums = _mm256_hadd_epi32(pairs, pairs);  // U V U V sums of the block row
@@ -152,8 +160,8 @@ void RgbToYvu9BandAvx2(const uint8_t* src, ptrdiff_t srcStride, uint8_t* luma, p
     uRow[c + 1] = static_cast<uint8_t>(_mm256_extract_epi32(uv, 4));
     vRow[c + 1] = static_cast<uint8_t>(_mm256_extract_epi32(uv, 5));
   }
-  RgbToYvu9BandPortable(src + 12 * ptrdiff_t{c}, srcStride, luma + 4 * ptrdiff_t{c}, lumaStride, vRow + c,
-                        uRow + c, blocks - c, at);
+  RgbToYvu9BandPortable(src + 12 * ptrdiff_t{c}, srcStride, luma + 4 * ptrdiff_t{c}, lumaStride,
+                        vRow + c, uRow + c, blocks - c, at);
 }
 
 }  // namespace qclr

@@ -53,10 +53,11 @@ Samples Encode16(const uint8_t* s, int32_t n, ptrdiff_t left, bool rgb) {
   const __m512i rg = _mm512_shuffle_epi8(bytes, Broadcast(rgb ? kRgFromRgb : kRgFromBgr));
   const __m512i b = _mm512_shuffle_epi8(bytes, Broadcast(rgb ? kBFromRgb : kBFromBgr));
   const auto sum = [&](int wr, int wg, int wb, int32_t offset) {
-    return _mm512_srai_epi32(_mm512_add_epi32(_mm512_add_epi32(_mm512_madd_epi16(rg, _mm512_set1_epi32(Weights(wr, wg))),
-                                                               _mm512_madd_epi16(b, _mm512_set1_epi32(Weights(wb, 0)))),
-                                              _mm512_set1_epi32(offset)),
-                             10);
+    return _mm512_srai_epi32(
+        _mm512_add_epi32(_mm512_add_epi32(_mm512_madd_epi16(rg, _mm512_set1_epi32(Weights(wr, wg))),
+                                          _mm512_madd_epi16(b, _mm512_set1_epi32(Weights(wb, 0)))),
+                         _mm512_set1_epi32(offset)),
+        10);
   };
   return {sum(263, 516, 100, 16 * 1024 - 440), sum(-152, -298, 450, 128 * 1024),
           sum(450, -377, -73, 128 * 1024)};
@@ -89,17 +90,20 @@ void PairRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
     order[4 * p + kV] = static_cast<uint8_t>(8 + 2 * p);
   }
   for (int i = 8; i < 16; ++i) order[i] = kZ;
-  const __m512i shuffle = _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(order.data())));
+  const __m512i shuffle =
+      _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(order.data())));
   for (int32_t x = 0; x < width; x += 16, s += 48, d += 32) {
     const int32_t n = width - x < 16 ? width - x : 16;
     const Samples p = Encode16(s, n, 3 * ptrdiff_t{width - x}, rgb);
     const __m512i u = _mm512_srli_epi32(PairSums(p.u), 1), v = _mm512_srli_epi32(PairSums(p.v), 1);
-    const __m512i pairs = _mm512_permutexvar_epi64(_mm512_setr_epi64(0, 2, 4, 6, 0, 0, 0, 0),
-                                                   _mm512_shuffle_epi8(PackLane(p.y, u, v), shuffle));
+    const __m512i pairs =
+        _mm512_permutexvar_epi64(_mm512_setr_epi64(0, 2, 4, 6, 0, 0, 0, 0),
+                                 _mm512_shuffle_epi8(PackLane(p.y, u, v), shuffle));
     if (n == 16) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm512_castsi512_si256(pairs));
     } else {
-      _mm256_mask_storeu_epi8(d, static_cast<__mmask32>(ByteMask(2 * n)), _mm512_castsi512_si256(pairs));
+      _mm256_mask_storeu_epi8(d, static_cast<__mmask32>(ByteMask(2 * n)),
+                              _mm512_castsi512_si256(pairs));
     }
   }
 }
@@ -118,7 +122,8 @@ void RgbToY41pRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPosition
   const bool rgb = at.r == 0;
   // From y0..y3 U V U V y4..y7 U4 V4 U4 V4 (the first two dwords of two lanes) to
   // U0 Y0 V0 Y1 U4 Y2 V4 Y3 Y4..Y7.
-  const __m512i order = _mm512_broadcast_i32x4(_mm_setr_epi8(4, 0, 5, 1, 12, 2, 13, 3, 8, 9, 10, 11, kZ, kZ, kZ, kZ));
+  const __m512i order =
+      _mm512_broadcast_i32x4(_mm_setr_epi8(4, 0, 5, 1, 12, 2, 13, 3, 8, 9, 10, 11, kZ, kZ, kZ, kZ));
   for (int32_t x = 0; x < width; x += 16, s += 48, d += 24) {
     const int32_t n = width - x < 16 ? width - x : 16;  // 8 or 16
     const Samples p = Encode16(s, n, 3 * ptrdiff_t{width - x}, rgb);
@@ -127,19 +132,23 @@ void RgbToY41pRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, RgbPosition
     const __m512i bytes = _mm512_packus_epi16(_mm512_packs_epi32(p.y, uv), _mm512_setzero_si512());
     // Group 0 from lanes 0 and 1 into lane 0, group 1 from lanes 2 and 3 into lane 1.
     const __m512i groups = _mm512_shuffle_epi8(
-        _mm512_permutexvar_epi32(_mm512_setr_epi32(0, 1, 4, 5, 8, 9, 12, 13, 0, 0, 0, 0, 0, 0, 0, 0), bytes), order);
-    const __m512i packed =
-        _mm512_permutexvar_epi32(_mm512_setr_epi32(0, 1, 2, 4, 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), groups);
+        _mm512_permutexvar_epi32(
+            _mm512_setr_epi32(0, 1, 4, 5, 8, 9, 12, 13, 0, 0, 0, 0, 0, 0, 0, 0), bytes),
+        order);
+    const __m512i packed = _mm512_permutexvar_epi32(
+        _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), groups);
     if (width - x >= 24) {  // 32 bytes of the row left: the next step overwrites the last 8
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm512_castsi512_si256(packed));
     } else {
-      _mm256_mask_storeu_epi8(d, static_cast<__mmask32>(ByteMask(12 * n / 8)), _mm512_castsi512_si256(packed));
+      _mm256_mask_storeu_epi8(d, static_cast<__mmask32>(ByteMask(12 * n / 8)),
+                              _mm512_castsi512_si256(packed));
     }
   }
 }
 
-void RgbToYvu9BandAvx512(const uint8_t* src, ptrdiff_t srcStride, uint8_t* luma, ptrdiff_t lumaStride,
-                         uint8_t* vRow, uint8_t* uRow, int32_t blocks, RgbPositions at) {
+void RgbToYvu9BandAvx512(const uint8_t* src, ptrdiff_t srcStride, uint8_t* luma,
+                         ptrdiff_t lumaStride, uint8_t* vRow, uint8_t* uRow, int32_t blocks,
+                         RgbPositions at) {
   const bool rgb = at.r == 0;
   const __m512i fifth = _mm512_set1_epi32(Weights(13108, 0));
   const ptrdiff_t rowBytes = 12 * ptrdiff_t{blocks};
@@ -147,7 +156,8 @@ void RgbToYvu9BandAvx512(const uint8_t* src, ptrdiff_t srcStride, uint8_t* luma,
     const int32_t n = blocks - c < 4 ? 4 * (blocks - c) : 16;
     __m512i uv = _mm512_setzero_si512();  // per lane: the block's U, V, U, V samples
     for (int k = 0; k < 4; ++k) {
-      const Samples p = Encode16(src + k * srcStride + 12 * ptrdiff_t{c}, n, rowBytes - 12 * ptrdiff_t{c}, rgb);
+      const Samples p =
+          Encode16(src + k * srcStride + 12 * ptrdiff_t{c}, n, rowBytes - 12 * ptrdiff_t{c}, rgb);
       uint8_t* y = luma + k * lumaStride + 4 * ptrdiff_t{c};
       if (n == 16) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(y), _mm512_cvtepi32_epi8(p.y));
@@ -161,8 +171,9 @@ void RgbToYvu9BandAvx512(const uint8_t* src, ptrdiff_t srcStride, uint8_t* luma,
                   : _mm512_srli_epi32(_mm512_madd_epi16(_mm512_add_epi32(uv, sums), fifth), 16);
     }
     // Bytes U0 V0 U0 V0 U1 V1 ... to U0 U1 U2 U3 V0 V1 V2 V3.
-    const __m128i samples = _mm_shuffle_epi8(_mm512_cvtepi32_epi8(uv),
-                                             _mm_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ));
+    const __m128i samples =
+        _mm_shuffle_epi8(_mm512_cvtepi32_epi8(uv),
+                         _mm_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, kZ, kZ, kZ, kZ, kZ, kZ, kZ, kZ));
     const __mmask16 count = static_cast<__mmask16>(ByteMask(n / 4));
     _mm_mask_storeu_epi8(uRow + c, count, samples);
     _mm_mask_storeu_epi8(vRow + c, count, _mm_srli_si128(samples, 4));

@@ -95,8 +95,9 @@ void Y41pToRgbRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositi
 namespace {
 
 // Encoders keep converting the whole pairs of an odd width and report it.
-int32_t EncodePairs(const RowVariants<VideoRow>& rows, const uint8_t* src, uint8_t* dst, int32_t width,
-                    int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+int32_t EncodePairs(const RowVariants<VideoRow>& rows, const uint8_t* src, uint8_t* dst,
+                    int32_t width, int32_t height, int32_t inAlign, int32_t outAlign,
+                    int32_t rgbOrder) {
   const int32_t status = width % 2 == 0 ? CLR_OK : kStatusWidthRuleBroken;
   if (!HasPixels(width, height)) return status;
   const RgbPositions rgb = RgbPositionsFor(rgbOrder);
@@ -108,8 +109,9 @@ int32_t EncodePairs(const RowVariants<VideoRow>& rows, const uint8_t* src, uint8
   return status;
 }
 
-int32_t DecodePairs(const RowVariants<VideoRow>& rows, const uint8_t* src, uint8_t* dst, int32_t width,
-                    int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+int32_t DecodePairs(const RowVariants<VideoRow>& rows, const uint8_t* src, uint8_t* dst,
+                    int32_t width, int32_t height, int32_t inAlign, int32_t outAlign,
+                    int32_t rgbOrder) {
   if (width % 2 != 0) return kStatusNotConverted;
   if (!HasPixels(width, height)) return CLR_OK;
   const RgbPositions rgb = RgbPositionsFor(rgbOrder);

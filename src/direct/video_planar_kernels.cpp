@@ -16,8 +16,9 @@ namespace qclr {
 // the sum of its 4 stored bytes. The first row gives the mean; every later row is
 // folded in with the running sample counting as a fifth pixel, so the bottom rows
 // weigh most.
-void RgbToYvu9BandPortable(const uint8_t* src, ptrdiff_t srcStride, uint8_t* luma, ptrdiff_t lumaStride,
-                   uint8_t* vRow, uint8_t* uRow, int32_t blocks, RgbPositions rgb) {
+void RgbToYvu9BandPortable(const uint8_t* src, ptrdiff_t srcStride, uint8_t* luma,
+                           ptrdiff_t lumaStride, uint8_t* vRow, uint8_t* uRow, int32_t blocks,
+                           RgbPositions rgb) {
   for (int32_t c = 0; c < blocks; ++c) {
     int32_t u = 0, v = 0;
     for (int k = 0; k < 4; ++k) {
@@ -39,8 +40,8 @@ void RgbToYvu9BandPortable(const uint8_t* src, ptrdiff_t srcStride, uint8_t* lum
 }
 
 // One RGB row from its luminance row and the chroma rows of its band.
-void Yvu9ToRgbRowPortable(const uint8_t* luma, const uint8_t* vRow, const uint8_t* uRow,
-                          uint8_t* d, int32_t width, RgbPositions rgb) {
+void Yvu9ToRgbRowPortable(const uint8_t* luma, const uint8_t* vRow, const uint8_t* uRow, uint8_t* d,
+                          int32_t width, RgbPositions rgb) {
   for (int32_t x = 0; x < width; ++x, d += 3) {
     DecodeVideoRangePixel(luma[x], uRow[x / 4], vRow[x / 4], d, rgb);
   }
@@ -74,7 +75,7 @@ int32_t RgbToYvu9(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
     const ptrdiff_t firstRow = 4 * ptrdiff_t{band};
     const ptrdiff_t chroma = ptrdiff_t{band} * blocks;
     encodeBand(src + firstRow * srcStride, srcStride, dst + firstRow * lumaStride, lumaStride,
-                  vPlane + chroma, uPlane + chroma, blocks, rgb);
+               vPlane + chroma, uPlane + chroma, blocks, rgb);
   }
   return status;
 }
@@ -92,8 +93,7 @@ int32_t Yvu9ToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
   const Yvu9DecodeRow row = SelectRow(kYvu9ToRgbRows);
   for (int32_t y = 0; y < height; ++y) {
     const ptrdiff_t chroma = ptrdiff_t{y / 4} * blocks;
-    row(src + y * lumaStride, vPlane + chroma, uPlane + chroma, dst + y * dstStride, width,
-                 rgb);
+    row(src + y * lumaStride, vPlane + chroma, uPlane + chroma, dst + y * dstStride, width, rgb);
   }
   return CLR_OK;
 }

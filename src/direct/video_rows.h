@@ -59,8 +59,8 @@ void YuvToRgbRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, RgbPosit
 void Yuy2ToRgbRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
 void UyvyToRgbRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
 void Y41pToRgbRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
-void Yvu9ToRgbRowAvx512(const uint8_t* luma, const uint8_t* vRow, const uint8_t* uRow,
-                        uint8_t* dst, int32_t width, RgbPositions at);
+void Yvu9ToRgbRowAvx512(const uint8_t* luma, const uint8_t* vRow, const uint8_t* uRow, uint8_t* dst,
+                        int32_t width, RgbPositions at);
 
 void RgbToYuvRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
 void RgbToYccRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);

@@ -21,7 +21,8 @@ int32_t RgbToYcck(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
   const YccTableRow encode = SelectRow(kCmykToYcckRows);
   const YccTables& tables = LibraryYccTables();
   ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), dst,
-             PaddedStride(4 * ptrdiff_t{width}, outAlign), height, [&](const uint8_t* s, uint8_t* d) {
+             PaddedStride(4 * ptrdiff_t{width}, outAlign), height,
+             [&](const uint8_t* s, uint8_t* d) {
                removal(s, cmyk.get(), width, rgbOrder);
                encode(tables, cmyk.get(), d, width);
              });
@@ -36,7 +37,8 @@ int32_t YcckToRgb(const YccTables& tables, const uint8_t* src, uint8_t* dst, int
   const InkRow inks =
       SelectRow(ActiveCpuLevel() == 0 ? kCmykToRgbMulDivRows : kCmykToRgbMulDivPackedRows);
   ForEachRow(src, PaddedStride(4 * ptrdiff_t{width}, inAlign), dst,
-             PaddedStride(3 * ptrdiff_t{width}, outAlign), height, [&](const uint8_t* s, uint8_t* d) {
+             PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
+             [&](const uint8_t* s, uint8_t* d) {
                decode(tables, s, cmyk.get(), width);
                inks(cmyk.get(), d, width, rgbOrder);
              });

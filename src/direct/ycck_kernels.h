@@ -46,20 +46,25 @@ void CmykToRgbMulDivRowPacked(const uint8_t* src, uint8_t* dst, int32_t width, i
 void CmykToRgbShiftPixel(const uint8_t* cmyk, uint8_t* rgb, int32_t rgbOrder);
 
 // One row of the table steps, 4 bytes a pixel on both sides.
-using YccTableRow = void (*)(const YccTables& tables, const uint8_t* src, uint8_t* dst, int32_t width);
+using YccTableRow = void (*)(const YccTables& tables, const uint8_t* src, uint8_t* dst,
+                             int32_t width);
 void CmykToYcckRow(const YccTables& tables, const uint8_t* src, uint8_t* dst, int32_t width);
 void YcckToCmykRow(const YccTables& tables, const uint8_t* src, uint8_t* dst, int32_t width);
 
 #if QCLR_X86_SIMD
 void RgbToCmykFullRemovalRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
 void CmykToRgbMulDivRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
-void CmykToRgbMulDivRowPackedSse2(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
-void CmykToRgbMulDivRowPackedAvx2(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+void CmykToRgbMulDivRowPackedSse2(const uint8_t* src, uint8_t* dst, int32_t width,
+                                  int32_t rgbOrder);
+void CmykToRgbMulDivRowPackedAvx2(const uint8_t* src, uint8_t* dst, int32_t width,
+                                  int32_t rgbOrder);
 void CmykToYcckRowAvx2(const YccTables& tables, const uint8_t* src, uint8_t* dst, int32_t width);
 void YcckToCmykRowAvx2(const YccTables& tables, const uint8_t* src, uint8_t* dst, int32_t width);
-void RgbToCmykFullRemovalRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+void RgbToCmykFullRemovalRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width,
+                                   int32_t rgbOrder);
 void CmykToRgbMulDivRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
-void CmykToRgbMulDivRowPackedAvx512(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+void CmykToRgbMulDivRowPackedAvx512(const uint8_t* src, uint8_t* dst, int32_t width,
+                                    int32_t rgbOrder);
 void CmykToYcckRowAvx512(const YccTables& tables, const uint8_t* src, uint8_t* dst, int32_t width);
 void YcckToCmykRowAvx512(const YccTables& tables, const uint8_t* src, uint8_t* dst, int32_t width);
 #endif

@@ -41,7 +41,9 @@ using avx512::ByteMask;
 using avx512::kZ;
 using avx512::Weights;
 
-__m512i Madd(__m512i pairs, int lo, int hi) { return _mm512_madd_epi16(pairs, _mm512_set1_epi32(Weights(lo, hi))); }
+__m512i Madd(__m512i pairs, int lo, int hi) {
+  return _mm512_madd_epi16(pairs, _mm512_set1_epi32(Weights(lo, hi)));
+}
 
 __m512i Broadcast(__m128i lane) { return _mm512_broadcast_i32x4(lane); }
 
@@ -49,11 +51,11 @@ __m512i LoadCmyk(const uint8_t* s, int32_t n, ptrdiff_t left) {
   return left >= 64 ? _mm512_loadu_si512(s) : _mm512_maskz_loadu_epi8(ByteMask(4 * n), s);
 }
 
-
 // Four 32-bit lanes a pixel (each 0..255) into bytes a b c d of its 32-bit lane.
 __m512i PackFour(__m512i a, __m512i b, __m512i c, __m512i d) {
   const __m512i bytes = _mm512_packus_epi16(_mm512_packus_epi32(a, b), _mm512_packus_epi32(c, d));
-  return _mm512_shuffle_epi8(bytes, Broadcast(_mm_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15)));
+  return _mm512_shuffle_epi8(
+      bytes, Broadcast(_mm_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15)));
 }
 
 // The ink product of 16 CMYK pixels: 255 - (x + K - MulDiv(x, K, 255)) (plain) or
@@ -61,7 +63,8 @@ __m512i PackFour(__m512i a, __m512i b, __m512i c, __m512i d) {
 template <bool kPacked>
 __m512i InkProduct(__m512i cmyk) {
   const __m512i zero = _mm512_setzero_si512();
-  const __m512i spreadK = Broadcast(_mm_setr_epi8(6, kZ, 6, kZ, 6, kZ, 6, kZ, 14, kZ, 14, kZ, 14, kZ, 14, kZ));
+  const __m512i spreadK =
+      Broadcast(_mm_setr_epi8(6, kZ, 6, kZ, 6, kZ, 6, kZ, 14, kZ, 14, kZ, 14, kZ, 14, kZ));
   const auto half = [&](__m512i x) {  // 16-bit lanes C M Y K of two pixels
     const __m512i k = _mm512_shuffle_epi8(x, spreadK);
     const __m512i product = _mm512_mullo_epi16(x, k);
@@ -70,50 +73,64 @@ __m512i InkProduct(__m512i cmyk) {
       return _mm512_subs_epu16(_mm512_set1_epi16(255), v);
     }
     const __m512i m = _mm512_add_epi16(product, _mm512_set1_epi16(127));
-    const __m512i mulDiv = _mm512_srli_epi16(_mm512_add_epi16(_mm512_add_epi16(m, _mm512_set1_epi16(1)), _mm512_srli_epi16(m, 8)), 8);
-    return _mm512_sub_epi16(_mm512_add_epi16(_mm512_set1_epi16(255), mulDiv), _mm512_add_epi16(x, k));
+    const __m512i mulDiv = _mm512_srli_epi16(
+        _mm512_add_epi16(_mm512_add_epi16(m, _mm512_set1_epi16(1)), _mm512_srli_epi16(m, 8)), 8);
+    return _mm512_sub_epi16(_mm512_add_epi16(_mm512_set1_epi16(255), mulDiv),
+                            _mm512_add_epi16(x, k));
   };
-  return _mm512_packus_epi16(half(_mm512_unpacklo_epi8(cmyk, zero)), half(_mm512_unpackhi_epi8(cmyk, zero)));
+  return _mm512_packus_epi16(half(_mm512_unpacklo_epi8(cmyk, zero)),
+                             half(_mm512_unpackhi_epi8(cmyk, zero)));
 }
 
 template <bool kPacked>
 void InkRows(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
   const int32_t vectored = kPacked ? width / 8 * 8 : width;
   avx512::StoreRow3(d, vectored, 1, [&](int32_t x, int32_t n) {
-    return avx512::PixelOrder(InkProduct<kPacked>(LoadCmyk(s + 4 * ptrdiff_t{x}, n, 4 * ptrdiff_t{vectored - x})),
-                              rgbOrder);
+    return avx512::PixelOrder(
+        InkProduct<kPacked>(LoadCmyk(s + 4 * ptrdiff_t{x}, n, 4 * ptrdiff_t{vectored - x})),
+        rgbOrder);
   });
-  CmykToRgbMulDivRow(s + 4 * ptrdiff_t{vectored}, d + 3 * ptrdiff_t{vectored}, width - vectored, rgbOrder);
+  CmykToRgbMulDivRow(s + 4 * ptrdiff_t{vectored}, d + 3 * ptrdiff_t{vectored}, width - vectored,
+                     rgbOrder);
 }
 
 }  // namespace
 
 void RgbToCmykFullRemovalRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
-  const __m512i inks = Broadcast(rgbOrder ? _mm_setr_epi8(0, 1, 2, kZ, 3, 4, 5, kZ, 6, 7, 8, kZ, 9, 10, 11, kZ)
-                                          : _mm_setr_epi8(2, 1, 0, kZ, 5, 4, 3, kZ, 8, 7, 6, kZ, 11, 10, 9, kZ));
+  const __m512i inks =
+      Broadcast(rgbOrder ? _mm_setr_epi8(0, 1, 2, kZ, 3, 4, 5, kZ, 6, 7, 8, kZ, 9, 10, 11, kZ)
+                         : _mm_setr_epi8(2, 1, 0, kZ, 5, 4, 3, kZ, 8, 7, 6, kZ, 11, 10, 9, kZ));
   avx512::StoreRow4(d, width, [&](int32_t x, int32_t n) {
-    const __m512i cmy = avx512::InvertInks(
-        _mm512_shuffle_epi8(avx512::LoadPixelLanes3(s + 3 * ptrdiff_t{x}, n, 3 * ptrdiff_t{width - x}), inks));
+    const __m512i cmy = avx512::InvertInks(_mm512_shuffle_epi8(
+        avx512::LoadPixelLanes3(s + 3 * ptrdiff_t{x}, n, 3 * ptrdiff_t{width - x}), inks));
     const __m512i k = avx512::LowestOfThree(cmy);
     return _mm512_or_si512(_mm512_sub_epi8(cmy, avx512::ToThreeBytes(k)), _mm512_slli_epi32(k, 24));
   });
 }
 
 void CmykToYcckRowAvx512(const YccTables& /*tables*/, const uint8_t* s, uint8_t* d, int32_t width) {
-  const __m512i rgMask = Broadcast(_mm_setr_epi8(0, kZ, 1, kZ, 4, kZ, 5, kZ, 8, kZ, 9, kZ, 12, kZ, 13, kZ));
-  const __m512i gbMask = Broadcast(_mm_setr_epi8(1, kZ, 2, kZ, 5, kZ, 6, kZ, 9, kZ, 10, kZ, 13, kZ, 14, kZ));
+  const __m512i rgMask =
+      Broadcast(_mm_setr_epi8(0, kZ, 1, kZ, 4, kZ, 5, kZ, 8, kZ, 9, kZ, 12, kZ, 13, kZ));
+  const __m512i gbMask =
+      Broadcast(_mm_setr_epi8(1, kZ, 2, kZ, 5, kZ, 6, kZ, 9, kZ, 10, kZ, 13, kZ, 14, kZ));
   const __m512i bias = _mm512_set1_epi32(8421375);
   avx512::StoreRow4(d, width, [&](int32_t x, int32_t n) {
     const __m512i cmyk = LoadCmyk(s + 4 * ptrdiff_t{x}, n, 4 * ptrdiff_t{width - x});
     const __m512i rgbk = avx512::InvertInks(cmyk);
     const __m512i rg = _mm512_shuffle_epi8(rgbk, rgMask), gb = _mm512_shuffle_epi8(rgbk, gbMask);
-    const __m512i r = _mm512_and_si512(rg, _mm512_set1_epi32(0xFFFF)), b = _mm512_srli_epi32(gb, 16);
+    const __m512i r = _mm512_and_si512(rg, _mm512_set1_epi32(0xFFFF)),
+                  b = _mm512_srli_epi32(gb, 16);
     const __m512i y = _mm512_srai_epi32(
-        _mm512_add_epi32(_mm512_add_epi32(Madd(rg, 19595, 19235), Madd(gb, 19235, 7471)), _mm512_set1_epi32(32768)), 16);
+        _mm512_add_epi32(_mm512_add_epi32(Madd(rg, 19595, 19235), Madd(gb, 19235, 7471)),
+                         _mm512_set1_epi32(32768)),
+        16);
     const __m512i cb = _mm512_srai_epi32(
-        _mm512_add_epi32(_mm512_add_epi32(Madd(rg, -11059, -21709), _mm512_slli_epi32(b, 15)), bias), 16);
+        _mm512_add_epi32(_mm512_add_epi32(Madd(rg, -11059, -21709), _mm512_slli_epi32(b, 15)),
+                         bias),
+        16);
     const __m512i cr = _mm512_srai_epi32(
-        _mm512_add_epi32(_mm512_add_epi32(_mm512_slli_epi32(r, 15), Madd(gb, -27439, -5329)), bias), 16);
+        _mm512_add_epi32(_mm512_add_epi32(_mm512_slli_epi32(r, 15), Madd(gb, -27439, -5329)), bias),
+        16);
     return PackFour(y, cb, cr, _mm512_srli_epi32(cmyk, 24));
   });
 }
@@ -121,21 +138,31 @@ void CmykToYcckRowAvx512(const YccTables& /*tables*/, const uint8_t* s, uint8_t*
 void YcckToCmykRowAvx512(const YccTables& /*tables*/, const uint8_t* s, uint8_t* d, int32_t width) {
   // 256 (Cb - 128) and 256 (Cr - 128) as signed 16-bit values: the bytes with
   // their top bit flipped, in the high half.
-  const __m512i chromaMask = Broadcast(_mm_setr_epi8(kZ, 1, kZ, 2, kZ, 5, kZ, 6, kZ, 9, kZ, 10, kZ, 13, kZ, 14));
+  const __m512i chromaMask =
+      Broadcast(_mm_setr_epi8(kZ, 1, kZ, 2, kZ, 5, kZ, 6, kZ, 9, kZ, 10, kZ, 13, kZ, 14));
   const __m512i full = _mm512_set1_epi32(255), half24 = _mm512_set1_epi32(1 << 23);
   avx512::StoreRow4(d, width, [&](int32_t x, int32_t n) {
     const __m512i ycck = LoadCmyk(s + 4 * ptrdiff_t{x}, n, 4 * ptrdiff_t{width - x});
-    const __m512i chroma = _mm512_shuffle_epi8(_mm512_xor_si512(ycck, _mm512_set1_epi32(0x00808000)), chromaMask);
-    const __m512i xb = _mm512_srai_epi32(_mm512_slli_epi32(chroma, 16), 24), xr = _mm512_srai_epi32(chroma, 24);
-    const __m512i level = _mm512_sub_epi32(full, _mm512_and_si512(ycck, _mm512_set1_epi32(0xFF)));  // 255 - y
-    const __m512i crR = _mm512_add_epi32(xr, _mm512_srai_epi32(_mm512_add_epi32(Madd(chroma, 0, 26345), half24), 24));
-    const __m512i cbB = _mm512_add_epi32(_mm512_add_epi32(xb, xb),
-                                         _mm512_srai_epi32(_mm512_add_epi32(Madd(chroma, -14942, 0), half24), 24));
-    const __m512i g = _mm512_srai_epi32(_mm512_add_epi32(Madd(chroma, -11277, -23401), _mm512_set1_epi32(1 << 22)), 23);
+    const __m512i chroma =
+        _mm512_shuffle_epi8(_mm512_xor_si512(ycck, _mm512_set1_epi32(0x00808000)), chromaMask);
+    const __m512i xb = _mm512_srai_epi32(_mm512_slli_epi32(chroma, 16), 24),
+                  xr = _mm512_srai_epi32(chroma, 24);
+    const __m512i level =
+        _mm512_sub_epi32(full, _mm512_and_si512(ycck, _mm512_set1_epi32(0xFF)));  // 255 - y
+    const __m512i crR = _mm512_add_epi32(
+        xr, _mm512_srai_epi32(_mm512_add_epi32(Madd(chroma, 0, 26345), half24), 24));
+    const __m512i cbB =
+        _mm512_add_epi32(_mm512_add_epi32(xb, xb),
+                         _mm512_srai_epi32(_mm512_add_epi32(Madd(chroma, -14942, 0), half24), 24));
+    const __m512i g = _mm512_srai_epi32(
+        _mm512_add_epi32(Madd(chroma, -11277, -23401), _mm512_set1_epi32(1 << 22)), 23);
     // The clamps to 0..255: signed to 16 bits, then unsigned to bytes (PackFour).
-    const __m512i c = _mm512_max_epi32(_mm512_min_epi32(_mm512_sub_epi32(level, crR), full), _mm512_setzero_si512());
-    const __m512i m = _mm512_max_epi32(_mm512_min_epi32(_mm512_sub_epi32(level, g), full), _mm512_setzero_si512());
-    const __m512i yl = _mm512_max_epi32(_mm512_min_epi32(_mm512_sub_epi32(level, cbB), full), _mm512_setzero_si512());
+    const __m512i c = _mm512_max_epi32(_mm512_min_epi32(_mm512_sub_epi32(level, crR), full),
+                                       _mm512_setzero_si512());
+    const __m512i m = _mm512_max_epi32(_mm512_min_epi32(_mm512_sub_epi32(level, g), full),
+                                       _mm512_setzero_si512());
+    const __m512i yl = _mm512_max_epi32(_mm512_min_epi32(_mm512_sub_epi32(level, cbB), full),
+                                        _mm512_setzero_si512());
     return PackFour(c, m, yl, _mm512_srli_epi32(ycck, 24));
   });
 }

@@ -63,13 +63,14 @@ int32_t ConvertRows(YiqRow rowFn, const uint8_t* src, uint8_t* dst, int32_t widt
 
 }  // namespace
 
-int32_t RgbToYiq(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
-                 int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
-  return ConvertRows(SelectRow(kRgbToYiqRows), src, dst, width, height, inAlign, outAlign, rgbOrder);
+int32_t RgbToYiq(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
+                 int32_t outAlign, int32_t rgbOrder) {
+  return ConvertRows(SelectRow(kRgbToYiqRows), src, dst, width, height, inAlign, outAlign,
+                     rgbOrder);
 }
 
-int32_t YiqToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
-                 int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+int32_t YiqToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
+                 int32_t outAlign, int32_t rgbOrder) {
   const YiqRow rowFn = SelectRow(ActiveCpuLevel() == 0 ? kYiqToRgbRows : kYiqToRgbPackedRows);
   return ConvertRows(rowFn, src, dst, width, height, inAlign, outAlign, rgbOrder);
 }

@@ -65,17 +65,20 @@ constexpr Mask16 PairMask(int first, int second) {
 }
 
 __m512i Shuffle(__m512i bytes, const Mask16& m) {
-  return _mm512_shuffle_epi8(bytes, _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m.data()))));
+  return _mm512_shuffle_epi8(
+      bytes, _mm512_broadcast_i32x4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m.data()))));
 }
 
-__m512i Madd(__m512i pairs, int lo, int hi) { return _mm512_madd_epi16(pairs, _mm512_set1_epi32(Weights(lo, hi))); }
+__m512i Madd(__m512i pairs, int lo, int hi) {
+  return _mm512_madd_epi16(pairs, _mm512_set1_epi32(Weights(lo, hi)));
+}
 
 // Three 32-bit lanes a pixel, each saturated to 0..255, into bytes 0..11 of each
 // 128-bit lane in the order a, b, c.
 __m512i Interleave(__m512i a, __m512i b, __m512i c) {
   const __m512i bytes = _mm512_packus_epi16(_mm512_packs_epi32(a, b), _mm512_packs_epi32(c, c));
-  return _mm512_shuffle_epi8(
-      bytes, _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ)));
+  return _mm512_shuffle_epi8(bytes, _mm512_broadcast_i32x4(_mm_setr_epi8(
+                                        0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ)));
 }
 
 // Converts a row, step(s, n, left) giving the lanes of the n <= 16 pixels at s
@@ -98,7 +101,8 @@ __m512i FoldedChannel(__m512i y, __m512i i, __m512i q, int32_t wi, int32_t wq, i
   __m512i f = _mm512_cvt_roundps_epi32(_mm512_mul_ps(_mm512_cvtepi32_ps(m), _mm512_set1_ps(1e-6f)),
                                        _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
   const __m512i r = _mm512_sub_epi32(m, _mm512_mullo_epi32(f, million));
-  f = _mm512_mask_sub_epi32(f, _mm512_cmplt_epi32_mask(r, _mm512_setzero_si512()), f, _mm512_set1_epi32(1));
+  f = _mm512_mask_sub_epi32(f, _mm512_cmplt_epi32_mask(r, _mm512_setzero_si512()), f,
+                            _mm512_set1_epi32(1));
   f = _mm512_mask_add_epi32(f, _mm512_cmpge_epi32_mask(r, million), f, _mm512_set1_epi32(1));
   f = _mm512_add_epi32(f, y);
   return _mm512_xor_si512(f, _mm512_srai_epi32(f, 31));
@@ -108,8 +112,10 @@ __m512i FoldedChannel(__m512i y, __m512i i, __m512i q, int32_t wi, int32_t wq, i
 
 void RgbToYiqRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
   const bool rgb = rgbOrder != 0;
-  const Mask16 rgMask = rgb ? PairMask(0, 1) : PairMask(2, 1), bMask = rgb ? PairMask(2, -1) : PairMask(0, -1);
-  const __m512i order = _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ));
+  const Mask16 rgMask = rgb ? PairMask(0, 1) : PairMask(2, 1),
+               bMask = rgb ? PairMask(2, -1) : PairMask(0, -1);
+  const __m512i order =
+      _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11, kZ, kZ, kZ, kZ));
   Rows(s, d, width, [&](const uint8_t* p, int32_t n, ptrdiff_t left) {
     const __m512i bytes = avx512::LoadPixelLanes3(p, n, left);
     const __m512i rg = Shuffle(bytes, rgMask), b = Shuffle(bytes, bMask);
@@ -119,13 +125,15 @@ void RgbToYiqRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbO
     const __m512i nq = _mm512_add_epi32(_mm512_add_epi32(Madd(rg, 212, -523), Madd(b, 311, 0)),
                                         _mm512_set1_epi32(523 * 255));
     __m512i yi, q;  // 16-bit lanes Y0..3 I0..3 of each 128-bit lane; Q in 32-bit lanes
-    if (avx512::FloorQuotients(ny, avx512::kBy1000, ni, avx512::kBy1192, &yi) | avx512::TruncatedQuotient(nq, 1.0f / 1046, &q)) {
+    if (avx512::FloorQuotients(ny, avx512::kBy1000, ni, avx512::kBy1192, &yi) |
+        avx512::TruncatedQuotient(nq, 1.0f / 1046, &q)) {
       const __m512i low = _mm512_set1_epi32(0xFFFF);
       const avx512::Doubles16 r = avx512::ToDoubles(_mm512_and_si512(rg, low)) / 255;
       const avx512::Doubles16 g = avx512::ToDoubles(_mm512_srli_epi32(rg, 16)) / 255;
       const avx512::Doubles16 bl = avx512::ToDoubles(b) / 255;
       const __m512i y = avx512::Truncate((0.299 * r + 0.587 * g + 0.114 * bl) * 255);
-      const __m512i i = avx512::Truncate((0.596 * r - 0.275 * g - 0.321 * bl + 0.596) * 0.8389261744966443 * 255);
+      const __m512i i =
+          avx512::Truncate((0.596 * r - 0.275 * g - 0.321 * bl + 0.596) * 0.8389261744966443 * 255);
       q = avx512::Truncate((0.212 * r - 0.523 * g + 0.311 * bl + 0.523) * 0.9560229445506692 * 255);
       yi = _mm512_packus_epi32(y, i);
     }
@@ -155,15 +163,18 @@ void YiqToRgbRowPackedAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_
   Rows(s, d, grouped, [&](const uint8_t* p, int32_t n, ptrdiff_t left) {
     const __m512i bytes = avx512::LoadPixelLanes3(p, n, left);
     const __m512i y = Shuffle(bytes, yMask), iq = Shuffle(bytes, iqMask);
-    const __m512i red = _mm512_sub_epi32(_mm512_add_epi32(y, _mm512_srli_epi32(Madd(iq, W::kRedI, W::kRedQ), 7)),
-                                         _mm512_set1_epi32(W::kRedOffset));
-    const __m512i green =
-        _mm512_sub_epi32(_mm512_add_epi32(y, _mm512_set1_epi32(W::kGreenOffset)),
-                         _mm512_srli_epi32(Madd(iq, W::kGreenI, W::kGreenQ), 7));
+    const __m512i red =
+        _mm512_sub_epi32(_mm512_add_epi32(y, _mm512_srli_epi32(Madd(iq, W::kRedI, W::kRedQ), 7)),
+                         _mm512_set1_epi32(W::kRedOffset));
+    const __m512i green = _mm512_sub_epi32(_mm512_add_epi32(y, _mm512_set1_epi32(W::kGreenOffset)),
+                                           _mm512_srli_epi32(Madd(iq, W::kGreenI, W::kGreenQ), 7));
     // The 16-bit wrap of 169 I - 228 Q, then its arithmetic shift by 7.
-    const __m512i diff = _mm512_srai_epi32(_mm512_slli_epi32(Madd(iq, W::kBlueI, -W::kBlueQ), 16), 16 + 7);
-    const __m512i blue = _mm512_sub_epi32(_mm512_sub_epi32(y, diff), _mm512_set1_epi32(W::kBlueOffset));
-    const __m512i r = _mm512_abs_epi32(red), g = _mm512_abs_epi32(green), b = _mm512_abs_epi32(blue);
+    const __m512i diff =
+        _mm512_srai_epi32(_mm512_slli_epi32(Madd(iq, W::kBlueI, -W::kBlueQ), 16), 16 + 7);
+    const __m512i blue =
+        _mm512_sub_epi32(_mm512_sub_epi32(y, diff), _mm512_set1_epi32(W::kBlueOffset));
+    const __m512i r = _mm512_abs_epi32(red), g = _mm512_abs_epi32(green),
+                  b = _mm512_abs_epi32(blue);
     return rgb ? Interleave(r, g, b) : Interleave(b, g, r);
   });
   YiqToRgbRow(s + 3 * ptrdiff_t{grouped}, d + 3 * ptrdiff_t{grouped}, width - grouped, rgbOrder);

@@ -3,12 +3,12 @@
 // 0, 1, 2, 3, 4 and 8 with sentinels in the padding, the source at an odd offset,
 // both RGB orders, and at both processor levels where the level chooses between
 // definitions.
+#include <gtest/gtest.h>
+
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "base/row_layout.h"
 #include "direct/conversion_tables.h"
@@ -22,8 +22,9 @@
 namespace qclr {
 namespace {
 
-using KernelFn = std::function<int32_t(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
-                                       int32_t inAlign, int32_t outAlign, int32_t rgbOrder)>;
+using KernelFn =
+    std::function<int32_t(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
+                          int32_t inAlign, int32_t outAlign, int32_t rgbOrder)>;
 
 // Bytes of one row of a side for a width; 0 marks the planar YVU9 side, which has
 // no rows of its own (width x height x 9/8 bytes, no padding).
@@ -66,23 +67,24 @@ std::vector<Case> Cases() {
       {"YIQ encoder", RgbToYiq, Three, Three, 1, 1, false},
       {"YCCK encoder", RgbToYcck, Three, Four, 1, 1, false},
       {"YCCK decoder",
-       [](const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia, int32_t oa, int32_t order) {
-         return YcckToRgb(LibraryYccTables(), s, d, w, h, ia, oa, order);
-       },
+       [](const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia, int32_t oa,
+          int32_t order) { return YcckToRgb(LibraryYccTables(), s, d, w, h, ia, oa, order); },
        Four, Three, 1, 1, true},
   };
   // Black generation 175 (the direct route's), 500 (black factor 16), 580 (K has
   // no integer line: the encoder's doubles), 900 (the packed lanes of the decoder
   // wrap) and 1000.
   for (int32_t param : {175, 500, 580, 900, 1000}) {
-    cases.push_back({"CMYK encoder " + std::to_string(param),
-                     [param](const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia, int32_t oa,
-                             int32_t order) { return RgbToCmyk(s, d, w, h, ia, oa, param, order); },
-                     Three, Four, 1, 1, false});
-    cases.push_back({"CMYK decoder " + std::to_string(param),
-                     [param](const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia, int32_t oa,
-                             int32_t order) { return CmykToRgb(s, d, w, h, ia, oa, param, order); },
-                     Four, Three, 1, 1, true});
+    cases.push_back(
+        {"CMYK encoder " + std::to_string(param),
+         [param](const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia, int32_t oa,
+                 int32_t order) { return RgbToCmyk(s, d, w, h, ia, oa, param, order); },
+         Three, Four, 1, 1, false});
+    cases.push_back(
+        {"CMYK decoder " + std::to_string(param),
+         [param](const uint8_t* s, uint8_t* d, int32_t w, int32_t h, int32_t ia, int32_t oa,
+                 int32_t order) { return CmykToRgb(s, d, w, h, ia, oa, param, order); },
+         Four, Three, 1, 1, true});
   }
   return cases;
 }
@@ -121,12 +123,14 @@ TEST(FastRows, EveryImplementationGivesThePortableBytes) {
         const int32_t order = run % 2;
         ++run;
         Side src = MakeSide(c.srcRow(width), width, height, inAlign, 1);  // an odd offset
-        const std::vector<uint8_t> random = test::RandomBytes(src.bytes.size(), static_cast<uint32_t>(width));
+        const std::vector<uint8_t> random =
+            test::RandomBytes(src.bytes.size(), static_cast<uint32_t>(width));
         std::copy(random.begin() + 1, random.end() - 1, src.bytes.begin() + 1);
         std::vector<uint8_t> expected;
         test::ForEachInstructionSet([&](InstructionSet isa) {
           Side dst = MakeSide(c.dstRow(width), width, height, outAlign, 0);
-          ASSERT_EQ(c.kernel(src.data(), dst.data(), width, height, inAlign, outAlign, order), CLR_OK);
+          ASSERT_EQ(c.kernel(src.data(), dst.data(), width, height, inAlign, outAlign, order),
+                    CLR_OK);
           if (isa == InstructionSet::kPortable) {
             expected = dst.bytes;
             if (c.dstRow(width) != 0) {
@@ -140,10 +144,9 @@ TEST(FastRows, EveryImplementationGivesThePortableBytes) {
             }
             ASSERT_EQ(dst.bytes.back(), test::kSentinel) << c.name << ": written past the end";
           } else {
-            EXPECT_EQ(dst.bytes, expected) << c.name << " at level " << level << ", "
-                                           << InstructionSetName(isa) << ", width " << width
-                                           << ", alignments " << inAlign << "/" << outAlign
-                                           << ", order " << order;
+            EXPECT_EQ(dst.bytes, expected)
+                << c.name << " at level " << level << ", " << InstructionSetName(isa) << ", width "
+                << width << ", alignments " << inAlign << "/" << outAlign << ", order " << order;
           }
         });
       }

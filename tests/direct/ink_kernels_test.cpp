@@ -84,13 +84,15 @@ TEST(InkKernels, CmyRowsRunInPlace) {
   for (int32_t w : {100, 257}) widths.push_back(w);
   for (int32_t width : widths) {
     for (int32_t order : {0, 1}) {
-      const V src = RandomBytes(3 * static_cast<size_t>(width), static_cast<uint32_t>(width + order));
+      const V src =
+          RandomBytes(3 * static_cast<size_t>(width), static_cast<uint32_t>(width + order));
       V expected(src.size());
       RgbToCmyRow(src.data(), expected.data(), width, order);
       test::ForEachInstructionSet([&](InstructionSet isa) {
         V inPlace = src;
         SelectRow(kRgbToCmyRows)(inPlace.data(), inPlace.data(), width, order);
-        EXPECT_EQ(inPlace, expected) << InstructionSetName(isa) << ", width " << width << ", order " << order;
+        EXPECT_EQ(inPlace, expected)
+            << InstructionSetName(isa) << ", width " << width << ", order " << order;
       });
     }
   }

@@ -17,19 +17,21 @@ TEST(SwapRows, EveryImplementationGivesThePortableBytes) {
   for (const RowVariants<SwapRow>* rows : {&kSwapRgbRows, &kSwapInvertRgbRows}) {
     const bool invert = rows == &kSwapInvertRgbRows;
     for (int32_t width : widths) {
-      const auto src = test::RandomBytes(3 * static_cast<size_t>(width) + 1, static_cast<uint32_t>(width));
+      const auto src =
+          test::RandomBytes(3 * static_cast<size_t>(width) + 1, static_cast<uint32_t>(width));
       std::vector<uint8_t> expected(src.size(), 0xA5);
       rows->portable(src.data(), expected.data(), width);
       ASSERT_EQ(expected[0], invert ? 255 - src[2] : src[2]);
       test::ForEachInstructionSet([&](InstructionSet isa) {
         std::vector<uint8_t> out(src.size(), 0xA5);  // the byte past the row stays
-        SelectRow(*rows)(src.data(), out.data(), width);
-        EXPECT_EQ(out, expected) << InstructionSetName(isa) << ", width " << width << ", invert " << invert;
+        SelectRow (*rows)(src.data(), out.data(), width);
+        EXPECT_EQ(out, expected) << InstructionSetName(isa) << ", width " << width << ", invert "
+                                 << invert;
         std::vector<uint8_t> inPlace = src;
         inPlace.back() = 0xA5;
-        SelectRow(*rows)(inPlace.data(), inPlace.data(), width);
-        EXPECT_EQ(inPlace, expected) << InstructionSetName(isa) << " in place, width " << width << ", invert "
-                                     << invert;
+        SelectRow (*rows)(inPlace.data(), inPlace.data(), width);
+        EXPECT_EQ(inPlace, expected)
+            << InstructionSetName(isa) << " in place, width " << width << ", invert " << invert;
       });
     }
   }

@@ -1,11 +1,12 @@
-#include <cstdlib>
-#include <vector>
+#include "direct/ycck_kernels.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <vector>
+
 #include "base/memory.h"
 #include "direct/conversion_tables.h"
-#include "direct/ycck_kernels.h"
 #include "numeric/mul_div.h"
 #include "qclr/qclr.h"
 #include "support/test_buffers.h"
