@@ -29,6 +29,7 @@
 #include "base/cpu_level.h"
 #include "base/instruction_set.h"
 #include "direct/color_space.h"
+#include "direct/store_policy.h"
 #include "qclr/qclr.h"
 
 namespace {
@@ -81,29 +82,36 @@ void Check(bool ok, const std::string& what) {
 // Converts `count` pixels as one image of rows of 256 pixels (count is a multiple
 // of 256 for every step the tool accepts) with the kernels capped at `isa`.
 std::vector<uint8_t> ConvertWith(int isa, int32_t from, int32_t to, const std::vector<uint8_t>& in,
-                                 int32_t count, int outBytes, int level) {
+                                 int32_t count, int outBytes, int level, int streaming = 0) {
   qclr::OverrideCpuLevel(level);
   qclr::CapInstructionSet(isa);
+  qclr::ForceStreamingStores(streaming);
   std::vector<uint8_t> out(static_cast<size_t>(count) * outBytes);
   const int32_t width = 256, height = count / width;
   const int32_t status = Q_ClrConvertDirect(from, to, in.data(), out.data(), width, height, 0, 0);
   Check(status == CLR_OK, "status of " + std::to_string(from) + " -> " + std::to_string(to));
+  qclr::ForceStreamingStores(-1);
   qclr::CapInstructionSet(-1);
   qclr::OverrideCpuLevel(-1);
   return out;
 }
 
 // The portable implementation's bytes, after checking that every faster
-// implementation this processor runs gives the same.
+// implementation this processor runs gives the same (the best one also with the
+// streaming stores of large images: direct/store_policy.h).
 std::vector<uint8_t> Convert(int32_t from, int32_t to, const std::vector<uint8_t>& in,
                              int32_t count, int outBytes, int level) {
   const std::vector<uint8_t> portable = ConvertWith(0, from, to, in, count, outBytes, level);
   const int best = static_cast<int>(qclr::DetectedInstructionSet());
-  for (int isa = 1; isa <= best; ++isa) {
-    const auto name = qclr::InstructionSetName(static_cast<qclr::InstructionSet>(isa));
-    Check(ConvertWith(isa, from, to, in, count, outBytes, level) == portable,
-          std::to_string(from) + " -> " + std::to_string(to) + " at level " + std::to_string(level) +
-              ": the " + name + " implementation differs from the portable one");
+  for (int isa = 1; isa <= best + 1; ++isa) {
+    const bool streaming = isa > best;
+    const auto name =
+        qclr::InstructionSetName(static_cast<qclr::InstructionSet>(streaming ? best : isa));
+    Check(ConvertWith(streaming ? best : isa, from, to, in, count, outBytes, level, streaming) ==
+              portable,
+          std::to_string(from) + " -> " + std::to_string(to) + " at level " +
+              std::to_string(level) + ": the " + name + " implementation" +
+              (streaming ? " with streaming stores" : "") + " differs from the portable one");
   }
   return portable;
 }
@@ -211,13 +219,16 @@ std::vector<uint8_t> ConvertBand(const Subsampled& l, bool encode, const std::ve
   std::vector<uint8_t> portable;
   const int best = static_cast<int>(qclr::DetectedInstructionSet());
   for (int level : {0, 2}) {
-    for (int isa = 0; isa <= best; ++isa) {
+    for (int run = 0; run <= best + 1; ++run) {  // the last: the best with streaming stores
+      const int isa = run > best ? best : run;
       qclr::OverrideCpuLevel(level);
       qclr::CapInstructionSet(isa);
+      qclr::ForceStreamingStores(run > best ? 1 : 0);
       std::vector<uint8_t> out(outBytes);
       const int32_t status =
           encode ? Q_ClrConvertDirect(CSP_RGB, l.code, in.data(), out.data(), width, height, 0, 0)
                  : Q_ClrConvertDirect(l.code, CSP_RGB, in.data(), out.data(), width, height, 0, 0);
+      qclr::ForceStreamingStores(-1);
       qclr::CapInstructionSet(-1);
       qclr::OverrideCpuLevel(-1);
       Check(status == CLR_OK, std::string(l.name) + ": status");
@@ -228,7 +239,8 @@ std::vector<uint8_t> ConvertBand(const Subsampled& l, bool encode, const std::ve
               std::string(l.name) + (encode ? " encoder" : " decoder") + " at level " +
                   std::to_string(level) + ": the " +
                   qclr::InstructionSetName(static_cast<qclr::InstructionSet>(isa)) +
-                  " implementation differs from the portable one");
+                  (run > best ? " implementation with streaming stores" : " implementation") +
+                  " differs from the portable one");
       }
     }
   }

@@ -7,6 +7,7 @@
 #include "base/rgb_positions.h"
 #include "base/row_layout.h"
 #include "direct/conversion_tables.h"
+#include "direct/store_policy.h"
 #include "numeric/deterministic_math.h"
 #include "numeric/truncate.h"
 #include "qclr/qclr.h"
@@ -100,6 +101,7 @@ int32_t RgbToCmy(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
   const CmyRow rowFn = SelectRow(kRgbToCmyRows);
   const ptrdiff_t row = 3 * ptrdiff_t{width};
+  const StreamingStoresScope streaming(static_cast<size_t>(PaddedStride(row, outAlign) * height));
   ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, rgbOrder); });
   return CLR_OK;
@@ -109,6 +111,7 @@ int32_t CmyToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
   const CmyRow rowFn = SelectRow(ActiveCpuLevel() == 0 ? kCmyToRgbRows : kCmyToRgbPackedRows);
   const ptrdiff_t row = 3 * ptrdiff_t{width};
+  const StreamingStoresScope streaming(static_cast<size_t>(PaddedStride(row, outAlign) * height));
   ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, rgbOrder); });
   return CLR_OK;
@@ -118,6 +121,8 @@ int32_t RgbToCmyk(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
                   int32_t inAlign, int32_t outAlign, int32_t blackParam, int32_t rgbOrder) {
   const RgbToCmykFactors factors = MakeRgbToCmykFactors(blackParam);
   const RgbToCmykRowFn rowFn = SelectRow(kRgbToCmykRows);
+  const StreamingStoresScope streaming(
+      static_cast<size_t>(PaddedStride(4 * ptrdiff_t{width}, outAlign) * height));
   ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(4 * ptrdiff_t{width}, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, factors, rgbOrder); });
@@ -129,6 +134,8 @@ int32_t CmykToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
   const int16_t f = CmykBlackFactor(blackParam);
   const CmykToRgbRowFn rowFn =
       SelectRow(ActiveCpuLevel() == 0 ? kCmykToRgbRows : kCmykToRgbPackedRows);
+  const StreamingStoresScope streaming(
+      static_cast<size_t>(PaddedStride(3 * ptrdiff_t{width}, outAlign) * height));
   ForEachRow(src, PaddedStride(4 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, f, rgbOrder); });

@@ -98,9 +98,11 @@ void CmyRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder)
     const __mmask64 head = ByteMask(static_cast<int32_t>(i));
     _mm512_mask_storeu_epi8(d, head, _mm512_xor_si512(_mm512_maskz_loadu_epi8(head, s), ones));
   }
+  const avx512::LineStores lines(d + i);
   for (; bytes - i >= 64; i += 64) {
-    avx512::StoreWhole(d + i, _mm512_xor_si512(_mm512_loadu_si512(s + i), ones));
+    lines.Store(d + i, _mm512_xor_si512(_mm512_loadu_si512(s + i), ones));
   }
+  lines.Finish();
   if (i < bytes) {
     const __mmask64 rest = ByteMask(static_cast<int32_t>(bytes - i));
     _mm512_mask_storeu_epi8(d + i, rest,

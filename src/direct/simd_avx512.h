@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "direct/store_policy.h"
+
 // GCC 12's AVX-512 intrinsics start some results from a deliberately undefined
 // vector (_mm512_undefined_epi32), which its own -W(maybe-)uninitialized then
 // reports at every inlined use; the value is always overwritten, so the warnings
@@ -51,6 +53,28 @@ inline void StoreWhole(uint8_t* d, __m512i v) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 32), _mm512_extracti64x4_epi64(v, 1));
 }
 
+// Stores of whole 64-byte lines: non-temporal where the conversion streams
+// (direct/store_policy.h) and d lies on a line boundary, else StoreWhole. Finish()
+// orders the non-temporal stores before whatever follows the row.
+class LineStores {
+ public:
+  explicit LineStores(const uint8_t* firstLine)
+      : streaming_(StreamingStores() && reinterpret_cast<uintptr_t>(firstLine) % 64 == 0) {}
+  void Store(uint8_t* d, __m512i v) const {
+    if (streaming_) {
+      _mm512_stream_si512(reinterpret_cast<__m512i*>(d), v);
+    } else {
+      StoreWhole(d, v);
+    }
+  }
+  void Finish() const {
+    if (streaming_) _mm_sfence();
+  }
+
+ private:
+  bool streaming_;
+};
+
 // Pixels a row starts with, a multiple of `group`, after which its destination
 // (bytesPerPixel bytes a pixel from d) reaches a 64-byte boundary; 0 where no such
 // multiple exists. Whole cache lines store faster than lines split between two
@@ -88,14 +112,16 @@ void StoreRow3(uint8_t* d, int32_t width, int32_t group, Lanes&& lanes) {
   const __m512i gather2 =
       _mm512_setr_epi32(10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30);
   int32_t x = head;
+  const LineStores lines(d + 3 * ptrdiff_t{x});
   for (; width - x >= 64; x += 64) {
     const __m512i e0 = lanes(x, 16), e1 = lanes(x + 16, 16), e2 = lanes(x + 32, 16),
                   e3 = lanes(x + 48, 16);
     uint8_t* out = d + 3 * ptrdiff_t{x};
-    StoreWhole(out, _mm512_permutex2var_epi32(e0, gather0, e1));
-    StoreWhole(out + 64, _mm512_permutex2var_epi32(e1, gather1, e2));
-    StoreWhole(out + 128, _mm512_permutex2var_epi32(e2, gather2, e3));
+    lines.Store(out, _mm512_permutex2var_epi32(e0, gather0, e1));
+    lines.Store(out + 64, _mm512_permutex2var_epi32(e1, gather1, e2));
+    lines.Store(out + 128, _mm512_permutex2var_epi32(e2, gather2, e3));
   }
+  lines.Finish();
   some(x, width);
 }
 
@@ -105,17 +131,17 @@ void StoreRow3(uint8_t* d, int32_t width, int32_t group, Lanes&& lanes) {
 // PixelsToAlign finds them, and byte masks where a step is short.
 template <typename Block>
 void StoreRow4(uint8_t* d, int32_t width, Block&& block) {
-  const int32_t head = PixelsToAlign(d, 4, 1) < width ? PixelsToAlign(d, 4, 1) : width;
-  for (int32_t x = 0; x < width;) {
-    const int32_t end = x < head ? head : width;
-    const int32_t n = end - x < 16 ? end - x : 16;
-    if (n == 16) {
-      StoreWhole(d + 4 * ptrdiff_t{x}, block(x, 16));
-    } else {
-      _mm512_mask_storeu_epi8(d + 4 * ptrdiff_t{x}, ByteMask(4 * n), block(x, n));
-    }
-    x += n;
-  }
+  const auto some = [&](int32_t from, int32_t to) {  // up to 16 pixels
+    if (from < to)
+      _mm512_mask_storeu_epi8(d + 4 * ptrdiff_t{from}, ByteMask(4 * (to - from)),
+                              block(from, to - from));
+  };
+  int32_t x = PixelsToAlign(d, 4, 1) < width ? PixelsToAlign(d, 4, 1) : width;  // below 16
+  some(0, x);
+  const LineStores lines(d + 4 * ptrdiff_t{x});
+  for (; width - x >= 16; x += 16) lines.Store(d + 4 * ptrdiff_t{x}, block(x, 16));
+  lines.Finish();
+  some(x, width);
 }
 
 // Sixteen 32-bit lanes as doubles, for evaluating a definition in packed doubles

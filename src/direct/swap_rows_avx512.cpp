@@ -73,6 +73,7 @@ void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
       _mm512_setr_epi32(5, 6, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25);
   const __m512i gather2 =
       _mm512_setr_epi32(10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28, 29, 30);
+  const avx512::LineStores lines(d);
   for (; width - x >= 64; x += 64, s += 192, d += 192) {
     const __m512i z0 = _mm512_xor_si512(_mm512_loadu_si512(s), flip);
     const __m512i z1 = _mm512_xor_si512(_mm512_loadu_si512(s + 64), flip);
@@ -81,10 +82,11 @@ void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
     const __m512i e1 = _mm512_shuffle_epi8(_mm512_permutex2var_epi32(z0, spread1, z1), swap);
     const __m512i e2 = _mm512_shuffle_epi8(_mm512_permutex2var_epi32(z1, spread2, z2), swap);
     const __m512i e3 = _mm512_shuffle_epi8(_mm512_permutexvar_epi32(spread3, z2), swap);
-    avx512::StoreWhole(d, _mm512_permutex2var_epi32(e0, gather0, e1));
-    avx512::StoreWhole(d + 64, _mm512_permutex2var_epi32(e1, gather1, e2));
-    avx512::StoreWhole(d + 128, _mm512_permutex2var_epi32(e2, gather2, e3));
+    lines.Store(d, _mm512_permutex2var_epi32(e0, gather0, e1));
+    lines.Store(d + 64, _mm512_permutex2var_epi32(e1, gather1, e2));
+    lines.Store(d + 128, _mm512_permutex2var_epi32(e2, gather2, e3));
   }
+  lines.Finish();
   SwapFew<kInvert>(s, d, width - x);
 }
 

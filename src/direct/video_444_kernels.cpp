@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "base/row_layout.h"
+#include "direct/store_policy.h"
 #include "direct/video_kernels.h"
 #include "direct/video_pixel.h"
 #include "direct/video_rows.h"
@@ -65,6 +66,7 @@ int32_t ConvertRows(const RowVariants<VideoRow>& rows, const uint8_t* src, uint8
   const ptrdiff_t bytes = 3 * ptrdiff_t{width};
   const RgbPositions at = RgbPositionsFor(rgbOrder);
   const VideoRow row = SelectRow(rows);
+  const StreamingStoresScope streaming(static_cast<size_t>(PaddedStride(bytes, outAlign) * height));
   ForEachRow(src, PaddedStride(bytes, inAlign), dst, PaddedStride(bytes, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { row(s, d, width, at); });
   return CLR_OK;

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "base/row_layout.h"
+#include "direct/store_policy.h"
 #include "direct/video_kernels.h"
 #include "direct/video_pixel.h"
 #include "direct/video_rows.h"
@@ -116,6 +117,8 @@ int32_t DecodePairs(const RowVariants<VideoRow>& rows, const uint8_t* src, uint8
   if (!HasPixels(width, height)) return CLR_OK;
   const RgbPositions rgb = RgbPositionsFor(rgbOrder);
   const VideoRow row = SelectRow(rows);
+  const StreamingStoresScope streaming(
+      static_cast<size_t>(PaddedStride(3 * ptrdiff_t{width}, outAlign) * height));
   ForEachRow(src, PaddedStride(2 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { row(s, d, width, rgb); });
@@ -163,6 +166,8 @@ int32_t Y41pToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
   if (!HasPixels(width, height)) return CLR_OK;
   const RgbPositions rgb = RgbPositionsFor(rgbOrder);
   const VideoRow row = SelectRow(kY41pToRgbRows);
+  const StreamingStoresScope streaming(
+      static_cast<size_t>(PaddedStride(3 * ptrdiff_t{width}, outAlign) * height));
   ForEachRow(src, PaddedStride(Y41pRowBytes(width), inAlign), dst,
              PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { row(s, d, width, rgb); });

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "base/row_layout.h"
+#include "direct/store_policy.h"
 #include "direct/video_kernels.h"
 #include "direct/video_pixel.h"
 #include "direct/video_rows.h"
@@ -91,6 +92,7 @@ int32_t Yvu9ToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
   const uint8_t* vPlane = src + lumaStride * height;
   const uint8_t* uPlane = vPlane + ptrdiff_t{blocks} * (height / 4);
   const Yvu9DecodeRow row = SelectRow(kYvu9ToRgbRows);
+  const StreamingStoresScope streaming(static_cast<size_t>(dstStride * height));
   for (int32_t y = 0; y < height; ++y) {
     const ptrdiff_t chroma = ptrdiff_t{y / 4} * blocks;
     row(src + y * lumaStride, vPlane + chroma, uPlane + chroma, dst + y * dstStride, width, rgb);

@@ -9,6 +9,7 @@
 #include "base/owned.h"
 #include "base/row_layout.h"
 #include "direct/conversion_tables.h"
+#include "direct/store_policy.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -20,10 +21,14 @@ int32_t RgbToYcck(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
   const InkRow removal = SelectRow(kRgbToCmykFullRemovalRows);
   const YccTableRow encode = SelectRow(kCmykToYcckRows);
   const YccTables& tables = LibraryYccTables();
-  ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), dst,
-             PaddedStride(4 * ptrdiff_t{width}, outAlign), height,
+  const ptrdiff_t dstStride = PaddedStride(4 * ptrdiff_t{width}, outAlign);
+  ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), dst, dstStride, height,
              [&](const uint8_t* s, uint8_t* d) {
-               removal(s, cmyk.get(), width, rgbOrder);
+               {
+                 const StreamingStoresScope cached(0);  // the intermediate is read back at once
+                 removal(s, cmyk.get(), width, rgbOrder);
+               }
+               const StreamingStoresScope streaming(static_cast<size_t>(dstStride * height));
                encode(tables, cmyk.get(), d, width);
              });
   return CLR_OK;
@@ -36,10 +41,14 @@ int32_t YcckToRgb(const YccTables& tables, const uint8_t* src, uint8_t* dst, int
   const YccTableRow decode = SelectRow(kYcckToCmykRows);
   const InkRow inks =
       SelectRow(ActiveCpuLevel() == 0 ? kCmykToRgbMulDivRows : kCmykToRgbMulDivPackedRows);
-  ForEachRow(src, PaddedStride(4 * ptrdiff_t{width}, inAlign), dst,
-             PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
+  const ptrdiff_t dstStride = PaddedStride(3 * ptrdiff_t{width}, outAlign);
+  ForEachRow(src, PaddedStride(4 * ptrdiff_t{width}, inAlign), dst, dstStride, height,
              [&](const uint8_t* s, uint8_t* d) {
-               decode(tables, s, cmyk.get(), width);
+               {
+                 const StreamingStoresScope cached(0);  // the intermediate is read back at once
+                 decode(tables, s, cmyk.get(), width);
+               }
+               const StreamingStoresScope streaming(static_cast<size_t>(dstStride * height));
                inks(cmyk.get(), d, width, rgbOrder);
              });
   return CLR_OK;

@@ -3,6 +3,7 @@
 
 #include "base/row_layout.h"
 #include "direct/conversion_tables.h"
+#include "direct/store_policy.h"
 #include "direct/ycck_kernels.h"
 #include "qclr/qclr.h"
 
@@ -36,6 +37,7 @@ namespace {
 int32_t ConvertRows(YccTableRow rowFn, const YccTables& t, const uint8_t* src, uint8_t* dst,
                     int32_t width, int32_t height, int32_t inAlign, int32_t outAlign) {
   const ptrdiff_t row = 4 * ptrdiff_t{width};
+  const StreamingStoresScope streaming(static_cast<size_t>(PaddedStride(row, outAlign) * height));
   ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { rowFn(t, s, d, width); });
   return CLR_OK;

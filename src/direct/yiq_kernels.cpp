@@ -7,6 +7,7 @@
 #include "base/cpu_level.h"
 #include "base/rgb_positions.h"
 #include "base/row_layout.h"
+#include "direct/store_policy.h"
 #include "numeric/truncate.h"
 #include "qclr/qclr.h"
 
@@ -56,6 +57,7 @@ namespace {
 int32_t ConvertRows(YiqRow rowFn, const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                     int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
   const ptrdiff_t row = 3 * ptrdiff_t{width};
+  const StreamingStoresScope streaming(static_cast<size_t>(PaddedStride(row, outAlign) * height));
   ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, rgbOrder); });
   return CLR_OK;

@@ -1,8 +1,8 @@
 // Every implementation of the video, ink, YIQ and YCCK kernels against the
 // portable one: whole images of awkward widths, each side padded for alignments
 // 0, 1, 2, 3, 4 and 8 with sentinels in the padding, the source at an odd offset,
-// both RGB orders, and at both processor levels where the level chooses between
-// definitions.
+// both RGB orders, at both processor levels where the level chooses between
+// definitions, and with the vector rows' ordinary and streaming stores.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -13,6 +13,7 @@
 #include "base/row_layout.h"
 #include "direct/conversion_tables.h"
 #include "direct/ink_kernels.h"
+#include "direct/store_policy.h"
 #include "direct/video_kernels.h"
 #include "direct/ycck_kernels.h"
 #include "direct/yiq_kernels.h"
@@ -127,28 +128,33 @@ TEST(FastRows, EveryImplementationGivesThePortableBytes) {
             test::RandomBytes(src.bytes.size(), static_cast<uint32_t>(width));
         std::copy(random.begin() + 1, random.end() - 1, src.bytes.begin() + 1);
         std::vector<uint8_t> expected;
-        test::ForEachInstructionSet([&](InstructionSet isa) {
-          Side dst = MakeSide(c.dstRow(width), width, height, outAlign, 0);
-          ASSERT_EQ(c.kernel(src.data(), dst.data(), width, height, inAlign, outAlign, order),
-                    CLR_OK);
-          if (isa == InstructionSet::kPortable) {
-            expected = dst.bytes;
-            if (c.dstRow(width) != 0) {
-              const ptrdiff_t row = c.dstRow(width), stride = PaddedStride(row, outAlign);
-              for (int32_t y = 0; y + 1 < height; ++y) {
-                for (ptrdiff_t i = row; i < stride; ++i) {
-                  ASSERT_EQ(dst.bytes[static_cast<size_t>(y * stride + i)], test::kSentinel)
-                      << c.name << ": padding written, width " << width;
+        for (int streaming : {0, 1}) {
+          ForceStreamingStores(streaming);
+          test::ForEachInstructionSet([&](InstructionSet isa) {
+            Side dst = MakeSide(c.dstRow(width), width, height, outAlign, 0);
+            ASSERT_EQ(c.kernel(src.data(), dst.data(), width, height, inAlign, outAlign, order),
+                      CLR_OK);
+            if (isa == InstructionSet::kPortable && streaming == 0) {
+              expected = dst.bytes;
+              if (c.dstRow(width) != 0) {
+                const ptrdiff_t row = c.dstRow(width), stride = PaddedStride(row, outAlign);
+                for (int32_t y = 0; y + 1 < height; ++y) {
+                  for (ptrdiff_t i = row; i < stride; ++i) {
+                    ASSERT_EQ(dst.bytes[static_cast<size_t>(y * stride + i)], test::kSentinel)
+                        << c.name << ": padding written, width " << width;
+                  }
                 }
               }
+              ASSERT_EQ(dst.bytes.back(), test::kSentinel) << c.name << ": written past the end";
+            } else {
+              EXPECT_EQ(dst.bytes, expected)
+                  << c.name << " at level " << level << ", streaming " << streaming << ", "
+                  << InstructionSetName(isa) << ", width " << width << ", alignments " << inAlign
+                  << "/" << outAlign << ", order " << order;
             }
-            ASSERT_EQ(dst.bytes.back(), test::kSentinel) << c.name << ": written past the end";
-          } else {
-            EXPECT_EQ(dst.bytes, expected)
-                << c.name << " at level " << level << ", " << InstructionSetName(isa) << ", width "
-                << width << ", alignments " << inAlign << "/" << outAlign << ", order " << order;
-          }
-        });
+          });
+        }
+        ForceStreamingStores(-1);
       }
     }
   }

@@ -1,8 +1,10 @@
-#include <vector>
+#include "direct/ink_kernels.h"
 
 #include <gtest/gtest.h>
 
-#include "direct/ink_kernels.h"
+#include <vector>
+
+#include "direct/store_policy.h"
 #include "support/test_buffers.h"
 
 namespace qclr {
@@ -88,12 +90,18 @@ TEST(InkKernels, CmyRowsRunInPlace) {
           RandomBytes(3 * static_cast<size_t>(width), static_cast<uint32_t>(width + order));
       V expected(src.size());
       RgbToCmyRow(src.data(), expected.data(), width, order);
-      test::ForEachInstructionSet([&](InstructionSet isa) {
-        V inPlace = src;
-        SelectRow(kRgbToCmyRows)(inPlace.data(), inPlace.data(), width, order);
-        EXPECT_EQ(inPlace, expected)
-            << InstructionSetName(isa) << ", width " << width << ", order " << order;
-      });
+      for (int streaming : {0, 1}) {  // the rows' ordinary and streaming stores
+        ForceStreamingStores(streaming);
+        const StreamingStoresScope scope(0);
+        test::ForEachInstructionSet([&](InstructionSet isa) {
+          V inPlace = src;
+          const CmyRow row = SelectRow(kRgbToCmyRows);
+          row(inPlace.data(), inPlace.data(), width, order);
+          EXPECT_EQ(inPlace, expected) << InstructionSetName(isa) << ", width " << width
+                                       << ", order " << order << ", streaming " << streaming;
+        });
+      }
+      ForceStreamingStores(-1);
     }
   }
 }

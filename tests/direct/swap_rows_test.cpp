@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "direct/store_policy.h"
 #include "support/test_buffers.h"
 
 namespace qclr {
@@ -22,17 +23,23 @@ TEST(SwapRows, EveryImplementationGivesThePortableBytes) {
       std::vector<uint8_t> expected(src.size(), 0xA5);
       rows->portable(src.data(), expected.data(), width);
       ASSERT_EQ(expected[0], invert ? 255 - src[2] : src[2]);
-      test::ForEachInstructionSet([&](InstructionSet isa) {
-        std::vector<uint8_t> out(src.size(), 0xA5);  // the byte past the row stays
-        SelectRow (*rows)(src.data(), out.data(), width);
-        EXPECT_EQ(out, expected) << InstructionSetName(isa) << ", width " << width << ", invert "
-                                 << invert;
-        std::vector<uint8_t> inPlace = src;
-        inPlace.back() = 0xA5;
-        SelectRow (*rows)(inPlace.data(), inPlace.data(), width);
-        EXPECT_EQ(inPlace, expected)
-            << InstructionSetName(isa) << " in place, width " << width << ", invert " << invert;
-      });
+      for (int streaming : {0, 1}) {  // the rows' ordinary and streaming stores
+        ForceStreamingStores(streaming);
+        const StreamingStoresScope scope(0);
+        test::ForEachInstructionSet([&](InstructionSet isa) {
+          const SwapRow row = SelectRow(*rows);
+          std::vector<uint8_t> out(src.size(), 0xA5);  // the byte past the row stays
+          row(src.data(), out.data(), width);
+          EXPECT_EQ(out, expected) << InstructionSetName(isa) << ", width " << width << ", invert "
+                                   << invert << ", streaming " << streaming;
+          std::vector<uint8_t> inPlace = src;
+          inPlace.back() = 0xA5;
+          row(inPlace.data(), inPlace.data(), width);
+          EXPECT_EQ(inPlace, expected) << InstructionSetName(isa) << " in place, width " << width
+                                       << ", invert " << invert << ", streaming " << streaming;
+        });
+      }
+      ForceStreamingStores(-1);
     }
   }
 }
