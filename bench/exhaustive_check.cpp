@@ -11,6 +11,11 @@
 //    best: base/instruction_set.h) gives the bytes of the portable one;
 //  - CSP_XYZ, whose pixels are 24 bytes of doubles, likewise: the encoder over the
 //    same RGB inputs, the decoder over doubles of every kind (CheckXyz).
+//  - the same for RGB <-> BGR over every pixel (which must come out with R and B
+//    exchanged), and for the subsampled layouts (YUY2, UYVY, Y41P, YVU9): every
+//    pixel value in every position of a group, once in groups of one value
+//    (each pixel's own term) and once in groups of consecutive values (the
+//    group's chroma arithmetic), both ways.
 // It prints one checksum per kernel and path on standard output; the same build on
 // another platform must print the same lines (CI compares the 64-bit and 32-bit
 // outputs). Which instruction sets were compared goes to standard error, since it
@@ -29,6 +34,7 @@
 #include "base/instruction_set.h"
 #include "direct/color_space.h"
 #include "direct/lab_rows.h"
+#include "direct/store_policy.h"
 #include "qclr/qclr.h"
 
 namespace {
@@ -81,29 +87,36 @@ void Check(bool ok, const std::string& what) {
 // Converts `count` pixels as one image of rows of 256 pixels (count is a multiple
 // of 256 for every step the tool accepts) with the kernels capped at `isa`.
 std::vector<uint8_t> ConvertWith(int isa, int32_t from, int32_t to, const std::vector<uint8_t>& in,
-                                 int32_t count, int outBytes, int level) {
+                                 int32_t count, int outBytes, int level, int streaming = 0) {
   qclr::OverrideCpuLevel(level);
   qclr::CapInstructionSet(isa);
+  qclr::ForceStreamingStores(streaming);
   std::vector<uint8_t> out(static_cast<size_t>(count) * outBytes);
   const int32_t width = 256, height = count / width;
   const int32_t status = Q_ClrConvertDirect(from, to, in.data(), out.data(), width, height, 0, 0);
   Check(status == CLR_OK, "status of " + std::to_string(from) + " -> " + std::to_string(to));
+  qclr::ForceStreamingStores(-1);
   qclr::CapInstructionSet(-1);
   qclr::OverrideCpuLevel(-1);
   return out;
 }
 
 // The portable implementation's bytes, after checking that every faster
-// implementation this processor runs gives the same.
+// implementation this processor runs gives the same (the best one also with the
+// streaming stores of large images: direct/store_policy.h).
 std::vector<uint8_t> Convert(int32_t from, int32_t to, const std::vector<uint8_t>& in,
                              int32_t count, int outBytes, int level) {
   const std::vector<uint8_t> portable = ConvertWith(0, from, to, in, count, outBytes, level);
   const int best = static_cast<int>(qclr::DetectedInstructionSet());
-  for (int isa = 1; isa <= best; ++isa) {
-    const auto name = qclr::InstructionSetName(static_cast<qclr::InstructionSet>(isa));
-    Check(ConvertWith(isa, from, to, in, count, outBytes, level) == portable,
-          std::to_string(from) + " -> " + std::to_string(to) + " at level " + std::to_string(level) +
-              ": the " + name + " implementation differs from the portable one");
+  for (int isa = 1; isa <= best + 1; ++isa) {
+    const bool streaming = isa > best;
+    const auto name =
+        qclr::InstructionSetName(static_cast<qclr::InstructionSet>(streaming ? best : isa));
+    Check(ConvertWith(streaming ? best : isa, from, to, in, count, outBytes, level, streaming) ==
+              portable,
+          std::to_string(from) + " -> " + std::to_string(to) + " at level " +
+              std::to_string(level) + ": the " + name + " implementation" +
+              (streaming ? " with streaming stores" : "") + " differs from the portable one");
   }
   return portable;
 }
@@ -255,6 +268,152 @@ void PrintAllPairs() {
   }
 }
 
+// RGB -> BGR over every 24-bit pixel (every `step`-th).
+void CheckSwap(uint32_t step) {
+  int32_t count = 0;
+  const std::vector<uint8_t> rgb = Inputs(3, step, &count);
+  std::vector<uint8_t> swapped = rgb;
+  SwapRb(&swapped);
+  const auto out = Convert(CSP_RGB, CSP_BGR, rgb, count, 3, 2);
+  Check(out == swapped, "RGB -> BGR: bytes 0 and 2 not exchanged");
+  std::printf("%-5s swap           %016llx\n", "BGR", static_cast<unsigned long long>(Fnv1a(out)));
+}
+
+// A subsampled layout: its groups (pixels sharing chroma) and how to lay out the
+// RGB pixels and the encoded bytes of one group.
+struct Subsampled {
+  int32_t code;
+  const char* name;
+  int32_t groupWidth, groupHeight;  // pixels of a group
+};
+
+const Subsampled kSubsampled[] = {{CSP_YUY2, "YUY2", 2, 1},
+                                  {CSP_UYVY, "UYVY", 2, 1},
+                                  {CSP_Y41P, "Y41P", 8, 1},
+                                  {CSP_YVU9, "YVU9", 4, 4}};
+
+// Images of `groups` groups side by side (one band of groups), each converted
+// alone by every implementation at both processor levels; returns the portable
+// bytes, checked against every other run.
+std::vector<uint8_t> ConvertBand(const Subsampled& l, bool encode, const std::vector<uint8_t>& in,
+                                 int32_t groups) {
+  const int32_t width = groups * l.groupWidth, height = l.groupHeight;
+  size_t outBytes = 0;
+  qclr::BufferBytes(encode ? l.code : CSP_RGB, width, height, 0, &outBytes);
+  std::vector<uint8_t> portable;
+  const int best = static_cast<int>(qclr::DetectedInstructionSet());
+  for (int level : {0, 2}) {
+    for (int run = 0; run <= best + 1; ++run) {  // the last: the best with streaming stores
+      const int isa = run > best ? best : run;
+      qclr::OverrideCpuLevel(level);
+      qclr::CapInstructionSet(isa);
+      qclr::ForceStreamingStores(run > best ? 1 : 0);
+      std::vector<uint8_t> out(outBytes);
+      const int32_t status =
+          encode ? Q_ClrConvertDirect(CSP_RGB, l.code, in.data(), out.data(), width, height, 0, 0)
+                 : Q_ClrConvertDirect(l.code, CSP_RGB, in.data(), out.data(), width, height, 0, 0);
+      qclr::ForceStreamingStores(-1);
+      qclr::CapInstructionSet(-1);
+      qclr::OverrideCpuLevel(-1);
+      Check(status == CLR_OK, std::string(l.name) + ": status");
+      if (portable.empty()) {
+        portable = std::move(out);
+      } else {
+        Check(out == portable,
+              std::string(l.name) + (encode ? " encoder" : " decoder") + " at level " +
+                  std::to_string(level) + ": the " +
+                  qclr::InstructionSetName(static_cast<qclr::InstructionSet>(isa)) +
+                  (run > best ? " implementation with streaming stores" : " implementation") +
+                  " differs from the portable one");
+      }
+    }
+  }
+  return portable;
+}
+
+// The bytes of one decoder group in which every pixel reads luminance y and
+// chroma u, v, at offset `at` of a band of `groups` groups.
+void PutUniformGroup(const Subsampled& l, std::vector<uint8_t>* band, int32_t groups, int32_t at,
+                     uint8_t y, uint8_t u, uint8_t v) {
+  uint8_t* g = band->data();
+  const uint8_t yuy2[4] = {y, u, y, v}, uyvy[4] = {u, y, v, y};
+  const uint8_t y41p[12] = {u, y, v, y, u, y, v, y, y, y, y, y};
+  switch (l.code) {
+    case CSP_YUY2: std::memcpy(g + 4 * at, yuy2, 4); break;
+    case CSP_UYVY: std::memcpy(g + 4 * at, uyvy, 4); break;
+    case CSP_Y41P: std::memcpy(g + 12 * at, y41p, 12); break;
+    default: {  // YVU9: a 4 x 4 block of the Y plane, then one V and one U sample
+      const int32_t width = 4 * groups;
+      for (int r = 0; r < 4; ++r) std::memset(g + r * width + 4 * at, y, 4);
+      g[4 * width + at] = v;
+      g[4 * width + groups + at] = u;
+    }
+  }
+}
+
+// Every 24-bit value (every `step`-th) in every position of every group: as RGB
+// pixels of uniform groups and of consecutive values into the encoder, as
+// (Y, U, V) of uniform groups and as mixed bytes into the decoder.
+void CheckSubsampled(const Subsampled& l, uint32_t step) {
+  constexpr int32_t kGroups = 4096;  // a band
+  const int32_t groupPixels = l.groupWidth * l.groupHeight;
+  const uint32_t values = (1u << 24) / step;
+  uint64_t uniformEncoded = 1469598103934665603ull, mixedEncoded = uniformEncoded;
+  uint64_t uniformDecoded = uniformEncoded, mixedDecoded = uniformEncoded;
+  const auto fold = [](uint64_t* h, const std::vector<uint8_t>& bytes) {
+    for (uint8_t b : bytes) *h = (*h ^ b) * 1099511628211ull;
+  };
+  size_t decoderBytes = 0;
+  qclr::BufferBytes(l.code, kGroups * l.groupWidth, l.groupHeight, 0, &decoderBytes);
+  std::vector<uint8_t> rgb(static_cast<size_t>(kGroups) * groupPixels * 3), coded(decoderBytes);
+  uint32_t mix = 2463534242u;
+  for (uint32_t first = 0; first < values; first += kGroups) {
+    const int32_t groups = static_cast<int32_t>(std::min<uint32_t>(kGroups, values - first));
+    const int32_t width = groups * l.groupWidth;
+    rgb.resize(static_cast<size_t>(groups) * groupPixels * 3);
+    // Uniform groups: group g is value first + g in every pixel.
+    for (int32_t g = 0; g < groups; ++g) {
+      const uint32_t v = (first + static_cast<uint32_t>(g)) * step;
+      const uint8_t px[3] = {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
+                             static_cast<uint8_t>(v)};
+      for (int32_t r = 0; r < l.groupHeight; ++r) {
+        for (int32_t c = 0; c < l.groupWidth; ++c) {
+          std::memcpy(&rgb[3 * (static_cast<size_t>(r) * width + g * l.groupWidth + c)], px, 3);
+        }
+      }
+    }
+    fold(&uniformEncoded, ConvertBand(l, true, rgb, groups));
+    // Consecutive values: pixel i of the band is value (first * groupPixels + i) mod 2^24.
+    for (size_t i = 0; i < rgb.size() / 3; ++i) {
+      const uint32_t v =
+          static_cast<uint32_t>((first * static_cast<uint64_t>(groupPixels) + i) * step);
+      rgb[3 * i] = static_cast<uint8_t>(v >> 16), rgb[3 * i + 1] = static_cast<uint8_t>(v >> 8);
+      rgb[3 * i + 2] = static_cast<uint8_t>(v);
+    }
+    fold(&mixedEncoded, ConvertBand(l, true, rgb, groups));
+    // Decoder: uniform groups of (Y, U, V), then mixed bytes.
+    qclr::BufferBytes(l.code, width, l.groupHeight, 0, &decoderBytes);
+    coded.assign(decoderBytes, 0);
+    for (int32_t g = 0; g < groups; ++g) {
+      const uint32_t v = (first + static_cast<uint32_t>(g)) * step;
+      PutUniformGroup(l, &coded, groups, g, static_cast<uint8_t>(v >> 16),
+                      static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v));
+    }
+    fold(&uniformDecoded, ConvertBand(l, false, coded, groups));
+    for (uint8_t& b : coded) {
+      mix ^= mix << 13, mix ^= mix >> 17, mix ^= mix << 5;
+      b = static_cast<uint8_t>(mix >> 24);
+    }
+    fold(&mixedDecoded, ConvertBand(l, false, coded, groups));
+  }
+  std::printf("%-5s encoder        %016llx %016llx\n", l.name,
+              static_cast<unsigned long long>(uniformEncoded),
+              static_cast<unsigned long long>(mixedEncoded));
+  std::printf("%-5s decoder        %016llx %016llx\n", l.name,
+              static_cast<unsigned long long>(uniformDecoded),
+              static_cast<unsigned long long>(mixedDecoded));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -280,6 +439,8 @@ int main(int argc, char** argv) {
   for (const Space& s : kSpaces) CheckSpace(s, step);
   CheckXyz(step);
   ReportLabExactPath(step);
+  CheckSwap(step);
+  for (const Subsampled& l : kSubsampled) CheckSubsampled(l, step);
   std::printf("%s\n", gFailures == 0 ? "all checks passed" : "CHECKS FAILED");
   return gFailures == 0 ? 0 : 1;
 }

@@ -1,24 +1,18 @@
 #include "direct/ink_kernels.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "base/cpu_level.h"
 #include "base/rgb_positions.h"
 #include "base/row_layout.h"
 #include "direct/conversion_tables.h"
+#include "direct/store_policy.h"
 #include "numeric/deterministic_math.h"
 #include "numeric/truncate.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
-namespace {
-
-using CmyRow = void (*)(const uint8_t*, uint8_t*, int32_t, int32_t);
-using CmykRow = void (*)(const uint8_t*, uint8_t*, int32_t, int16_t, int32_t);
-
-// Row functions by active processor level: 0 plain, 1 MMX, 2 SSE.
-constexpr CmyRow kCmyToRgbRows[] = {CmyToRgbRow, CmyToRgbRowPacked, CmyToRgbRowPacked};
-constexpr CmykRow kCmykToRgbRows[] = {CmykToRgbRow, CmykToRgbRowPacked, CmykToRgbRowPacked};
 
 void RgbToCmyRow(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
@@ -47,11 +41,31 @@ void RgbToCmykRow(const uint8_t* s, uint8_t* d, int32_t width, const RgbToCmykFa
   }
 }
 
-}  // namespace
-
 RgbToCmykFactors MakeRgbToCmykFactors(int32_t blackParam) {
   const double p = blackParam * 0.001;
-  return {p, Pow(p, 5.0)};
+  RgbToCmykFactors factors{p, Pow(p, 5.0)};
+  // K = trunc(lo x P) takes 256 values; a line (lo m + c) >> 16 through all of them
+  // exists for the black generations users choose (a multiplier near 65536 P, the
+  // offset from the bounds every lo sets). Products stay below 2^26.
+  if (!(p >= 0 && p < 2)) return factors;
+  int32_t exact[256];
+  for (int32_t lo = 0; lo < 256; ++lo) exact[lo] = TruncToInt32(lo * p);
+  const auto nearest = static_cast<int32_t>(p * 65536);
+  for (int32_t m = nearest - 2; m <= nearest + 2; ++m) {
+    if (m < 0) continue;
+    int64_t lowest = INT64_MIN, highest = INT64_MAX;  // c in [lowest, highest)
+    for (int32_t lo = 0; lo < 256; ++lo) {
+      lowest = std::max<int64_t>(lowest, int64_t{exact[lo]} * 65536 - int64_t{lo} * m);
+      highest = std::min<int64_t>(highest, int64_t{exact[lo] + 1} * 65536 - int64_t{lo} * m);
+    }
+    if (lowest < highest && lowest >= 0) {
+      factors.blackLinear = true;
+      factors.blackMultiplier = m;
+      factors.blackOffset = static_cast<int32_t>(lowest);
+      break;
+    }
+  }
+  return factors;
 }
 
 int16_t CmykBlackFactor(int32_t blackParam) {
@@ -85,16 +99,19 @@ void CmykToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, int16_t f, int32_
 
 int32_t RgbToCmy(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+  const CmyRow rowFn = SelectRow(kRgbToCmyRows);
   const ptrdiff_t row = 3 * ptrdiff_t{width};
+  const StreamingStoresScope streaming(static_cast<size_t>(PaddedStride(row, outAlign) * height));
   ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
-             [&](const uint8_t* s, uint8_t* d) { RgbToCmyRow(s, d, width, rgbOrder); });
+             [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, rgbOrder); });
   return CLR_OK;
 }
 
 int32_t CmyToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
-  const CmyRow rowFn = kCmyToRgbRows[ActiveCpuLevel()];
+  const CmyRow rowFn = SelectRow(ActiveCpuLevel() == 0 ? kCmyToRgbRows : kCmyToRgbPackedRows);
   const ptrdiff_t row = 3 * ptrdiff_t{width};
+  const StreamingStoresScope streaming(static_cast<size_t>(PaddedStride(row, outAlign) * height));
   ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, rgbOrder); });
   return CLR_OK;
@@ -103,16 +120,22 @@ int32_t CmyToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height
 int32_t RgbToCmyk(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                   int32_t inAlign, int32_t outAlign, int32_t blackParam, int32_t rgbOrder) {
   const RgbToCmykFactors factors = MakeRgbToCmykFactors(blackParam);
+  const RgbToCmykRowFn rowFn = SelectRow(kRgbToCmykRows);
+  const StreamingStoresScope streaming(
+      static_cast<size_t>(PaddedStride(4 * ptrdiff_t{width}, outAlign) * height));
   ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(4 * ptrdiff_t{width}, outAlign), height,
-             [&](const uint8_t* s, uint8_t* d) { RgbToCmykRow(s, d, width, factors, rgbOrder); });
+             [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, factors, rgbOrder); });
   return CLR_OK;
 }
 
 int32_t CmykToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                   int32_t inAlign, int32_t outAlign, int32_t blackParam, int32_t rgbOrder) {
   const int16_t f = CmykBlackFactor(blackParam);
-  const CmykRow rowFn = kCmykToRgbRows[ActiveCpuLevel()];
+  const CmykToRgbRowFn rowFn =
+      SelectRow(ActiveCpuLevel() == 0 ? kCmykToRgbRows : kCmykToRgbPackedRows);
+  const StreamingStoresScope streaming(
+      static_cast<size_t>(PaddedStride(3 * ptrdiff_t{width}, outAlign) * height));
   ForEachRow(src, PaddedStride(4 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, f, rgbOrder); });

@@ -1,16 +1,19 @@
-// Packed (8 pixels at a time) rows of the ink decoders, chosen when the processor
-// level is nonzero.
+// The packed definitions of the ink decoders (chosen when the processor level is
+// nonzero): the portable rows, lane by lane, and their SSE2 rows, 8 pixels a group.
 //
-// Memory: a group reads exactly its 8 source pixels (24 or 32 bytes) and writes
-// exactly its 8 destination pixels (24 bytes); the width mod 8 pixels at the end of
-// a row go through the scalar formulas. Nothing outside the row is read or written.
+// Memory (SSE2): a group reads exactly its 8 source pixels (24 or 32 bytes) and
+// writes exactly its 8 destination pixels (24 bytes); the width mod 8 pixels at
+// the end of a row go through the scalar formulas. Nothing outside the row is read
+// or written.
 #include <algorithm>
 
 #include "base/rgb_positions.h"
 #include "direct/conversion_tables.h"
 #include "direct/ink_kernels.h"
 
-#include "direct/sse2.h"
+#if QCLR_X86_SIMD
+#include <emmintrin.h>
+#endif
 
 namespace qclr {
 
@@ -31,7 +34,17 @@ void CmykToRgbPixelPacked(const uint8_t* s, uint8_t* d, int16_t f, int32_t rgbOr
   d[at.b] = static_cast<uint8_t>(subSat(v, y));
 }
 
-#if QCLR_HAVE_SSE2
+void CmyToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
+  CmyToRgbRow(s, d, width, rgbOrder);  // the packed bytes are the scalar bytes
+}
+
+void CmykToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int16_t f, int32_t rgbOrder) {
+  const int32_t groups = width / 8;
+  for (int32_t i = 0; i < groups * 8; ++i, s += 4, d += 3) CmykToRgbPixelPacked(s, d, f, rgbOrder);
+  CmykToRgbRow(s, d, width - groups * 8, f, rgbOrder);
+}
+
+#if QCLR_X86_SIMD
 
 namespace {
 
@@ -67,7 +80,7 @@ void Store8Rgb(__m128i red, __m128i green, __m128i blue, uint8_t* d, int32_t rgb
 
 }  // namespace
 
-void CmyToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
+void CmyToRgbRowPackedSse2(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
   const int32_t groups = width / 8;
   if (rgbOrder) {
     // R, G, B = 255 - C, M, Y byte for byte: 24 bytes a group, as 16 + 8.
@@ -86,8 +99,8 @@ void CmyToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbO
   CmyToRgbRow(s, d, width - groups * 8, rgbOrder);
 }
 
-void CmykToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int16_t f,
-                        int32_t rgbOrder) {
+void CmykToRgbRowPackedSse2(const uint8_t* s, uint8_t* d, int32_t width, int16_t f,
+                            int32_t rgbOrder) {
   const uint16_t* square = SquareTable();
   const int32_t groups = width / 8;
   const __m128i full = _mm_set1_epi16(255);
@@ -113,19 +126,6 @@ void CmykToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int16_t f,
     const __m128i v = _mm_subs_epu16(full, u);
     Store8Rgb(_mm_subs_epu16(v, c), _mm_subs_epu16(v, m), _mm_subs_epu16(v, y), d, rgbOrder);
   }
-  CmykToRgbRow(s, d, width - groups * 8, f, rgbOrder);
-}
-
-#else  // no SSE2: the same lane arithmetic, one pixel at a time
-
-void CmyToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
-  CmyToRgbRow(s, d, width, rgbOrder);  // the packed bytes are the scalar bytes
-}
-
-void CmykToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int16_t f,
-                        int32_t rgbOrder) {
-  const int32_t groups = width / 8;
-  for (int32_t i = 0; i < groups * 8; ++i, s += 4, d += 3) CmykToRgbPixelPacked(s, d, f, rgbOrder);
   CmykToRgbRow(s, d, width - groups * 8, f, rgbOrder);
 }
 

@@ -4,6 +4,7 @@
 
 #include "base/row_layout.h"
 #include "direct/color_space.h"
+#include "direct/store_policy.h"
 #include "direct/swap_rows.h"
 #include "qclr/qclr.h"
 
@@ -40,6 +41,7 @@ int32_t SwapRgbBgr(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heig
                    int32_t inAlign, int32_t outAlign) {
   const ptrdiff_t row = 3 * ptrdiff_t{width};
   const SwapRow swap = SelectRow(kSwapRgbRows);
+  const StreamingStoresScope streaming(static_cast<size_t>(PaddedStride(row, outAlign) * height));
   ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
              [width, swap](const uint8_t* s, uint8_t* d) { swap(s, d, width); });
   return CLR_OK;

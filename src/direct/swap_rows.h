@@ -1,4 +1,6 @@
-// Rows of CSP_RGB <-> CSP_BGR: bytes 0 and 2 of every 3-byte pixel exchanged.
+// Rows of CSP_RGB <-> CSP_BGR: bytes 0 and 2 of every 3-byte pixel exchanged; and
+// the same with every byte inverted (255 - x), which the CMY rows use when the RGB
+// side is CSP_BGR.
 //
 // Every implementation reads a block of pixels whole before it writes that block,
 // and writes nothing outside the row's 3 x width bytes, so the destination may be
@@ -14,14 +16,27 @@ namespace qclr {
 using SwapRow = void (*)(const uint8_t* src, uint8_t* dst, int32_t width);
 
 void SwapRgbRowPortable(const uint8_t* src, uint8_t* dst, int32_t width);
+void SwapInvertRgbRowPortable(const uint8_t* src, uint8_t* dst, int32_t width);
 #if QCLR_X86_SIMD
 void SwapRgbRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width);
+void SwapInvertRgbRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width);
+void SwapRgbRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width);
+void SwapInvertRgbRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width);
 #endif
 
 inline constexpr RowVariants<SwapRow> kSwapRgbRows = {
     .portable = SwapRgbRowPortable,
 #if QCLR_X86_SIMD
     .avx2 = SwapRgbRowAvx2,
+    .avx512 = SwapRgbRowAvx512,
+#endif
+};
+
+inline constexpr RowVariants<SwapRow> kSwapInvertRgbRows = {
+    .portable = SwapInvertRgbRowPortable,
+#if QCLR_X86_SIMD
+    .avx2 = SwapInvertRgbRowAvx2,
+    .avx512 = SwapInvertRgbRowAvx512,
 #endif
 };
 

@@ -1,4 +1,5 @@
-// RGB <-> BGR rows, 32 pixels (96 bytes) a step with 256-bit byte shuffles.
+// RGB <-> BGR rows, 32 pixels (96 bytes) a step with 256-bit byte shuffles; the
+// same with every byte inverted (255 - x) for the ink rows of CMY.
 //
 // Memory: a step reads its 96 source bytes and then writes its 96 destination
 // bytes; the width mod 32 pixels at the end of a row go through the portable row.
@@ -31,23 +32,26 @@ __m256i Broadcast(const std::array<uint8_t, 16>& m) {
   return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m.data())));
 }
 
-}  // namespace
-
-void SwapRgbRowAvx2(const uint8_t* s, uint8_t* d, int32_t width) {
+template <bool kInvert>
+void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
   static constexpr std::array<uint8_t, 16> k0Same = Mask(0, 0), k0Next = Mask(0, 1);
   static constexpr std::array<uint8_t, 16> k1Prev = Mask(1, -1), k1Same = Mask(1, 0), k1Next = Mask(1, 1);
   static constexpr std::array<uint8_t, 16> k2Prev = Mask(2, -1), k2Same = Mask(2, 0);
   const __m256i m0s = Broadcast(k0Same), m0n = Broadcast(k0Next);
   const __m256i m1p = Broadcast(k1Prev), m1s = Broadcast(k1Same), m1n = Broadcast(k1Next);
   const __m256i m2p = Broadcast(k2Prev), m2s = Broadcast(k2Same);
+  const __m256i flip = _mm256_set1_epi8(kInvert ? -1 : 0);
   int32_t x = 0;
   for (; x + 32 <= width; x += 32, s += 96, d += 96) {
     // Lanes: the low 128 bits hold pixels 0..15 of the step, the high 128 bits
     // pixels 16..31; each lane is one 48-byte block a0 a1 a2 / b0 b1 b2.
     const __m128i* in = reinterpret_cast<const __m128i*>(s);
-    const __m256i v0 = _mm256_setr_m128i(_mm_loadu_si128(in + 0), _mm_loadu_si128(in + 3));
-    const __m256i v1 = _mm256_setr_m128i(_mm_loadu_si128(in + 1), _mm_loadu_si128(in + 4));
-    const __m256i v2 = _mm256_setr_m128i(_mm_loadu_si128(in + 2), _mm_loadu_si128(in + 5));
+    const __m256i v0 =
+        _mm256_xor_si256(_mm256_setr_m128i(_mm_loadu_si128(in + 0), _mm_loadu_si128(in + 3)), flip);
+    const __m256i v1 =
+        _mm256_xor_si256(_mm256_setr_m128i(_mm_loadu_si128(in + 1), _mm_loadu_si128(in + 4)), flip);
+    const __m256i v2 =
+        _mm256_xor_si256(_mm256_setr_m128i(_mm_loadu_si128(in + 2), _mm_loadu_si128(in + 5)), flip);
     const __m256i o0 = _mm256_or_si256(_mm256_shuffle_epi8(v0, m0s), _mm256_shuffle_epi8(v1, m0n));
     const __m256i o1 = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(v0, m1p), _mm256_shuffle_epi8(v1, m1s)),
                                        _mm256_shuffle_epi8(v2, m1n));
@@ -60,7 +64,19 @@ void SwapRgbRowAvx2(const uint8_t* s, uint8_t* d, int32_t width) {
     _mm_storeu_si128(out + 4, _mm256_extracti128_si256(o1, 1));
     _mm_storeu_si128(out + 5, _mm256_extracti128_si256(o2, 1));
   }
-  SwapRgbRowPortable(s, d, width - x);
+  if (kInvert) {
+    SwapInvertRgbRowPortable(s, d, width - x);
+  } else {
+    SwapRgbRowPortable(s, d, width - x);
+  }
+}
+
+}  // namespace
+
+void SwapRgbRowAvx2(const uint8_t* s, uint8_t* d, int32_t width) { SwapPixels<false>(s, d, width); }
+
+void SwapInvertRgbRowAvx2(const uint8_t* s, uint8_t* d, int32_t width) {
+  SwapPixels<true>(s, d, width);
 }
 
 }  // namespace qclr

@@ -3,23 +3,25 @@
 #include <cstddef>
 
 #include "base/row_layout.h"
+#include "direct/store_policy.h"
 #include "direct/video_kernels.h"
 #include "direct/video_pixel.h"
+#include "direct/video_rows.h"
 #include "numeric/truncate.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
 namespace {
 
-using Row = void (*)(const uint8_t* src, uint8_t* dst, int32_t width, RgbPositions at);
-
 // Limits v to lo..hi, then truncates toward zero.
 int32_t ClampTrunc(double v, double lo, double hi) {
   return TruncToInt32(v < lo ? lo : (v > hi ? hi : v));
 }
 
+}  // namespace
+
 // No offset centres the chroma: negative U and V are stored as 0.
-void RgbToYuvRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
+void RgbToYuvRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     const double r = s[at.r], g = s[1], b = s[at.b];
     d[0] = static_cast<uint8_t>(ClampTrunc(0.299 * r + 0.587 * g + 0.114 * b, 0, 255));
@@ -28,14 +30,14 @@ void RgbToYuvRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   }
 }
 
-void YuvToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
+void YuvToRgbRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     DecodeVideoRangePixel(s[0], s[1], s[2], d, at);
   }
 }
 
 // Cb and Cr are stored in two's complement.
-void RgbToYccRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
+void RgbToYccRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     const double r = s[at.r], g = s[1], b = s[at.b];
     d[0] = static_cast<uint8_t>(ClampTrunc(0.299 * r + 0.587 * g + 0.114 * b, 0, 255));
@@ -44,7 +46,7 @@ void RgbToYccRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   }
 }
 
-void YccToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
+void YccToRgbRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     const double y = s[0];
     const double cb = static_cast<int8_t>(s[1]), cr = static_cast<int8_t>(s[2]);
@@ -54,12 +56,17 @@ void YccToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions at) {
   }
 }
 
-// Rows of 3 x width bytes on both sides.
-int32_t ConvertRows(Row row, const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
-                    int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+namespace {
+
+// Rows of 3 x width bytes on both sides, through the fastest row of `rows`.
+int32_t ConvertRows(const RowVariants<VideoRow>& rows, const uint8_t* src, uint8_t* dst,
+                    int32_t width, int32_t height, int32_t inAlign, int32_t outAlign,
+                    int32_t rgbOrder) {
   if (!HasPixels(width, height)) return CLR_OK;
   const ptrdiff_t bytes = 3 * ptrdiff_t{width};
   const RgbPositions at = RgbPositionsFor(rgbOrder);
+  const VideoRow row = SelectRow(rows);
+  const StreamingStoresScope streaming(static_cast<size_t>(PaddedStride(bytes, outAlign) * height));
   ForEachRow(src, PaddedStride(bytes, inAlign), dst, PaddedStride(bytes, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { row(s, d, width, at); });
   return CLR_OK;
@@ -69,22 +76,22 @@ int32_t ConvertRows(Row row, const uint8_t* src, uint8_t* dst, int32_t width, in
 
 int32_t RgbToYuv(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
                  int32_t outAlign, int32_t rgbOrder) {
-  return ConvertRows(RgbToYuvRow, src, dst, width, height, inAlign, outAlign, rgbOrder);
+  return ConvertRows(kRgbToYuvRows, src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
 int32_t YuvToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
                  int32_t outAlign, int32_t rgbOrder) {
-  return ConvertRows(YuvToRgbRow, src, dst, width, height, inAlign, outAlign, rgbOrder);
+  return ConvertRows(kYuvToRgbRows, src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
 int32_t RgbToYcc(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
                  int32_t outAlign, int32_t rgbOrder) {
-  return ConvertRows(RgbToYccRow, src, dst, width, height, inAlign, outAlign, rgbOrder);
+  return ConvertRows(kRgbToYccRows, src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
 int32_t YccToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
                  int32_t outAlign, int32_t rgbOrder) {
-  return ConvertRows(YccToRgbRow, src, dst, width, height, inAlign, outAlign, rgbOrder);
+  return ConvertRows(kYccToRgbRows, src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
 }  // namespace qclr

@@ -5,8 +5,10 @@
 #include <cstddef>
 
 #include "base/row_layout.h"
+#include "direct/store_policy.h"
 #include "direct/video_kernels.h"
 #include "direct/video_pixel.h"
+#include "direct/video_rows.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
@@ -48,8 +50,26 @@ void PairToRgbRow(const uint8_t* s, uint8_t* d, int32_t pairs, PairLayout at, Rg
   }
 }
 
-void RgbToY41pRow(const uint8_t* s, uint8_t* d, int32_t groups, RgbPositions rgb) {
-  for (int32_t i = 0; i < groups; ++i, d += 12) {
+}  // namespace
+
+void Yuy2ToRgbRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions rgb) {
+  PairToRgbRow(s, d, width / 2, kYuy2Pair, rgb);
+}
+
+void UyvyToRgbRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions rgb) {
+  PairToRgbRow(s, d, width / 2, kUyvyPair, rgb);
+}
+
+void RgbToYuy2RowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions rgb) {
+  RgbToPairRow(s, d, width / 2, kYuy2Pair, rgb);
+}
+
+void RgbToUyvyRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions rgb) {
+  RgbToPairRow(s, d, width / 2, kUyvyPair, rgb);
+}
+
+void RgbToY41pRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions rgb) {
+  for (int32_t i = 0; i < width / 8; ++i, d += 12) {
     for (int half = 0; half < 2; ++half) {
       int32_t sumU = 0, sumV = 0;
       for (int k = 4 * half; k < 4 * half + 4; ++k, s += 3) {
@@ -64,8 +84,8 @@ void RgbToY41pRow(const uint8_t* s, uint8_t* d, int32_t groups, RgbPositions rgb
   }
 }
 
-void Y41pToRgbRow(const uint8_t* s, uint8_t* d, int32_t groups, RgbPositions rgb) {
-  for (int32_t i = 0; i < groups; ++i, s += 12) {
+void Y41pToRgbRowPortable(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions rgb) {
+  for (int32_t i = 0; i < width / 8; ++i, s += 12) {
     for (int k = 0; k < 8; ++k, d += 3) {
       DecodeVideoRangePixel(s[kY41pLuma[k]], s[kY41pChromaU[k / 4]], s[kY41pChromaV[k / 4]], d,
                             rgb);
@@ -73,26 +93,35 @@ void Y41pToRgbRow(const uint8_t* s, uint8_t* d, int32_t groups, RgbPositions rgb
   }
 }
 
+namespace {
+
 // Encoders keep converting the whole pairs of an odd width and report it.
-int32_t EncodePairs(PairLayout layout, const uint8_t* src, uint8_t* dst, int32_t width,
-                    int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+int32_t EncodePairs(const RowVariants<VideoRow>& rows, const uint8_t* src, uint8_t* dst,
+                    int32_t width, int32_t height, int32_t inAlign, int32_t outAlign,
+                    int32_t rgbOrder) {
   const int32_t status = width % 2 == 0 ? CLR_OK : kStatusWidthRuleBroken;
   if (!HasPixels(width, height)) return status;
   const RgbPositions rgb = RgbPositionsFor(rgbOrder);
+  const VideoRow row = SelectRow(rows);
+  const int32_t pixels = width / 2 * 2;
   ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(2 * ptrdiff_t{width}, outAlign), height,
-             [&](const uint8_t* s, uint8_t* d) { RgbToPairRow(s, d, width / 2, layout, rgb); });
+             [&](const uint8_t* s, uint8_t* d) { row(s, d, pixels, rgb); });
   return status;
 }
 
-int32_t DecodePairs(PairLayout layout, const uint8_t* src, uint8_t* dst, int32_t width,
-                    int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+int32_t DecodePairs(const RowVariants<VideoRow>& rows, const uint8_t* src, uint8_t* dst,
+                    int32_t width, int32_t height, int32_t inAlign, int32_t outAlign,
+                    int32_t rgbOrder) {
   if (width % 2 != 0) return kStatusNotConverted;
   if (!HasPixels(width, height)) return CLR_OK;
   const RgbPositions rgb = RgbPositionsFor(rgbOrder);
+  const VideoRow row = SelectRow(rows);
+  const StreamingStoresScope streaming(
+      static_cast<size_t>(PaddedStride(3 * ptrdiff_t{width}, outAlign) * height));
   ForEachRow(src, PaddedStride(2 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
-             [&](const uint8_t* s, uint8_t* d) { PairToRgbRow(s, d, width / 2, layout, rgb); });
+             [&](const uint8_t* s, uint8_t* d) { row(s, d, width, rgb); });
   return CLR_OK;
 }
 
@@ -100,22 +129,22 @@ int32_t DecodePairs(PairLayout layout, const uint8_t* src, uint8_t* dst, int32_t
 
 int32_t RgbToYuy2(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
                   int32_t outAlign, int32_t rgbOrder) {
-  return EncodePairs(kYuy2Pair, src, dst, width, height, inAlign, outAlign, rgbOrder);
+  return EncodePairs(kRgbToYuy2Rows, src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
 int32_t Yuy2ToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
                   int32_t outAlign, int32_t rgbOrder) {
-  return DecodePairs(kYuy2Pair, src, dst, width, height, inAlign, outAlign, rgbOrder);
+  return DecodePairs(kYuy2ToRgbRows, src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
 int32_t RgbToUyvy(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
                   int32_t outAlign, int32_t rgbOrder) {
-  return EncodePairs(kUyvyPair, src, dst, width, height, inAlign, outAlign, rgbOrder);
+  return EncodePairs(kRgbToUyvyRows, src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
 int32_t UyvyToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
                   int32_t outAlign, int32_t rgbOrder) {
-  return DecodePairs(kUyvyPair, src, dst, width, height, inAlign, outAlign, rgbOrder);
+  return DecodePairs(kUyvyToRgbRows, src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
 int32_t RgbToY41p(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
@@ -123,9 +152,11 @@ int32_t RgbToY41p(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
   const int32_t status = width % 8 == 0 ? CLR_OK : kStatusWidthRuleBroken;
   if (!HasPixels(width, height)) return status;
   const RgbPositions rgb = RgbPositionsFor(rgbOrder);
+  const VideoRow row = SelectRow(kRgbToY41pRows);
+  const int32_t pixels = width / 8 * 8;
   ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(Y41pRowBytes(width), outAlign), height,
-             [&](const uint8_t* s, uint8_t* d) { RgbToY41pRow(s, d, width / 8, rgb); });
+             [&](const uint8_t* s, uint8_t* d) { row(s, d, pixels, rgb); });
   return status;
 }
 
@@ -134,9 +165,12 @@ int32_t Y41pToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
   if (width % 8 != 0) return kStatusNotConverted;
   if (!HasPixels(width, height)) return CLR_OK;
   const RgbPositions rgb = RgbPositionsFor(rgbOrder);
+  const VideoRow row = SelectRow(kY41pToRgbRows);
+  const StreamingStoresScope streaming(
+      static_cast<size_t>(PaddedStride(3 * ptrdiff_t{width}, outAlign) * height));
   ForEachRow(src, PaddedStride(Y41pRowBytes(width), inAlign), dst,
              PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
-             [&](const uint8_t* s, uint8_t* d) { Y41pToRgbRow(s, d, width / 8, rgb); });
+             [&](const uint8_t* s, uint8_t* d) { row(s, d, width, rgb); });
   return CLR_OK;
 }
 

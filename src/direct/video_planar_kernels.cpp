@@ -4,20 +4,22 @@
 #include <cstddef>
 
 #include "base/row_layout.h"
+#include "direct/store_policy.h"
 #include "direct/video_kernels.h"
 #include "direct/video_pixel.h"
+#include "direct/video_rows.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
-namespace {
 
 // Encodes one band of 4 RGB rows into 4 luminance rows and one row of chroma
 // samples, block by block, each block's rows top to bottom. A block row's chroma is
 // the sum of its 4 stored bytes. The first row gives the mean; every later row is
 // folded in with the running sample counting as a fifth pixel, so the bottom rows
 // weigh most.
-void RgbToYvu9Band(const uint8_t* src, ptrdiff_t srcStride, uint8_t* luma, ptrdiff_t lumaStride,
-                   uint8_t* vRow, uint8_t* uRow, int32_t blocks, RgbPositions rgb) {
+void RgbToYvu9BandPortable(const uint8_t* src, ptrdiff_t srcStride, uint8_t* luma,
+                           ptrdiff_t lumaStride, uint8_t* vRow, uint8_t* uRow, int32_t blocks,
+                           RgbPositions rgb) {
   for (int32_t c = 0; c < blocks; ++c) {
     int32_t u = 0, v = 0;
     for (int k = 0; k < 4; ++k) {
@@ -39,12 +41,14 @@ void RgbToYvu9Band(const uint8_t* src, ptrdiff_t srcStride, uint8_t* luma, ptrdi
 }
 
 // One RGB row from its luminance row and the chroma rows of its band.
-void Yvu9ToRgbRow(const uint8_t* luma, const uint8_t* vRow, const uint8_t* uRow, uint8_t* d,
-                  int32_t width, RgbPositions rgb) {
+void Yvu9ToRgbRowPortable(const uint8_t* luma, const uint8_t* vRow, const uint8_t* uRow, uint8_t* d,
+                          int32_t width, RgbPositions rgb) {
   for (int32_t x = 0; x < width; ++x, d += 3) {
     DecodeVideoRangePixel(luma[x], uRow[x / 4], vRow[x / 4], d, rgb);
   }
 }
+
+namespace {
 
 int32_t Yvu9EncoderStatus(int32_t width, int32_t height) {
   const bool widthOk = width % 4 == 0, heightOk = height % 4 == 0;
@@ -67,11 +71,12 @@ int32_t RgbToYvu9(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
   const int32_t blocks = width / 4, bands = height / 4;
   uint8_t* vPlane = dst + lumaStride * height;
   uint8_t* uPlane = vPlane + ptrdiff_t{blocks} * bands;
+  const Yvu9EncodeBand encodeBand = SelectRow(kRgbToYvu9Bands);
   for (int32_t band = 0; band < bands; ++band) {
     const ptrdiff_t firstRow = 4 * ptrdiff_t{band};
     const ptrdiff_t chroma = ptrdiff_t{band} * blocks;
-    RgbToYvu9Band(src + firstRow * srcStride, srcStride, dst + firstRow * lumaStride, lumaStride,
-                  vPlane + chroma, uPlane + chroma, blocks, rgb);
+    encodeBand(src + firstRow * srcStride, srcStride, dst + firstRow * lumaStride, lumaStride,
+               vPlane + chroma, uPlane + chroma, blocks, rgb);
   }
   return status;
 }
@@ -86,10 +91,11 @@ int32_t Yvu9ToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t heigh
   const int32_t blocks = width / 4;
   const uint8_t* vPlane = src + lumaStride * height;
   const uint8_t* uPlane = vPlane + ptrdiff_t{blocks} * (height / 4);
+  const Yvu9DecodeRow row = SelectRow(kYvu9ToRgbRows);
+  const StreamingStoresScope streaming(static_cast<size_t>(dstStride * height));
   for (int32_t y = 0; y < height; ++y) {
     const ptrdiff_t chroma = ptrdiff_t{y / 4} * blocks;
-    Yvu9ToRgbRow(src + y * lumaStride, vPlane + chroma, uPlane + chroma, dst + y * dstStride, width,
-                 rgb);
+    row(src + y * lumaStride, vPlane + chroma, uPlane + chroma, dst + y * dstStride, width, rgb);
   }
   return CLR_OK;
 }

@@ -1,7 +1,8 @@
 // The built-in RGB <-> CMYK steps of the YCCK converters: full undercolour removal
-// one way, the MulDiv ink product the other way.
+// one way, the MulDiv ink product the other way (and its packed definition, with
+// its SSE2 row).
 //
-// The packed row reads exactly the 8 CMYK pixels of a group (32 bytes) and writes
+// The SSE2 row reads exactly the 8 CMYK pixels of a group (32 bytes) and writes
 // exactly their 24 RGB bytes; the width mod 8 pixels use the MulDiv formula.
 #include <algorithm>
 
@@ -9,7 +10,9 @@
 #include "direct/ycck_kernels.h"
 #include "numeric/mul_div.h"
 
-#include "direct/sse2.h"
+#if QCLR_X86_SIMD
+#include <emmintrin.h>
+#endif
 
 namespace qclr {
 
@@ -57,9 +60,15 @@ void CmykToRgbShiftPixel(const uint8_t* s, uint8_t* d, int32_t rgbOrder) {
   d[at.b] = InkOverBlackShift(s[2], s[3]);
 }
 
-#if QCLR_HAVE_SSE2
-
 void CmykToRgbMulDivRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
+  const int32_t grouped = width / 8 * 8;
+  for (int32_t x = 0; x < grouped; ++x, s += 4, d += 3) CmykToRgbShiftPixel(s, d, rgbOrder);
+  CmykToRgbMulDivRow(s, d, width - grouped, rgbOrder);
+}
+
+#if QCLR_X86_SIMD
+
+void CmykToRgbMulDivRowPackedSse2(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
   const int32_t groups = width / 8;
   const __m128i zero = _mm_setzero_si128();
@@ -88,14 +97,6 @@ void CmykToRgbMulDivRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32
     }
   }
   CmykToRgbMulDivRow(s, d, width - groups * 8, rgbOrder);
-}
-
-#else
-
-void CmykToRgbMulDivRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
-  const int32_t grouped = width / 8 * 8;
-  for (int32_t x = 0; x < grouped; ++x, s += 4, d += 3) CmykToRgbShiftPixel(s, d, rgbOrder);
-  CmykToRgbMulDivRow(s, d, width - grouped, rgbOrder);
 }
 
 #endif

@@ -5,17 +5,14 @@
 #include <cmath>
 
 #include "base/cpu_level.h"
-#include "base/pixel_loop.h"
+#include "base/rgb_positions.h"
+#include "base/row_layout.h"
+#include "direct/store_policy.h"
 #include "numeric/truncate.h"
 #include "qclr/qclr.h"
 
 namespace qclr {
 namespace {
-
-using YiqRow = void (*)(const uint8_t*, uint8_t*, int32_t, int32_t);
-
-// Row functions by active processor level: 0 plain, 1 MMX, 2 SSE.
-constexpr YiqRow kYiqToRgbRows[] = {YiqToRgbRow, YiqToRgbRowPacked, YiqToRgbRowPacked};
 
 // I and Q are offset by their largest magnitude and scaled by its reciprocal
 // (1 / 1.192 and 1 / 1.046), so for every RGB triple the results lie in 0..255
@@ -49,22 +46,35 @@ void YiqToRgbRow(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) 
   }
 }
 
-int32_t RgbToYiq(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
-                 int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
+void RgbToYiqRow(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
   const RgbPositions pos = RgbPositionsFor(rgbOrder);
-  ForEachPixel3(src, dst, width, height, inAlign, outAlign, [pos](const uint8_t* s, uint8_t* d) {
-    RgbToYiqPixel(s[pos.r], s[1], s[pos.b], d);
-  });
-  return CLR_OK;
+  for (int32_t x = 0; x < width; ++x, s += 3, d += 3) RgbToYiqPixel(s[pos.r], s[1], s[pos.b], d);
 }
 
-int32_t YiqToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
-                 int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
-  const YiqRow rowFn = kYiqToRgbRows[ActiveCpuLevel()];
+namespace {
+
+// Rows of 3 x width bytes on both sides.
+int32_t ConvertRows(YiqRow rowFn, const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
+                    int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
   const ptrdiff_t row = 3 * ptrdiff_t{width};
+  const StreamingStoresScope streaming(static_cast<size_t>(PaddedStride(row, outAlign) * height));
   ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { rowFn(s, d, width, rgbOrder); });
   return CLR_OK;
+}
+
+}  // namespace
+
+int32_t RgbToYiq(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
+                 int32_t outAlign, int32_t rgbOrder) {
+  return ConvertRows(SelectRow(kRgbToYiqRows), src, dst, width, height, inAlign, outAlign,
+                     rgbOrder);
+}
+
+int32_t YiqToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
+                 int32_t outAlign, int32_t rgbOrder) {
+  const YiqRow rowFn = SelectRow(ActiveCpuLevel() == 0 ? kYiqToRgbRows : kYiqToRgbPackedRows);
+  return ConvertRows(rowFn, src, dst, width, height, inAlign, outAlign, rgbOrder);
 }
 
 }  // namespace qclr

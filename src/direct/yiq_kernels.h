@@ -4,12 +4,14 @@
 
 #include <cstdint>
 
+#include "base/row_variants.h"
+
 namespace qclr {
 
 int32_t RgbToYiq(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder);
 
-// Chooses its row function by the active processor level: the floating-point row
+// Chooses its definition by the active processor level: the floating-point row
 // at level 0, the packed row otherwise.
 int32_t YiqToRgb(const uint8_t* src, uint8_t* dst, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, int32_t rgbOrder);
@@ -30,14 +32,50 @@ struct YiqPackedWeights {
   static constexpr int16_t kBlueI = 169, kBlueQ = 228, kBlueOffset = 59;
 };
 
-// Row functions. The floating-point row is the definition; the packed row runs
-// groups of 8 pixels through the lane arithmetic above and the width mod 8 pixels
-// through the floating-point row.
+// Row functions. The floating-point row and the packed row below are the two
+// definitions; the packed row runs groups of 8 pixels through the lane arithmetic
+// above and the width mod 8 pixels through the floating-point row. The vector rows
+// (yiq_rows_*.cpp) give exactly the bytes of the row they replace.
+using YiqRow = void (*)(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+void RgbToYiqRow(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
 void YiqToRgbRow(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
 void YiqToRgbRowPacked(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
 
 // One pixel of the packed arithmetic, lane by lane: the reference the vector code
 // is tested against.
 void YiqToRgbPixelPacked(const uint8_t* yiq, uint8_t* rgb, int32_t rgbOrder);
+
+#if QCLR_X86_SIMD
+void YiqToRgbRowPackedSse2(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+void RgbToYiqRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+void YiqToRgbRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+void YiqToRgbRowPackedAvx2(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+void RgbToYiqRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+void YiqToRgbRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+void YiqToRgbRowPackedAvx512(const uint8_t* src, uint8_t* dst, int32_t width, int32_t rgbOrder);
+#endif
+
+inline constexpr RowVariants<YiqRow> kRgbToYiqRows = {
+    .portable = RgbToYiqRow,
+#if QCLR_X86_SIMD
+    .avx2 = RgbToYiqRowAvx2,
+    .avx512 = RgbToYiqRowAvx512,
+#endif
+};
+inline constexpr RowVariants<YiqRow> kYiqToRgbRows = {
+    .portable = YiqToRgbRow,
+#if QCLR_X86_SIMD
+    .avx2 = YiqToRgbRowAvx2,
+    .avx512 = YiqToRgbRowAvx512,
+#endif
+};
+inline constexpr RowVariants<YiqRow> kYiqToRgbPackedRows = {
+    .portable = YiqToRgbRowPacked,
+#if QCLR_X86_SIMD
+    .sse2 = YiqToRgbRowPackedSse2,
+    .avx2 = YiqToRgbRowPackedAvx2,
+    .avx512 = YiqToRgbRowPackedAvx512,
+#endif
+};
 
 }  // namespace qclr

@@ -1,14 +1,17 @@
-// Packed (8 pixels at a time) row of the YIQ decoder, chosen when the processor
-// level is nonzero.
+// The packed definition of the YIQ decoder (chosen when the processor level is
+// nonzero): the portable row, lane by lane, and its SSE2 row, 8 pixels a group.
 //
-// Memory: a group reads exactly its 8 source pixels (24 bytes) and writes exactly
-// its 8 destination pixels (24 bytes); the width mod 8 pixels at the end of a row
-// go through the floating-point row. Nothing outside the row is read or written.
+// Memory (SSE2): a group reads exactly its 8 source pixels (24 bytes) and writes
+// exactly its 8 destination pixels (24 bytes); the width mod 8 pixels at the end
+// of a row go through the floating-point row. Nothing outside the row is read or
+// written.
 #include "direct/yiq_kernels.h"
 
-#include "base/pixel_loop.h"
+#include "base/rgb_positions.h"
 
-#include "direct/sse2.h"
+#if QCLR_X86_SIMD
+#include <emmintrin.h>
+#endif
 
 namespace qclr {
 namespace {
@@ -44,7 +47,13 @@ void YiqToRgbPixelPacked(const uint8_t* s, uint8_t* d, int32_t rgbOrder) {
   d[pos.b] = AbsAndPack(blue);
 }
 
-#if QCLR_HAVE_SSE2
+void YiqToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
+  const int32_t grouped = width / 8 * 8;
+  for (int32_t x = 0; x < grouped; ++x, s += 3, d += 3) YiqToRgbPixelPacked(s, d, rgbOrder);
+  YiqToRgbRow(s, d, width - grouped, rgbOrder);
+}
+
+#if QCLR_X86_SIMD
 
 namespace {
 
@@ -75,7 +84,7 @@ void Store8Rgb(__m128i red, __m128i green, __m128i blue, uint8_t* d, RgbPosition
 
 }  // namespace
 
-void YiqToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
+void YiqToRgbRowPackedSse2(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
   const RgbPositions pos = RgbPositionsFor(rgbOrder);
   const int32_t groups = width / 8;
   const __m128i redI = _mm_set1_epi16(W::kRedI), redQ = _mm_set1_epi16(W::kRedQ);
@@ -98,14 +107,6 @@ void YiqToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbO
     Store8Rgb(AbsLanes(red), AbsLanes(green), AbsLanes(blue), d, pos);
   }
   YiqToRgbRow(s, d, width - groups * 8, rgbOrder);
-}
-
-#else  // no SSE2: the same lane arithmetic, one pixel at a time
-
-void YiqToRgbRowPacked(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
-  const int32_t grouped = width / 8 * 8;
-  for (int32_t x = 0; x < grouped; ++x, s += 3, d += 3) YiqToRgbPixelPacked(s, d, rgbOrder);
-  YiqToRgbRow(s, d, width - grouped, rgbOrder);
 }
 
 #endif

@@ -1,8 +1,10 @@
-#include <vector>
+#include "direct/ink_kernels.h"
 
 #include <gtest/gtest.h>
 
-#include "direct/ink_kernels.h"
+#include <vector>
+
+#include "direct/store_policy.h"
 #include "support/test_buffers.h"
 
 namespace qclr {
@@ -73,6 +75,33 @@ TEST(InkKernels, PackedRowsMatchTheirDefinition) {
         ASSERT_EQ(lanes, expected) << "width " << width << " param " << param;
         if (param <= 800) { ASSERT_EQ(lanes, plain) << "width " << width << " param " << param; }
       }
+    }
+  }
+}
+
+// The CMY rows read a step's bytes before writing them: every implementation
+// gives the same bytes in place as out of place, in both orders.
+TEST(InkKernels, CmyRowsRunInPlace) {
+  std::vector<int32_t> widths = test::AwkwardWidths();
+  for (int32_t w : {100, 257}) widths.push_back(w);
+  for (int32_t width : widths) {
+    for (int32_t order : {0, 1}) {
+      const V src =
+          RandomBytes(3 * static_cast<size_t>(width), static_cast<uint32_t>(width + order));
+      V expected(src.size());
+      RgbToCmyRow(src.data(), expected.data(), width, order);
+      for (int streaming : {0, 1}) {  // the rows' ordinary and streaming stores
+        ForceStreamingStores(streaming);
+        const StreamingStoresScope scope(0);
+        test::ForEachInstructionSet([&](InstructionSet isa) {
+          V inPlace = src;
+          const CmyRow row = SelectRow(kRgbToCmyRows);
+          row(inPlace.data(), inPlace.data(), width, order);
+          EXPECT_EQ(inPlace, expected) << InstructionSetName(isa) << ", width " << width
+                                       << ", order " << order << ", streaming " << streaming;
+        });
+      }
+      ForceStreamingStores(-1);
     }
   }
 }

@@ -1,11 +1,13 @@
-#include <cstdlib>
-#include <vector>
+#include "direct/ycck_kernels.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <vector>
+
 #include "base/memory.h"
 #include "direct/conversion_tables.h"
-#include "direct/ycck_kernels.h"
+#include "numeric/mul_div.h"
 #include "qclr/qclr.h"
 #include "support/test_buffers.h"
 
@@ -75,6 +77,17 @@ TEST(Ycck, PackedRowMatchesItsDefinitionAndTheMulDivFormula) {
   EXPECT_EQ(out[0], 4);
   EXPECT_EQ(out[21], 4);
   EXPECT_EQ(out[24], 5);
+}
+
+// The vector rows divide by 255 as (m + 1 + (m >> 8)) >> 8 in 16-bit lanes: equal
+// to MulDiv(x, K, 255) for every pair.
+TEST(Ycck, MulDivByShiftsForEveryPair) {
+  for (int32_t x = 0; x < 256; ++x) {
+    for (int32_t k = 0; k < 256; ++k) {
+      const int32_t m = x * k + 127;
+      ASSERT_EQ((m + 1 + (m >> 8)) >> 8, MulDiv(x, k, 255)) << x << " " << k;
+    }
+  }
 }
 
 TEST(Ycck, FailedIntermediateWritesNothing) {
