@@ -8,7 +8,8 @@
 //  - one image through every ordered pair of the 17 spaces (a checksum a source
 //    space), so that builds for other platforms can be compared pair by pair;
 //  - every implementation of a kernel (each instruction set up to the processor's
-//    best: base/instruction_set.h) gives the bytes of the portable one.
+//    best: base/instruction_set.h) gives the bytes of the portable one;
+//  - the same for the routes through handles (exhaustive_handles.cpp).
 // It prints one checksum per kernel and path on standard output; the same build on
 // another platform must print the same lines (CI compares the 64-bit and 32-bit
 // outputs). Which instruction sets were compared goes to standard error, since it
@@ -23,6 +24,7 @@
 #include "base/cpu_level.h"
 #include "base/instruction_set.h"
 #include "direct/color_space.h"
+#include "exhaustive_handles.h"
 #include "qclr/qclr.h"
 
 namespace {
@@ -193,6 +195,7 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "\n");
   PrintAllPairs();
   for (const Space& s : kSpaces) CheckSpace(s, step);
+  gFailures += exhaustive::CheckHandleRoutes(step);
   std::printf("%s\n", gFailures == 0 ? "all checks passed" : "CHECKS FAILED");
   return gFailures == 0 ? 0 : 1;
 }
