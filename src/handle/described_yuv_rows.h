@@ -57,6 +57,10 @@ void PackedGroupsRowPortable(const uint8_t* src, uint8_t* dst, int32_t groups, c
 void PlanarRowPortable(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* dst, int32_t width,
                        int32_t uStep, int32_t vStep, YuvBias bias, int32_t rgbOrder);
 #if QCLR_X86_SIMD
+void PackedPairsRowSse2(const uint8_t* src, uint8_t* dst, int32_t groups, const PackedGroupShape& shape,
+                        int32_t rgbOrder);
+void PlanarRowSse2(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* dst, int32_t width,
+                   int32_t uStep, int32_t vStep, YuvBias bias, int32_t rgbOrder);
 void PackedPairsRowAvx2(const uint8_t* src, uint8_t* dst, int32_t groups, const PackedGroupShape& shape,
                         int32_t rgbOrder);
 void PackedSinglesRowAvx2(const uint8_t* src, uint8_t* dst, int32_t groups, const PackedGroupShape& shape,
@@ -75,6 +79,7 @@ void PlanarRowAvx512(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8
 inline constexpr RowVariants<PackedGroupsRow> kPackedPairsRows = {
     .portable = PackedGroupsRowPortable,
 #if QCLR_X86_SIMD
+    .sse2 = PackedPairsRowSse2,
     .avx2 = PackedPairsRowAvx2,
     .avx512 = PackedPairsRowAvx512,
 #endif
@@ -94,6 +99,7 @@ inline constexpr RowVariants<PackedGroupsRow> kPackedSinglesRows = {
 inline constexpr RowVariants<PlanarRow> kPlanarRows = {
     .portable = PlanarRowPortable,
 #if QCLR_X86_SIMD
+    .sse2 = PlanarRowSse2,
     .avx2 = PlanarRowAvx2,
     .avx512 = PlanarRowAvx512,
 #endif

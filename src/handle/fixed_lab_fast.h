@@ -82,6 +82,10 @@ void LabToRgbFastRowPortable(const uint8_t* src, uint8_t* dst, int32_t width, co
 void RgbToLabFastRowPortable(const uint8_t* src, uint8_t* dst, int32_t width, const LabEncodeFast& t,
                              int32_t rgbOrder);
 #if QCLR_X86_SIMD
+void LabToRgbFastRowSse2(const uint8_t* src, uint8_t* dst, int32_t width, const LabDecodeFast& t,
+                         int32_t rgbOrder);
+void RgbToLabFastRowSse2(const uint8_t* src, uint8_t* dst, int32_t width, const LabEncodeFast& t,
+                         int32_t rgbOrder);
 void LabToRgbFastRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, const LabDecodeFast& t,
                          int32_t rgbOrder);
 void RgbToLabFastRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, const LabEncodeFast& t,
@@ -95,6 +99,7 @@ void RgbToLabFastRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, cons
 inline constexpr RowVariants<LabDecodeRow> kLabDecodeRows = {
     .portable = LabToRgbFastRowPortable,
 #if QCLR_X86_SIMD
+    .sse2 = LabToRgbFastRowSse2,
     .avx2 = LabToRgbFastRowAvx2,
     .avx512 = LabToRgbFastRowAvx512,
 #endif
@@ -103,6 +108,7 @@ inline constexpr RowVariants<LabDecodeRow> kLabDecodeRows = {
 inline constexpr RowVariants<LabEncodeRow> kLabEncodeRows = {
     .portable = RgbToLabFastRowPortable,
 #if QCLR_X86_SIMD
+    .sse2 = RgbToLabFastRowSse2,
     .avx2 = RgbToLabFastRowAvx2,
     .avx512 = RgbToLabFastRowAvx512,
 #endif
