@@ -11,11 +11,11 @@
 #if QCLR_X86_SIMD
 #include <immintrin.h>
 
-#include <algorithm>
-#include <cstring>
 
 #include "base/rgb_positions.h"
+#include "handle/block_rows.h"
 #include "handle/lab_fixed_math.h"
+#include "handle/rgb_blocks_avx2.h"
 
 namespace qclr {
 namespace {
@@ -34,33 +34,6 @@ inline __m256i FixMul8(__m256i a, __m256i b) {
   const __m256i low = _mm256_srli_epi32(_mm256_add_epi32(_mm256_mullo_epi32(al, bl), Set(32768)), 16);
   return _mm256_add_epi32(_mm256_add_epi32(low, _mm256_mullo_epi32(al, bh)),
                           _mm256_add_epi32(_mm256_mullo_epi32(ah, bl), _mm256_slli_epi32(_mm256_mullo_epi32(ah, bh), 16)));
-}
-
-// 8 bytes of `s` 3 apart from byte `first` (within the 24 bytes of a block) as
-// 32-bit lanes; `block` holds bytes 0-15 in its low half, 8-23 in its high half.
-inline __m256i Channel(__m256i block, int first) {
-  const auto at = [](int i) { return static_cast<char>(i); };
-  const char z = static_cast<char>(0x80);
-  const int f = first;
-  return _mm256_shuffle_epi8(block, _mm256_setr_epi8(at(f), z, z, z, at(f + 3), z, z, z, at(f + 6), z, z, z,
-                                                     at(f + 9), z, z, z, at(f + 4), z, z, z, at(f + 7), z, z, z,
-                                                     at(f + 10), z, z, z, at(f + 13), z, z, z));
-}
-
-inline __m256i LoadBlock(const uint8_t* s) {
-  return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s))),
-                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 8)), 1);
-}
-
-// Writes the low three bytes of each 32-bit lane, lanes in order: 24 bytes.
-inline void StoreBlock(__m256i pixels, uint8_t* d) {
-  const char z = static_cast<char>(0x80);
-  const __m256i packed = _mm256_shuffle_epi8(
-      pixels, _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, z, z, z, z,  //
-                               0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, z, z, z, z));
-  const __m128i low = _mm256_castsi256_si128(packed), high = _mm256_extracti128_si256(packed, 1);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(low, _mm_slli_si128(high, 12)));
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 16), _mm_srli_si128(high, 4));
 }
 
 // Eight 4-lane rows (x, y, z, w of one pixel each) as four 8-lane vectors.
@@ -118,9 +91,9 @@ void Decode8(const uint8_t* s, uint8_t* d, const LabDecodeFast& t, RgbPositions 
     lightness[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&t.byL[s[3 * i]]));
   }
   const Columns l = Transpose(lightness);  // fy, then the Y parts of rows R, G, B
-  const __m256i block = LoadBlock(s);
-  const __m256i termA = _mm256_mullo_epi32(_mm256_sub_epi32(Channel(block, 1), Set(t.aOffset)), Set(t.aScale));
-  const __m256i termB = _mm256_mullo_epi32(_mm256_sub_epi32(Channel(block, 2), Set(t.bOffset)), Set(t.bScale));
+  const __m256i block = avx2::LoadBlock24(s);
+  const __m256i termA = _mm256_mullo_epi32(_mm256_sub_epi32(avx2::Channel24(block, 1), Set(t.aOffset)), Set(t.aScale));
+  const __m256i termB = _mm256_mullo_epi32(_mm256_sub_epi32(avx2::Channel24(block, 2), Set(t.bOffset)), Set(t.bScale));
   const __m256i x = LabFInverse8(_mm256_add_epi32(l.c0, termA));
   const __m256i z = LabFInverse8(_mm256_sub_epi32(l.c0, termB));
   const __m256i yParts[3] = {l.c1, l.c2, l.c3};
@@ -131,7 +104,7 @@ void Decode8(const uint8_t* s, uint8_t* d, const LabDecodeFast& t, RgbPositions 
     code[r] = Code8(v, t);
   }
   const __m256i first = code[at.r == 0 ? 0 : 2], last = code[at.r == 0 ? 2 : 0];
-  StoreBlock(_mm256_or_si256(_mm256_or_si256(first, _mm256_slli_epi32(code[1], 8)), _mm256_slli_epi32(last, 16)), d);
+  avx2::StoreBlock24(_mm256_or_si256(_mm256_or_si256(first, _mm256_slli_epi32(code[1], 8)), _mm256_slli_epi32(last, 16)), d);
 }
 
 // CompandFixed on 8 lanes.
@@ -213,21 +186,7 @@ void Encode8(const uint8_t* s, uint8_t* d, const LabEncodeFast& t, RgbPositions 
       _mm256_srai_epi32(_mm256_add_epi32(FixMul8(d1, Set(e.aScaleFixed)), Set(32768)), 16), Set(e.aOffset)));
   const __m256i b = toByte(_mm256_add_epi32(
       _mm256_srai_epi32(_mm256_add_epi32(FixMul8(d2, Set(e.bScaleFixed)), Set(32768)), 16), Set(e.bOffset)));
-  StoreBlock(_mm256_or_si256(_mm256_or_si256(l, _mm256_slli_epi32(a, 8)), _mm256_slli_epi32(b, 16)), d);
-}
-
-// Whole blocks in place, the rest through a block on the stack.
-template <typename Block>
-inline void ForEachBlock(const uint8_t* s, uint8_t* d, int32_t width, const Block& block) {
-  int32_t x = 0;
-  for (; x + kBlock <= width; x += kBlock, s += 3 * kBlock, d += 3 * kBlock) block(s, d);
-  if (x < width) {
-    const size_t bytes = 3 * static_cast<size_t>(width - x);
-    uint8_t in[3 * kBlock] = {}, out[3 * kBlock];
-    std::memcpy(in, s, bytes);
-    block(in, out);
-    std::memcpy(d, out, bytes);
-  }
+  avx2::StoreBlock24(_mm256_or_si256(_mm256_or_si256(l, _mm256_slli_epi32(a, 8)), _mm256_slli_epi32(b, 16)), d);
 }
 
 }  // namespace
@@ -235,13 +194,13 @@ inline void ForEachBlock(const uint8_t* s, uint8_t* d, int32_t width, const Bloc
 void LabToRgbFastRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, const LabDecodeFast& t,
                          int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
-  ForEachBlock(src, dst, width, [&](const uint8_t* s, uint8_t* d) { Decode8(s, d, t, at); });
+  ForEachBlock<kBlock, 3, 3>(src, dst, width, [&](const uint8_t* s, uint8_t* d) { Decode8(s, d, t, at); });
 }
 
 void RgbToLabFastRowAvx2(const uint8_t* src, uint8_t* dst, int32_t width, const LabEncodeFast& t,
                          int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
-  ForEachBlock(src, dst, width, [&](const uint8_t* s, uint8_t* d) { Encode8(s, d, t, at); });
+  ForEachBlock<kBlock, 3, 3>(src, dst, width, [&](const uint8_t* s, uint8_t* d) { Encode8(s, d, t, at); });
 }
 
 }  // namespace qclr

@@ -18,9 +18,9 @@
 #include <immintrin.h>
 
 #include <array>
-#include <cstring>
 
 #include "base/rgb_positions.h"
+#include "handle/block_rows.h"
 #include "handle/lab_fixed_math.h"
 
 namespace qclr {
@@ -225,31 +225,18 @@ void Encode16(const uint8_t* s, uint8_t* d, const LabEncodeFast& t, RgbPositions
   StoreBlock(_mm512_or_si512(_mm512_or_si512(l, _mm512_slli_epi32(a, 8)), _mm512_slli_epi32(b, 16)), d);
 }
 
-template <typename Block>
-inline void ForEachBlock(const uint8_t* s, uint8_t* d, int32_t width, const Block& block) {
-  int32_t x = 0;
-  for (; x + kBlock <= width; x += kBlock, s += 3 * kBlock, d += 3 * kBlock) block(s, d);
-  if (x < width) {
-    const size_t bytes = 3 * static_cast<size_t>(width - x);
-    uint8_t in[3 * kBlock] = {}, out[3 * kBlock];
-    std::memcpy(in, s, bytes);
-    block(in, out);
-    std::memcpy(d, out, bytes);
-  }
-}
-
 }  // namespace
 
 void LabToRgbFastRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, const LabDecodeFast& t,
                            int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
-  ForEachBlock(src, dst, width, [&](const uint8_t* s, uint8_t* d) { Decode16(s, d, t, at); });
+  ForEachBlock<kBlock, 3, 3>(src, dst, width, [&](const uint8_t* s, uint8_t* d) { Decode16(s, d, t, at); });
 }
 
 void RgbToLabFastRowAvx512(const uint8_t* src, uint8_t* dst, int32_t width, const LabEncodeFast& t,
                            int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
-  ForEachBlock(src, dst, width, [&](const uint8_t* s, uint8_t* d) { Encode16(s, d, t, at); });
+  ForEachBlock<kBlock, 3, 3>(src, dst, width, [&](const uint8_t* s, uint8_t* d) { Encode16(s, d, t, at); });
 }
 
 }  // namespace qclr

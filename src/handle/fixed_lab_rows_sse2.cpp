@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "base/rgb_positions.h"
+#include "handle/block_rows.h"
 #include "handle/lab_fixed_math.h"
 
 namespace qclr {
@@ -205,31 +206,18 @@ void Encode4(const uint8_t* s, uint8_t* d, const LabEncodeFast& t, RgbPositions 
   StoreBlock(_mm_or_si128(_mm_or_si128(l, _mm_slli_epi32(a, 8)), _mm_slli_epi32(b, 16)), d);
 }
 
-template <typename Block>
-inline void ForEachBlock(const uint8_t* s, uint8_t* d, int32_t width, const Block& block) {
-  int32_t x = 0;
-  for (; x + kBlock <= width; x += kBlock, s += 3 * kBlock, d += 3 * kBlock) block(s, d);
-  if (x < width) {
-    const size_t bytes = 3 * static_cast<size_t>(width - x);
-    uint8_t in[3 * kBlock] = {}, out[3 * kBlock];
-    std::memcpy(in, s, bytes);
-    block(in, out);
-    std::memcpy(d, out, bytes);
-  }
-}
-
 }  // namespace
 
 void LabToRgbFastRowSse2(const uint8_t* src, uint8_t* dst, int32_t width, const LabDecodeFast& t,
                          int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
-  ForEachBlock(src, dst, width, [&](const uint8_t* s, uint8_t* d) { Decode4(s, d, t, at); });
+  ForEachBlock<kBlock, 3, 3>(src, dst, width, [&](const uint8_t* s, uint8_t* d) { Decode4(s, d, t, at); });
 }
 
 void RgbToLabFastRowSse2(const uint8_t* src, uint8_t* dst, int32_t width, const LabEncodeFast& t,
                          int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
-  ForEachBlock(src, dst, width, [&](const uint8_t* s, uint8_t* d) { Encode4(s, d, t, at); });
+  ForEachBlock<kBlock, 3, 3>(src, dst, width, [&](const uint8_t* s, uint8_t* d) { Encode4(s, d, t, at); });
 }
 
 }  // namespace qclr
