@@ -42,9 +42,9 @@ inline void Convert8(__m128i y, __m128i u, __m128i v, uint8_t* d, RgbPositions a
   const __m128i fg = _mm_unpacklo_epi8(first, _mm_packus_epi16(g, zero));
   const __m128i l0 = _mm_unpacklo_epi8(last, zero);
   const __m128i pixels[2] = {_mm_unpacklo_epi16(fg, l0), _mm_unpackhi_epi16(fg, l0)};
-  alignas(16) uint32_t words[kStep];
-  _mm_store_si128(reinterpret_cast<__m128i*>(words), pixels[0]);
-  _mm_store_si128(reinterpret_cast<__m128i*>(words + 4), pixels[1]);
+  uint32_t words[kStep];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(words), pixels[0]);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(words + 4), pixels[1]);
   for (int p = 0; p < kStep - 1; ++p) std::memcpy(d + 3 * p, &words[p], 4);
   std::memcpy(d + 3 * (kStep - 1), &words[kStep - 1], 3);
 }

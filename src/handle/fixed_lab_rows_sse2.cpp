@@ -65,8 +65,8 @@ inline Columns Transpose(const __m128i* p) {
 
 // Writes the low three bytes of each lane, lanes in order: 12 bytes.
 inline void StoreBlock(__m128i pixels, uint8_t* d) {
-  alignas(16) uint32_t words[kBlock];
-  _mm_store_si128(reinterpret_cast<__m128i*>(words), pixels);
+  uint32_t words[kBlock];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(words), pixels);
   for (int p = 0; p < kBlock - 1; ++p) std::memcpy(d + 3 * p, &words[p], 4);
   std::memcpy(d + 3 * (kBlock - 1), &words[kBlock - 1], 3);
 }
@@ -93,8 +93,8 @@ inline __m128i Code4(__m128i v, const LabDecodeFast& t) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i u = _mm_srai_epi32(Max32(v, zero), 8);
   const __m128i key = _mm_srli_epi32(_mm_castps_si128(_mm_cvtepi32_ps(u)), 16);
-  alignas(16) int32_t k[kBlock];
-  _mm_store_si128(reinterpret_cast<__m128i*>(k), Max32(_mm_sub_epi32(key, Set(0x3F80 - 1)), zero));
+  int32_t k[kBlock];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(k), Max32(_mm_sub_epi32(key, Set(0x3F80 - 1)), zero));
   int32_t code[kBlock], split[kBlock];
   for (int i = 0; i < kBlock; ++i) {
     const int64_t entry = t.bucket[k[i]];
@@ -132,8 +132,8 @@ void Decode4(const uint8_t* s, uint8_t* d, const LabDecodeFast& t, RgbPositions 
 inline __m128i Compand4(__m128i v, const LabEncodeFast& t) {
   const __m128i white = _mm_cmpgt_epi32(v, Set(65535));
   const __m128i w = Max32(v, _mm_setzero_si128());
-  alignas(16) int32_t j[kBlock];
-  _mm_store_si128(reinterpret_cast<__m128i*>(j), Min32(_mm_srli_epi32(w, 4), Set(4095)));
+  int32_t j[kBlock];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(j), Min32(_mm_srli_epi32(w, 4), Set(4095)));
   const __m128i entry = _mm_setr_epi32(static_cast<int32_t>(t.compand[j[0]]), static_cast<int32_t>(t.compand[j[1]]),
                                        static_cast<int32_t>(t.compand[j[2]]), static_cast<int32_t>(t.compand[j[3]]));
   const __m128i steps = _mm_madd_epi16(entry, _mm_slli_epi32(_mm_and_si128(w, Set(15)), 16));

@@ -15,6 +15,10 @@
 // Every lerp lies between its ends, so no intermediate is negative or above
 // 65535 x 65536, the channel's clamp never acts, and its rounding and the packer's
 // truncation join into one: byte = (s + 2^31) >> 40 for the last lerp's sum s.
+// Between the two slices of a 4-D grid the definition blends in double,
+// (b - a) x f / 65536 + a truncated; every step of that is exact (at most 33
+// significant bits) and the value lies between a and b, so it equals
+// (a x (65536 - f) + b x f) >> 16 too.
 // bench/exhaustive_check compares every row with the portable one over all 2^24
 // three-byte inputs and 2^24 four-byte inputs spread over 2^32.
 #pragma once
