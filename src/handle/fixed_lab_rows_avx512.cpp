@@ -111,8 +111,16 @@ inline __m512i Code16(__m512i v, const LabDecodeFast& t) {
   const __m512i u = _mm512_srai_epi32(_mm512_max_epi32(v, zero), 8);
   const __m512i key = _mm512_srli_epi32(_mm512_castps_si512(_mm512_cvtepi32_ps(u)), 16);
   const __m512i k = _mm512_max_epi32(_mm512_sub_epi32(key, Set(0x3F80 - 1)), zero);
-  const __m512i low = _mm512_i32gather_epi64(_mm512_castsi512_si256(k), t.bucket, 8);
-  const __m512i high = _mm512_i32gather_epi64(_mm512_extracti64x4_epi64(k, 1), t.bucket, 8);
+  alignas(64) int32_t idx[16];
+  _mm512_store_si512(idx, k);
+  const auto two = [&](int i) { return _mm_set_epi64x(t.bucket[idx[i + 1]], t.bucket[idx[i]]); };
+  const auto eight = [&](int i) {
+    __m512i lanes = _mm512_castsi128_si512(two(i));
+    lanes = _mm512_inserti32x4(lanes, two(i + 2), 1);
+    lanes = _mm512_inserti32x4(lanes, two(i + 4), 2);
+    return _mm512_inserti32x4(lanes, two(i + 6), 3);
+  };
+  const __m512i low = eight(0), high = eight(8);
   const __m512i even = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
   const __m512i split = _mm512_permutex2var_epi32(low, even, high);
   const __m512i code = _mm512_permutex2var_epi32(low, _mm512_add_epi32(even, Set(1)), high);
@@ -147,7 +155,16 @@ inline __m512i Compand16(__m512i v, const LabEncodeFast& t) {
   const __mmask16 white = _mm512_cmpgt_epi32_mask(v, Set(65535));
   const __m512i w = _mm512_max_epi32(v, _mm512_setzero_si512());
   const __m512i j = _mm512_min_epi32(_mm512_srli_epi32(w, 4), Set(4095));
-  const __m512i entry = _mm512_i32gather_epi32(j, t.compand, 4);
+  alignas(64) int32_t idx[16];
+  _mm512_store_si512(idx, j);
+  const auto four = [&](int i) {
+    return _mm_setr_epi32(static_cast<int32_t>(t.compand[idx[i]]), static_cast<int32_t>(t.compand[idx[i + 1]]),
+                          static_cast<int32_t>(t.compand[idx[i + 2]]), static_cast<int32_t>(t.compand[idx[i + 3]]));
+  };
+  __m512i entry = _mm512_castsi128_si512(four(0));
+  entry = _mm512_inserti32x4(entry, four(4), 1);
+  entry = _mm512_inserti32x4(entry, four(8), 2);
+  entry = _mm512_inserti32x4(entry, four(12), 3);
   const __m512i steps = _mm512_madd_epi16(entry, _mm512_slli_epi32(_mm512_and_si512(w, Set(15)), 16));
   const __m512i r = _mm512_add_epi32(_mm512_and_si512(entry, Set(0xFFFF)),
                                      _mm512_srai_epi32(_mm512_add_epi32(steps, Set(8)), 4));
