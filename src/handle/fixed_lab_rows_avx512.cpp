@@ -111,8 +111,8 @@ inline __m512i Code16(__m512i v, const LabDecodeFast& t) {
   const __m512i u = _mm512_srai_epi32(_mm512_max_epi32(v, zero), 8);
   const __m512i key = _mm512_srli_epi32(_mm512_castps_si512(_mm512_cvtepi32_ps(u)), 16);
   const __m512i k = _mm512_max_epi32(_mm512_sub_epi32(key, Set(0x3F80 - 1)), zero);
-  alignas(64) int32_t idx[16];
-  _mm512_store_si512(idx, k);
+  int32_t idx[16];
+  _mm512_storeu_si512(idx, k);
   const auto two = [&](int i) { return _mm_set_epi64x(t.bucket[idx[i + 1]], t.bucket[idx[i]]); };
   const auto eight = [&](int i) {
     __m512i lanes = _mm512_castsi128_si512(two(i));
@@ -155,8 +155,8 @@ inline __m512i Compand16(__m512i v, const LabEncodeFast& t) {
   const __mmask16 white = _mm512_cmpgt_epi32_mask(v, Set(65535));
   const __m512i w = _mm512_max_epi32(v, _mm512_setzero_si512());
   const __m512i j = _mm512_min_epi32(_mm512_srli_epi32(w, 4), Set(4095));
-  alignas(64) int32_t idx[16];
-  _mm512_store_si512(idx, j);
+  int32_t idx[16];
+  _mm512_storeu_si512(idx, j);
   const auto four = [&](int i) {
     return _mm_setr_epi32(static_cast<int32_t>(t.compand[idx[i]]), static_cast<int32_t>(t.compand[idx[i + 1]]),
                           static_cast<int32_t>(t.compand[idx[i + 2]]), static_cast<int32_t>(t.compand[idx[i + 3]]));
@@ -169,14 +169,6 @@ inline __m512i Compand16(__m512i v, const LabEncodeFast& t) {
   const __m512i r = _mm512_add_epi32(_mm512_and_si512(entry, Set(0xFFFF)),
                                      _mm512_srai_epi32(_mm512_add_epi32(steps, Set(8)), 4));
   return _mm512_mask_blend_epi32(white, r, Set(65536));
-}
-
-// Eight quotients of integers, truncated: exact, the numerators being below 2^53;
-// capped at 65536 first (the quotients are not negative).
-inline __m256i Quotient8(__m256i num, __m256d scale, __m256i den) {
-  const __m512d q = _mm512_div_pd(_mm512_mul_pd(_mm512_cvtepi32_pd(num), _mm512_castpd256_pd512(scale)),
-                                  _mm512_cvtepi32_pd(den));
-  return _mm512_cvttpd_epi32(_mm512_min_pd(q, _mm512_set1_pd(65536.0)));
 }
 
 // ChromaLimitFactor on 16 lanes (see the AVX2 rows).

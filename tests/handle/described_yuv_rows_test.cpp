@@ -77,7 +77,8 @@ TEST(DescribedYuvRows, PackedGroupsInEveryByteOrder) {
 
 TEST(DescribedYuvRows, PlanarRowsAtEveryChromaStep) {
   const std::pair<int32_t, int32_t> steps[] = {{1, 1}, {2, 2}, {4, 4}, {1, 2}, {2, 4}, {4, 1}, {3, 3}, {2, 3}};
-  for (const auto& [uStep, vStep] : steps) {
+  for (const auto& step : steps) {
+    const int32_t uStep = step.first, vStep = step.second;
     for (int32_t width : Counts()) {
       const Bytes y = test::RandomBytes(static_cast<size_t>(width) + 1, 1);
       const Bytes u = test::RandomBytes(static_cast<size_t>(width / uStep) + 2, 2);
