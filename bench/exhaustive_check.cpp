@@ -16,6 +16,7 @@
 //    pixel value in every position of a group, once in groups of one value
 //    (each pixel's own term) and once in groups of consecutive values (the
 //    group's chroma arithmetic), both ways.
+//  - the same for the routes through handles (exhaustive_handles.cpp).
 // It prints one checksum per kernel and path on standard output; the same build on
 // another platform must print the same lines (CI compares the 64-bit and 32-bit
 // outputs). Which instruction sets were compared goes to standard error, since it
@@ -35,6 +36,7 @@
 #include "direct/color_space.h"
 #include "direct/lab_rows.h"
 #include "direct/store_policy.h"
+#include "exhaustive_handles.h"
 #include "qclr/qclr.h"
 
 namespace {
@@ -441,6 +443,7 @@ int main(int argc, char** argv) {
   ReportLabExactPath(step);
   CheckSwap(step);
   for (const Subsampled& l : kSubsampled) CheckSubsampled(l, step);
+  gFailures += exhaustive::CheckHandleRoutes(step);
   std::printf("%s\n", gFailures == 0 ? "all checks passed" : "CHECKS FAILED");
   return gFailures == 0 ? 0 : 1;
 }

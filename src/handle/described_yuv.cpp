@@ -5,29 +5,13 @@
 
 #include "base/rgb_positions.h"
 #include "base/row_layout.h"
+#include "handle/described_yuv_rows.h"
 
 namespace qclr {
 namespace {
 
-inline uint8_t LimitToByte(int32_t v) {
-  return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
-}
-
-// Studio-range BT.601 in 10-bit fixed point (1192 = 1.164 x 1024, ...). The sums
-// are shifted arithmetically before the result is limited to a byte.
-inline void WritePixel(int32_t y, int32_t u, int32_t v, uint8_t* d, RgbPositions at) {
-  d[at.r] = LimitToByte((1192 * y + 1634 * v) >> 10);
-  d[1] = LimitToByte((1192 * y - 400 * u - 833 * v) >> 10);
-  d[at.b] = LimitToByte((1192 * y + 2066 * u) >> 10);
-}
-
-struct SampleBias {
-  int32_t luma;
-  int32_t chroma;
-};
-
-SampleBias BiasOf(const YuvLayout& layout) {
-  return layout.noOffsets != 0 ? SampleBias{0, 0} : SampleBias{16, 128};
+YuvBias BiasOf(const YuvLayout& layout) {
+  return layout.noOffsets != 0 ? YuvBias{0, 0} : YuvBias{16, 128};
 }
 
 bool OneDividesTheOther(int32_t a, int32_t b) { return a % b == 0 || b % a == 0; }
@@ -35,28 +19,40 @@ bool OneDividesTheOther(int32_t a, int32_t b) { return a % b == 0 || b % a == 0;
 void DecodePacked(const YuvLayout& layout, const uint8_t* src, uint8_t* dst, int32_t width,
                   int32_t height, int32_t inAlign, int32_t outAlign, int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
-  const SampleBias bias = BiasOf(layout);
-  const int32_t n = layout.groupPixels;
-  const int32_t* yOffsets = layout.sampleOffsets;
+  const PackedGroupShape shape{layout.groupPixels, layout.uStepX, layout.vStepX, PackedGroupBytes(layout),
+                               layout.sampleOffsets, BiasOf(layout)};
+  const RowVariants<PackedGroupsRow>* rows = PackedRowsFor(shape);
+  const PackedGroupsRow groupsRow = rows != nullptr ? SelectRow(*rows) : PackedGroupsRowPortable;
+  const int32_t n = shape.pixels;
+  const int32_t* yOffsets = shape.offsets;
   const int32_t* uOffsets = yOffsets + n;
-  const int32_t* vOffsets = uOffsets + n / layout.uStepX;
-  const ptrdiff_t groupBytes = PackedGroupBytes(layout);
+  const int32_t* vOffsets = uOffsets + n / shape.uStep;
   // The source padding is that of a 3-byte-a-pixel row, whatever the group size.
   const ptrdiff_t srcPadding = RowPadding(3 * ptrdiff_t{width}, inAlign);
   const ptrdiff_t dstPadding = RowPadding(3 * ptrdiff_t{width}, outAlign);
 
   ptrdiff_t base = 0;  // the current group's first byte
   int32_t j = 0;       // the pixel's place in its group; carried across row ends
-  for (int32_t row = 0; row < height; ++row) {
-    for (int32_t x = 0; x < width; ++x, dst += 3) {
-      const uint8_t* group = src + base;
-      WritePixel(group[yOffsets[j]] - bias.luma, group[uOffsets[j / layout.uStepX]] - bias.chroma,
-                 group[vOffsets[j / layout.vStepX]] - bias.chroma, dst, at);
-      if (++j == n) {
-        j = 0;
-        base += groupBytes;
-      }
+  const auto onePixel = [&] {
+    const uint8_t* group = src + base;
+    WriteYuvPixel(group[yOffsets[j]] - shape.bias.luma, group[uOffsets[j / shape.uStep]] - shape.bias.chroma,
+                  group[vOffsets[j / shape.vStep]] - shape.bias.chroma, dst, at);
+    dst += 3;
+    if (++j == n) {
+      j = 0;
+      base += shape.bytes;
     }
+  };
+  for (int32_t row = 0; row < height; ++row) {
+    int32_t x = 0;
+    // A group that began on the row above ends here; then whole groups, then the
+    // start of a group that ends on the row below.
+    for (; x < width && j != 0; ++x) onePixel();
+    const int32_t groups = (width - x) / n;
+    groupsRow(src + base, dst, groups, shape, rgbOrder);
+    base += ptrdiff_t{groups} * shape.bytes;
+    dst += 3 * ptrdiff_t{groups} * n;
+    for (x += groups * n; x < width; ++x) onePixel();
     dst += dstPadding;
     base += srcPadding;
   }
@@ -105,7 +101,7 @@ void PlaneStarts(int32_t code, int64_t yBytes, int64_t uBytes, int64_t vBytes, i
 void DecodePlanar(const YuvLayout& layout, const uint8_t* src, uint8_t* dst, int32_t width,
                   int32_t height, int32_t outAlign, int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
-  const SampleBias bias = BiasOf(layout);
+  const YuvBias bias = BiasOf(layout);
   const int64_t pixels = int64_t{width} * height;
   int64_t start[3];
   PlaneStarts(layout.sampleOffsets[0], pixels, UPlane(layout, pixels).bytes,
@@ -115,21 +111,31 @@ void DecodePlanar(const YuvLayout& layout, const uint8_t* src, uint8_t* dst, int
   const uint8_t* vRow = src + start[2];
   const ptrdiff_t dstPadding = RowPadding(3 * ptrdiff_t{width}, outAlign);
 
+  const PlanarRow planarRow = SelectRow(kPlanarRows);
   // The U and V pointers advance after every stepX-th pixel counted through the
   // whole image, so the phases carry over from one row to the next.
   int32_t uPhase = 0, vPhase = 0;
   for (int32_t row = 0; row < height; ++row) {
-    const uint8_t* uPos = uRow;
-    const uint8_t* vPos = vRow;
-    for (int32_t x = 0; x < width; ++x, dst += 3, ++yPos) {
-      WritePixel(*yPos - bias.luma, *uPos - bias.chroma, *vPos - bias.chroma, dst, at);
-      if (++uPhase == layout.uStepX) {
-        uPhase = 0;
-        ++uPos;
-      }
-      if (++vPhase == layout.vStepX) {
-        vPhase = 0;
-        ++vPos;
+    if (uPhase == 0 && vPhase == 0) {
+      // The row starts a sample of both chroma planes: pixel x reads sample x / step.
+      planarRow(yPos, uRow, vRow, dst, width, layout.uStepX, layout.vStepX, bias, rgbOrder);
+      yPos += width;
+      dst += 3 * ptrdiff_t{width};
+      uPhase = width % layout.uStepX;
+      vPhase = width % layout.vStepX;
+    } else {
+      const uint8_t* uPos = uRow;
+      const uint8_t* vPos = vRow;
+      for (int32_t x = 0; x < width; ++x, dst += 3, ++yPos) {
+        WriteYuvPixel(*yPos - bias.luma, *uPos - bias.chroma, *vPos - bias.chroma, dst, at);
+        if (++uPhase == layout.uStepX) {
+          uPhase = 0;
+          ++uPos;
+        }
+        if (++vPhase == layout.vStepX) {
+          vPhase = 0;
+          ++vPos;
+        }
       }
     }
     // A chroma row serves stepY image rows.

@@ -4,6 +4,7 @@
 
 #include "base/rgb_positions.h"
 #include "base/row_layout.h"
+#include "handle/emulation_lookup_rows.h"
 
 namespace qclr {
 namespace {
@@ -21,8 +22,10 @@ inline ptrdiff_t LabNodeOffset(int32_t i1, int32_t i2, int32_t i3) {
 inline int32_t LowerNode(int32_t v) { return v >> 3; }
 inline int32_t UpperNode(int32_t v) { return (v + 7) >> 3; }
 
-void CmykToRgbRow(const uint8_t* s, const uint8_t* table, uint8_t* d, int32_t width,
-                  int32_t rgbOrder) {
+}  // namespace
+
+void EmuCmykToRgbRowPortable(const uint8_t* s, const uint8_t* table, uint8_t* d, int32_t width,
+                             int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
   for (int32_t x = 0; x < width; ++x, s += 4, d += 3) {
     const ptrdiff_t index =
@@ -35,8 +38,8 @@ void CmykToRgbRow(const uint8_t* s, const uint8_t* table, uint8_t* d, int32_t wi
   }
 }
 
-void RgbToLabRow(const uint8_t* s, const uint8_t* table, uint8_t* d, int32_t width,
-                 int32_t rgbOrder) {
+void EmuRgbToLabRowPortable(const uint8_t* s, const uint8_t* table, uint8_t* d, int32_t width,
+                            int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     const int32_t red = s[at.r], green = s[1], blue = s[at.b];
@@ -50,8 +53,8 @@ void RgbToLabRow(const uint8_t* s, const uint8_t* table, uint8_t* d, int32_t wid
   }
 }
 
-void LabToRgbRow(const uint8_t* s, const uint8_t* table, uint8_t* d, int32_t width,
-                 int32_t rgbOrder) {
+void EmuLabToRgbRowPortable(const uint8_t* s, const uint8_t* table, uint8_t* d, int32_t width,
+                            int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
     // The signed a and b bytes, shifted by 128 onto the axis 0..255.
@@ -64,31 +67,31 @@ void LabToRgbRow(const uint8_t* s, const uint8_t* table, uint8_t* d, int32_t wid
   }
 }
 
-using LookupRow = void (*)(const uint8_t*, const uint8_t*, uint8_t*, int32_t, int32_t);
+namespace {
 
-void Lookup(LookupRow rowFn, int32_t srcPixelBytes, const uint8_t* src, const uint8_t* table,
+void Lookup(const RowVariants<LookupRow>& rows, int32_t srcPixelBytes, const uint8_t* src, const uint8_t* table,
             int32_t width, int32_t height, int32_t inAlign, int32_t outAlign, uint8_t* dst,
             int32_t rgbOrder) {
   ForEachRow(src, PaddedStride(srcPixelBytes * ptrdiff_t{width}, inAlign), dst,
              PaddedStride(3 * ptrdiff_t{width}, outAlign), height,
-             [&](const uint8_t* s, uint8_t* d) { rowFn(s, table, d, width, rgbOrder); });
+             [&, rowFn = SelectRow(rows)](const uint8_t* s, uint8_t* d) { rowFn(s, table, d, width, rgbOrder); });
 }
 
 }  // namespace
 
 void EmuCmykToRgb(const uint8_t* src, const uint8_t* table, int32_t width, int32_t height,
                   int32_t inAlign, int32_t outAlign, uint8_t* dst, int32_t rgbOrder) {
-  Lookup(CmykToRgbRow, 4, src, table, width, height, inAlign, outAlign, dst, rgbOrder);
+  Lookup(kEmuCmykToRgbRows, 4, src, table, width, height, inAlign, outAlign, dst, rgbOrder);
 }
 
 void EmuRgbToLab(const uint8_t* src, const uint8_t* table, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, uint8_t* dst, int32_t rgbOrder) {
-  Lookup(RgbToLabRow, 3, src, table, width, height, inAlign, outAlign, dst, rgbOrder);
+  Lookup(kEmuRgbToLabRows, 3, src, table, width, height, inAlign, outAlign, dst, rgbOrder);
 }
 
 void EmuLabToRgb(const uint8_t* src, const uint8_t* table, int32_t width, int32_t height,
                  int32_t inAlign, int32_t outAlign, uint8_t* dst, int32_t rgbOrder) {
-  Lookup(LabToRgbRow, 3, src, table, width, height, inAlign, outAlign, dst, rgbOrder);
+  Lookup(kEmuLabToRgbRows, 3, src, table, width, height, inAlign, outAlign, dst, rgbOrder);
 }
 
 }  // namespace qclr

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "base/owned.h"
 #include "base/rgb_positions.h"
 #include "base/row_layout.h"
+#include "handle/fixed_lab_fast.h"
 #include "handle/lab_fixed_math.h"
 #include "numeric/saturate.h"
 #include "qclr/qclr.h"
@@ -20,17 +22,18 @@ constexpr int32_t kOne16 = 65536;
 
 uint8_t ClampByte(int64_t v) { return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 255)); }
 
-// The 4.28 contribution of an a or b byte: (byte - offset) x 65536 times the
-// 16.16 scale, which is exactly (byte - offset) x scale.
-int64_t ChromaTerm(int32_t byte, int32_t offset, int32_t scale) {
-  return (int64_t{byte} - offset) * scale;
-}
-
 int32_t LinearRow(const int32_t* m, int32_t x, int32_t y, int32_t z) {
   return SaturateToInt32(FixMulWide(m[0], x) + FixMulWide(m[1], y) + FixMulWide(m[2], z));
 }
 
+// Below this many pixels the fast rows' tables cost more than they save.
+constexpr int64_t kFastRowsFromPixels = 4096;
+
 }  // namespace
+
+LabDecodeScales DecodeScalesOf(const LabDecodeTable& t) {
+  return {TruncSaturated(t.lScale), TruncSaturated(t.aScale), TruncSaturated(t.bScale), t.lOffsetFixed};
+}
 
 int32_t CompandFixed(int64_t v, const uint16_t* cubeRoot) {
   if (v >= kOne16) return kOne16;
@@ -64,17 +67,11 @@ void LimitChroma(const LabEncodeTable& t, int32_t& d1, int32_t& d2) {
 void LabToRgbFixedRow(const uint8_t* s, uint8_t* d, int32_t width, const LabDecodeTable& t,
                       int32_t rgbOrder) {
   const RgbPositions at = RgbPositionsFor(rgbOrder);
-  const int32_t lScale = TruncSaturated(t.lScale);
-  const int32_t aScale = TruncSaturated(t.aScale);
-  const int32_t bScale = TruncSaturated(t.bScale);
-  const double lOffset = t.lOffsetFixed;
+  const LabDecodeScales scales = DecodeScalesOf(t);
   for (int32_t x = 0; x < width; ++x, s += 3, d += 3) {
-    // Both operands are whole numbers: the difference is exact wherever it fits
-    // int32 and saturates beyond.
-    const int32_t lShifted = TruncSaturated(s[0] * 65536.0 - lOffset);
-    const int32_t fy = SaturateToInt32(FixMulWide(lShifted, lScale));
-    const int32_t fx = SaturateToInt32(fy + ChromaTerm(s[1], t.aOffset, aScale));
-    const int32_t fz = SaturateToInt32(fy - ChromaTerm(s[2], t.bOffset, bScale));
+    const int32_t fy = DecodeLightness(s[0], scales);
+    const int32_t fx = SaturateToInt32(fy + ChromaTerm(s[1], t.aOffset, scales.a));
+    const int32_t fz = SaturateToInt32(fy - ChromaTerm(s[2], t.bOffset, scales.b));
     const int32_t X = LabFInverse(fx), Y = LabFInverse(fy), Z = LabFInverse(fz);
     const int32_t* m = t.fixedMatrix;
     d[at.r] = static_cast<uint8_t>(EncodeByThresholds(LinearRow(m, X, Y, Z), t.thresholds));
@@ -105,6 +102,15 @@ int32_t LabToRgbFixed(const uint8_t* src, uint8_t* dst, int32_t width, int32_t h
                       int32_t inAlign, int32_t outAlign, const LabDecodeTable& table,
                       int32_t rgbOrder) {
   const ptrdiff_t row = 3 * ptrdiff_t{width};
+  if (int64_t{width} * height >= kFastRowsFromPixels) {
+    const MemPtr<LabDecodeFast> fast = CallocOwned<LabDecodeFast>();
+    if (fast != nullptr && PrepareLabDecodeFast(table, fast.get())) {
+      const LabDecodeRow convert = SelectRow(kLabDecodeRows);
+      ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
+                 [&](const uint8_t* s, uint8_t* d) { convert(s, d, width, *fast, rgbOrder); });
+      return CLR_OK;
+    }
+  }
   ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { LabToRgbFixedRow(s, d, width, table, rgbOrder); });
   return CLR_OK;
@@ -114,6 +120,15 @@ int32_t RgbToLabFixed(const uint8_t* src, uint8_t* dst, int32_t width, int32_t h
                       int32_t inAlign, int32_t outAlign, const LabEncodeTable& table,
                       int32_t rgbOrder) {
   const ptrdiff_t row = 3 * ptrdiff_t{width};
+  if (int64_t{width} * height >= kFastRowsFromPixels) {
+    const MemPtr<LabEncodeFast> fast = CallocOwned<LabEncodeFast>();
+    if (fast != nullptr && PrepareLabEncodeFast(table, fast.get())) {
+      const LabEncodeRow convert = SelectRow(kLabEncodeRows);
+      ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
+                 [&](const uint8_t* s, uint8_t* d) { convert(s, d, width, *fast, rgbOrder); });
+      return CLR_OK;
+    }
+  }
   ForEachRow(src, PaddedStride(row, inAlign), dst, PaddedStride(row, outAlign), height,
              [&](const uint8_t* s, uint8_t* d) { RgbToLabFixedRow(s, d, width, table, rgbOrder); });
   return CLR_OK;

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
+#include "handle/lab_fixed_math.h"
 #include "handle/lab_records.h"
+#include "numeric/saturate.h"
 
 namespace qclr {
 
@@ -23,6 +25,28 @@ void LabToRgbFixedRow(const uint8_t* src, uint8_t* dst, int32_t width, const Lab
                       int32_t rgbOrder);
 void RgbToLabFixedRow(const uint8_t* src, uint8_t* dst, int32_t width, const LabEncodeTable& table,
                       int32_t rgbOrder);
+
+// Decoder steps.
+
+// The record's scales truncated to integers, as every pixel uses them.
+struct LabDecodeScales {
+  int32_t l, a, b;
+  double lOffset;  // lOffsetFixed, a whole number
+};
+LabDecodeScales DecodeScalesOf(const LabDecodeTable& table);
+
+// f(Y / Yn) of an L byte, 4.28: the byte x 65536 less the offset (both whole
+// numbers, so the difference is exact wherever it fits int32, and saturates
+// beyond) times the L scale.
+inline int32_t DecodeLightness(int32_t lByte, const LabDecodeScales& s) {
+  return SaturateToInt32(FixMulWide(TruncSaturated(lByte * 65536.0 - s.lOffset), s.l));
+}
+
+// The 4.28 contribution of an a or b byte: (byte - offset) x 65536 times the
+// 16.16 scale, which is exactly (byte - offset) x scale.
+inline int64_t ChromaTerm(int32_t byte, int32_t offset, int32_t scale) {
+  return (int64_t{byte} - offset) * scale;
+}
 
 // Encoder steps.
 

@@ -1,5 +1,6 @@
-// The YCCK converters of the ICC methods. The transform converts one row per run,
-// so a run never counts more pixels than a row has.
+// The YCCK converters of the ICC methods. Each row goes through the transform and
+// the table step by way of one CMYK row, which stays in the cache; the transform
+// converts one row per run, so a run never counts more pixels than a row has.
 #include "handle/ycck_conversion.h"
 
 #include <cstddef>
@@ -28,15 +29,15 @@ int32_t CheckTransform(const ColorTransform* t, uint32_t inBytes, uint32_t outBy
 int32_t RgbToYcckByTransform(const ColorTransform* t, const uint8_t* src, uint8_t* dst,
                              int32_t width, int32_t height, int32_t inAlign, int32_t outAlign) {
   if (int32_t s = CheckTransform(t, 3, 4); s != CLR_OK) return s;
-  const MemPtr<uint8_t> cmyk = AllocPackedImage(width, height, 4);
+  const MemPtr<uint8_t> cmyk = AllocPackedImage(width, 1, 4);
   if (cmyk == nullptr) return CLR_ERR_NOMEM;
   int32_t status = CLR_OK;
-  ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), cmyk.get(), 4 * ptrdiff_t{width},
+  ForEachRow(src, PaddedStride(3 * ptrdiff_t{width}, inAlign), dst, PaddedStride(4 * ptrdiff_t{width}, outAlign),
              height, [&](const uint8_t* s, uint8_t* d) {
-               const int32_t rowStatus = IccApplyTransform(t, s, d, width);
+               const int32_t rowStatus = IccApplyTransform(t, s, cmyk.get(), width);
                if (rowStatus != CLR_OK) status = rowStatus;
+               CmykToYcck(LibraryYccTables(), cmyk.get(), d, width, 1, 0, 0);
              });
-  CmykToYcck(LibraryYccTables(), cmyk.get(), dst, width, height, 0, outAlign);
   return status;
 }
 
@@ -44,13 +45,13 @@ int32_t YcckToRgbByTransform(const ColorTransform* t, const YccTables& tables, c
                              uint8_t* dst, int32_t width, int32_t height, int32_t inAlign,
                              int32_t outAlign) {
   if (int32_t s = CheckTransform(t, 4, 3); s != CLR_OK) return s;
-  const MemPtr<uint8_t> cmyk = AllocPackedImage(width, height, 4);
+  const MemPtr<uint8_t> cmyk = AllocPackedImage(width, 1, 4);
   if (cmyk == nullptr) return CLR_ERR_NOMEM;
-  YcckToCmyk(tables, src, cmyk.get(), width, height, inAlign, 0);
   int32_t status = CLR_OK;
-  ForEachRow(cmyk.get(), 4 * ptrdiff_t{width}, dst, PaddedStride(3 * ptrdiff_t{width}, outAlign),
+  ForEachRow(src, PaddedStride(4 * ptrdiff_t{width}, inAlign), dst, PaddedStride(3 * ptrdiff_t{width}, outAlign),
              height, [&](const uint8_t* s, uint8_t* d) {
-               const int32_t rowStatus = IccApplyTransform(t, s, d, width);
+               YcckToCmyk(tables, s, cmyk.get(), width, 1, 0, 0);
+               const int32_t rowStatus = IccApplyTransform(t, cmyk.get(), d, width);
                if (rowStatus != CLR_OK) status = rowStatus;
              });
   return status;

@@ -2,6 +2,7 @@
 #include "icc/color_transform.h"
 
 #include "base/memory.h"
+#include "icc/device_link_rows.h"
 #include "icc/lut_eval.h"
 #include "icc/pcs_convert.h"
 #include "qclr/qclr.h"
@@ -65,6 +66,7 @@ void IccDeleteTransform(ColorTransform* t) {
   FreeLutTable(t->inputTable);
   FreeLutTable(t->outputTable);
   FreeLutTable(t->deviceLink);
+  FreeDeviceLinkTables(t->linkTables);
   FreeLutAB(t->inputTableAB);
   FreeLutAB(t->outputTableAB);
   IccFreeMatShaper(t->inputShaper);

@@ -23,6 +23,7 @@
 namespace qclr {
 
 struct ColorTransform;
+struct DeviceLinkTables;
 using ConvertRun = void (*)(const ColorTransform& t, const uint8_t* in, uint8_t* out, int32_t count);
 
 struct ColorTransform {
@@ -47,6 +48,7 @@ struct ColorTransform {
   uint16_t whiteVector[4];  // packed when the stage saturates to white
   LutAB* inputTableAB;      // A2B0 of a version 4 table type, when the input side uses it
   LutAB* outputTableAB;     // B2A0 of a version 4 table type
+  DeviceLinkTables* linkTables;  // the device link prepared for the fast rows, or null
 };
 
 using OwnedTransform = Owned<ColorTransform, IccDeleteTransform>;

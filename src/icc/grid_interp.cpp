@@ -17,7 +17,7 @@ struct Axis {
 };
 
 Axis Locate(uint16_t x, int32_t domain, int32_t stride) {
-  const int64_t p = static_cast<int64_t>(x) * domain * 65536 / 65535;
+  const int64_t p = GridAxisPosition(x, domain);
   const auto node = static_cast<int32_t>(p >> 16);
   // Only an input of 65535 reaches the last node; it has no upper neighbour.
   const int32_t next = node >= domain ? node : node + 1;
@@ -28,6 +28,14 @@ Axis Locate(uint16_t x, int32_t domain, int32_t stride) {
 int64_t Lerp(int64_t a, int64_t b, int64_t f) { return a + (((b - a) * f) >> 16); }
 
 }  // namespace
+
+int64_t GridAxisPosition(uint16_t x, int32_t domain) {
+  return static_cast<int64_t>(x) * domain * 65536 / 65535;
+}
+
+int32_t GridSlicePosition(uint16_t x, int32_t domain) {
+  return TruncToInt32(domain * static_cast<double>(x) * 65536.0 * (1.0 / 65535.0) + 0.5);
+}
 
 void IccEvalGrid3(const uint16_t* in, uint16_t* out, const uint16_t* grid,
                   const InterpParams& params) {
@@ -58,7 +66,7 @@ void IccEvalGrid3(const uint16_t* in, uint16_t* out, const uint16_t* grid,
 void IccEvalGrid4(const LutTable& table, const uint16_t* in, uint16_t* out) {
   const InterpParams& params = table.gridParams;
   const int32_t d = params.domain;
-  const auto pos = TruncToInt32(d * static_cast<double>(in[0]) * 65536.0 * (1.0 / 65535.0) + 0.5);
+  const int32_t pos = GridSlicePosition(in[0], d);
   const int32_t slice = pos >> 16;
   const int32_t f = pos & 0xFFFF;
   const int32_t next = slice >= d ? slice : slice + 1;

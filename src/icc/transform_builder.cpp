@@ -4,6 +4,7 @@
 #include "base/memory.h"
 #include "base/owned.h"
 #include "icc/color_transform.h"
+#include "icc/device_link_rows.h"
 #include "icc/grid_interp.h"
 #include "icc/icc_signatures.h"
 #include "icc/media_points.h"
@@ -46,22 +47,6 @@ void SetWhiteVector(ColorTransform* t) {
   } else if (space == kIccSpaceLab) {
     w[0] = 0xFF00;
     w[1] = w[2] = 0x8000;
-  }
-}
-
-// The device link holds a grid alone, checked when it was sampled, so pixels go
-// straight to the interpolation.
-void ConvertDeviceLink(const ColorTransform& t, const uint8_t* in, uint8_t* out, int32_t count) {
-  const LutTable& link = *t.deviceLink;
-  uint16_t a[kMaxLutChannels], b[kMaxLutChannels];
-  for (int32_t i = 0; i < count; ++i) {
-    in = t.unpack(in, a);
-    if (link.inputChannels == 4) {
-      IccEvalGrid4(link, a, b);
-    } else {
-      IccEvalGrid3(a, b, link.grid, link.gridParams);
-    }
-    out = t.pack(b, out);
   }
 }
 
@@ -147,7 +132,10 @@ bool BuildPipeline(ColorTransform* t, const XyzTriple& target) {
   if ((inChannels != 3 && inChannels != 4) || (outChannels != 3 && outChannels != 4)) return false;
   t->deviceLink = SampleDeviceLink(*t, inChannels, outChannels);
   t->convert = ConvertDeviceLink;
-  return t->deviceLink != nullptr;
+  if (t->deviceLink == nullptr) return false;
+  // Without memory for the tables the transform still converts, by the definition.
+  t->linkTables = PrepareDeviceLinkTables(*t->deviceLink, t->inputFormat, t->outputFormat, t->unpack, t->pack);
+  return true;
 }
 
 }  // namespace

@@ -258,7 +258,8 @@ TEST(HandleInit, EveryFailedAllocationReleasesEverything) {
       return status;
     });
     EXPECT_GT(walk.allocations, 1);
-    EXPECT_EQ(std::count(walk.statuses.begin(), walk.statuses.end(), CLR_OK), 0);  // every allocation is needed
+    // Every allocation is needed but the two of a device link's fast-row tables.
+    EXPECT_LE(std::count(walk.statuses.begin(), walk.statuses.end(), CLR_OK), 2);
   }
 }
 

@@ -420,6 +420,8 @@ TEST(SetConversionParams, EveryFailedAllocationKeepsTheHandle) {
       const int32_t status = hook.Run([&] { return Q_ClrSetConversionParams(g.h, &change); });
       if (!hook.Failed()) {
         after = test::ConvertSample(g.h, c.src, c.dst);
+      } else if (status == CLR_OK) {  // an allocation that only speeds conversions up may fail
+        EXPECT_EQ(test::ConvertSample(g.h, c.src, c.dst), after);
       } else if (c.singleGroup) {
         EXPECT_EQ(RecordBytes(g.h), record);
         EXPECT_EQ(test::ConvertSample(g.h, c.src, c.dst), before);
@@ -429,7 +431,7 @@ TEST(SetConversionParams, EveryFailedAllocationKeepsTheHandle) {
       }
       EXPECT_EQ(Q_ClrIsValid(g.h), CLR_OK);
       EXPECT_EQ(test::LiveHandles(), live + 1);
-      if (!hook.Failed() || !c.singleGroup) {
+      if (!hook.Failed() || status == CLR_OK || !c.singleGroup) {
         Q_ClrFree(g.h);
         g.h = nullptr;
       }
@@ -441,11 +443,16 @@ TEST(SetConversionParams, EveryFailedAllocationKeepsTheHandle) {
     EXPECT_EQ(after.status, CLR_OK);
     EXPECT_EQ(before != after, c.changesBytes);
     // An allocation the change itself makes fails with CLR_ERR_NOMEM; the profile
-    // engine reports its own as a profile it cannot open or use.
+    // engine reports its own as a profile it cannot open or use. Only the tables
+    // the fast device-link rows use may fail without failing the change.
+    int succeeded = 0;
     for (const int32_t status : walk.statuses) {
-      EXPECT_TRUE(status == CLR_ERR_NOMEM || status == CLR_ERR_PROFILE_OPEN || status == CLR_ERR_PROFILE_MISMATCH)
+      succeeded += status == CLR_OK;
+      EXPECT_TRUE(status == CLR_OK || status == CLR_ERR_NOMEM || status == CLR_ERR_PROFILE_OPEN ||
+                  status == CLR_ERR_PROFILE_MISMATCH)
           << status;
     }
+    EXPECT_LE(succeeded, 2);  // one set of link tables per transform built
     if (change.flags != 1) {  // only the method switch allocates nothing
       EXPECT_GT(walk.allocations, 0);
     }
