@@ -75,33 +75,10 @@ TEST(IccOpen, KeepsTheHeaderAndItsOwnCopy) {
   EXPECT_EQ(std::vector<double>(xyz, xyz + 3), std::vector<double>({1.0, 2.0, 3.0}));
 }
 
-TEST(IccOpen, RefusesTagsOutsideTheProfile) {
-  const Bytes valid = TestProfile().Tag(kIccTagMediaWhite, test::XyzTag(1, 2, 3)).Build();
-  const uint32_t end = uint32_t(valid.size());
-  const std::tuple<const char*, uint32_t, uint32_t, size_t> cases[] = {  // offset, size, bytes kept
-      {"offset past the end", end + 4, 20, end},     {"size past the end", end - 20, 24, end},
-      {"offset plus size wraps", 0xFFFFFFF0u, 0x20, end}, {"huge size", end - 20, 0xFFFFFFFFu, end},
-      {"data cut short", end - 20, 8, end - 4},      {"head cut short", end - 4, 4, end},
-  };
-  for (const auto& [what, offset, size, keep] : cases) {
-    Bytes b(valid.begin(), valid.begin() + ptrdiff_t(keep));
-    test::SetU32(b, 0, uint32_t(keep));
-    test::SetU32(b, TestProfile::EntryAt(0) + 4, offset);
-    test::SetU32(b, TestProfile::EntryAt(0) + 8, size);
-    const ProfilePtr p = Open(b);
-    ASSERT_NE(p, nullptr) << what;
-    double xyz[3];
-    EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), -2) << what;
-    EXPECT_EQ(IccReadMediaWhitePoint(p.get(), xyz), -1) << what;
-    EXPECT_EQ(xyz[0], 0.964294) << what;  // D50 stands in
-    EXPECT_EQ(IccReadCurve(p.get(), kIccTagMediaWhite), nullptr) << what;
-    EXPECT_EQ(IccReadLut(p.get(), kIccTagMediaWhite), nullptr) << what;
-  }
-}
-
-// A tag is read within its declared size only, and from behind the header and the
-// directory; what does not fit there is not read, though the profile's bytes go on.
-TEST(IccOpen, ReadsEachTagWithinItsDeclaredSize) {
+// A tag is read only within the profile and its declared size, and from behind the
+// header and the directory: no reader takes what does not fit there (the media
+// points fall back to D50 and black), though the profile's bytes go on.
+TEST(IccOpen, ReadsEachTagOnlyWithinTheProfileAndItsDeclaredSize) {
   TestLut lut;
   lut.values = test::Ramp(2);
   for (int i = 0; i < 2; ++i) lut.values.insert(lut.values.end(), lut.values.begin(), lut.values.begin() + 2);
@@ -109,39 +86,55 @@ TEST(IccOpen, ReadsEachTagWithinItsDeclaredSize) {
   lut.values.insert(lut.values.end(), {0, 65535, 0, 65535, 0, 65535});
   const Bytes curve = test::CurveTag(test::Ramp(100)), table = test::LutTag(lut),
               white = test::XyzTag(1 << 16, 2 << 16, 3 << 16);
-  const Bytes valid = TestProfile()
-                          .Tag(kIccTagRedCurve, curve)
-                          .Tag(kIccTagAToB0, table)
-                          .Tag(kIccTagMediaWhite, white)
-                          .Tag(kIccTagMediaBlack, white)
-                          .Build();
+  const uint32_t tags[4] = {kIccTagRedCurve, kIccTagAToB0, kIccTagMediaBlack, kIccTagMediaWhite};
+  const Bytes valid =  // the white point last, where cutting the bytes cuts it
+      TestProfile().Tag(tags[0], curve).Tag(tags[1], table).Tag(tags[2], white).Tag(tags[3], white).Build();
   const ProfilePtr whole = Open(valid);
   double xyz[3];
-  ASSERT_NE(CurvePtr(IccReadCurve(whole.get(), kIccTagRedCurve)), nullptr);
-  ASSERT_NE(LutPtr(IccReadLut(whole.get(), kIccTagAToB0)), nullptr);
-  ASSERT_EQ(IccReadXYZ(whole.get(), kIccTagMediaWhite, xyz), 1);
-  const auto withSize = [&valid](size_t index, uint32_t size) {
-    Bytes b = valid;
-    test::SetU32(b, TestProfile::EntryAt(index) + 8, size);
-    return Open(b);
+  ASSERT_NE(CurvePtr(IccReadCurve(whole.get(), tags[0])), nullptr);
+  ASSERT_NE(LutPtr(IccReadLut(whole.get(), tags[1])), nullptr);
+  ASSERT_EQ(IccReadXYZ(whole.get(), tags[2], xyz) + IccReadXYZ(whole.get(), tags[3], xyz), 2);
+  const auto offset = [&valid](size_t index) { return GetU32(valid, TestProfile::EntryAt(index) + 4); };
+  const uint32_t end = uint32_t(valid.size());
+  const std::tuple<const char*, size_t, uint32_t, uint32_t, size_t> cases[] = {  // entry, offset, size, bytes kept
+      {"curve one byte short", 0, offset(0), uint32_t(curve.size() - 1), end},
+      {"curve of size 0", 0, offset(0), 0, end},
+      {"table one byte short", 1, offset(1), uint32_t(table.size() - 1), end},
+      {"table of 12 bytes", 1, offset(1), 12, end},
+      {"black of size 0", 2, offset(2), 0, end},
+      {"white of 19 bytes", 3, offset(3), 19, end},
+      {"white cut to its head", 3, offset(3), 8, end},
+      // The white point's bytes in the header's reserved bytes, then over the
+      // directory's last entries.
+      {"white in the header", 3, 100, 20, end},
+      {"white over the directory", 3, uint32_t(TestProfile::EntryAt(3) - 8), 20, end},
+      {"offset past the end", 3, end + 4, 20, end},
+      {"size past the end", 3, end - 20, 24, end},
+      {"offset plus size wraps", 3, 0xFFFFFFF0u, 0x20, end},
+      {"huge size", 3, end - 20, 0xFFFFFFFFu, end},
+      {"data cut short", 3, end - 20, 8, end - 4},
+      {"head cut short", 3, end - 4, 4, end},
   };
-  EXPECT_EQ(CurvePtr(IccReadCurve(withSize(0, uint32_t(curve.size() - 1)).get(), kIccTagRedCurve)), nullptr);
-  EXPECT_EQ(CurvePtr(IccReadCurve(withSize(0, 0).get(), kIccTagRedCurve)), nullptr);
-  EXPECT_EQ(LutPtr(IccReadLut(withSize(1, uint32_t(table.size() - 1)).get(), kIccTagAToB0)), nullptr);
-  EXPECT_EQ(LutPtr(IccReadLut(withSize(1, 12).get(), kIccTagAToB0)), nullptr);
-  EXPECT_EQ(IccReadXYZ(withSize(2, 19).get(), kIccTagMediaWhite, xyz), -2);
-  EXPECT_EQ(IccReadMediaWhitePoint(withSize(2, 8).get(), xyz), -1);
-  EXPECT_EQ(IccReadMediaBlackPoint(withSize(3, 0).get(), xyz), -1);
-  EXPECT_EQ(std::vector<double>(xyz, xyz + 3), std::vector<double>(3, 0.0));
-  // The white point's bytes placed in the header's reserved bytes, then on the
-  // directory's last entry (its offset and size fields as the value's X and Y).
-  Bytes inHeader = valid;
-  std::copy(white.begin(), white.end(), inHeader.begin() + 100);
-  test::SetU32(inHeader, TestProfile::EntryAt(2) + 4, 100);
-  Bytes onDirectory = valid;
-  test::SetU32(onDirectory, TestProfile::EntryAt(2) + 4, uint32_t(TestProfile::EntryAt(3) - 8));
-  for (const Bytes& b : {inHeader, onDirectory}) {
-    EXPECT_EQ(IccReadXYZ(Open(b).get(), kIccTagMediaWhite, xyz), -2);
+  for (const auto& [what, entry, at, size, keep] : cases) {
+    SCOPED_TRACE(what);
+    Bytes b(valid.begin(), valid.begin() + ptrdiff_t(keep));
+    if (at == 100) std::copy(white.begin(), white.end(), b.begin() + 100);
+    test::SetU32(b, 0, uint32_t(keep));
+    test::SetU32(b, TestProfile::EntryAt(entry) + 4, at);
+    test::SetU32(b, TestProfile::EntryAt(entry) + 8, size);
+    const ProfilePtr p = Open(b);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(CurvePtr(IccReadCurve(p.get(), tags[entry])), nullptr);
+    EXPECT_EQ(LutPtr(IccReadLut(p.get(), tags[entry])), nullptr);
+    if (entry < 2) continue;
+    EXPECT_EQ(IccReadXYZ(p.get(), tags[entry], xyz), -2);
+    if (entry == 2) {
+      EXPECT_EQ(IccReadMediaBlackPoint(p.get(), xyz), -1);
+      EXPECT_EQ(std::vector<double>(xyz, xyz + 3), std::vector<double>(3, 0.0));
+    } else {
+      EXPECT_EQ(IccReadMediaWhitePoint(p.get(), xyz), -1);
+      EXPECT_EQ(std::vector<double>(xyz, xyz + 3), std::vector<double>({0.964294, 1.0, 0.825104}));
+    }
   }
 }
 
