@@ -189,47 +189,46 @@ TEST(SetConversionParams, YuvLayoutOffsetsAreTheHandlesOwn) {
 
 // The parameter record and each option record it names must be as long as their
 // kind, as at creation; a record is refused before anything past its structSize is
-// read (the records here end where their structSize says).
+// read (the records here end where their structSize says), and changes nothing.
 TEST(SetConversionParams, ChecksRecordSizes) {
   const auto words = [](std::initializer_list<uint32_t> w) {
     auto block = std::make_unique<uint32_t[]>(w.size());
     std::copy(w.begin(), w.end(), block.get());
     return block;
   };
-  const Handle h = Make(CSP_CMYK, CSP_RGB, nullptr);
-  const V before = RecordBytes(h);
-  const auto shortParams = words({8, 1});
-  EXPECT_EQ(Q_ClrSetConversionParams(h.get(), reinterpret_cast<const ConversionParams*>(shortParams.get())),
-            CLR_ERR_STRUCT_SIZE);
-  ConversionParams p = Params(METHOD_BUILTIN, 1);
-  p.structSize = QCLR_CONVERSION_PARAMS_SIZE + 4;
-  EXPECT_EQ(Set(h, p), CLR_ERR_STRUCT_SIZE);
-  const auto cmyk = words({8, 300});  // no mask field
-  p = Params(METHOD_BUILTIN, 16);
-  p.cmykOptions = reinterpret_cast<CmykOptions*>(cmyk.get());
-  EXPECT_EQ(Set(h, p), CLR_ERR_STRUCT_SIZE);
-  EXPECT_EQ(RecordBytes(h), before);
-
-  const Handle yuv = Make(CSP_YUV, CSP_BGR, nullptr);
-  const auto layout = words({8, 0xFFFFFFFF});
-  p = Params(METHOD_BUILTIN, 32);
-  p.yuvLayout = reinterpret_cast<YuvLayout*>(layout.get());
-  EXPECT_EQ(Set(yuv, p), CLR_ERR_STRUCT_SIZE);
-  EXPECT_EQ(yuv->yuvLayout, nullptr);
-
-  LabOptions labBefore = test::kDefaultLabEncoding;
-  ConversionParams init = Params(METHOD_BUILTIN, METHOD_BUILTIN);
-  init.labOptions = &labBefore;
-  const Handle lab = Make(CSP_LAB, CSP_RGB, &init);
-  const V labRecord(reinterpret_cast<const uint8_t*>(lab->labDecode),
-                    reinterpret_cast<const uint8_t*>(lab->labDecode) + sizeof(LabDecodeTable));
-  const auto options = words({8, 0xFFFFFFFF});
-  p = Params(METHOD_BUILTIN, 64);
-  p.labOptions = reinterpret_cast<LabOptions*>(options.get());
-  EXPECT_EQ(Set(lab, p), CLR_ERR_STRUCT_SIZE);
-  EXPECT_EQ(V(reinterpret_cast<const uint8_t*>(lab->labDecode),
-              reinterpret_cast<const uint8_t*>(lab->labDecode) + sizeof(LabDecodeTable)),
-            labRecord);
+  const auto shortParams = words({8, 1}), shortRecord = words({8, 0xFFFFFFFF}), cmyk = words({8, 300});
+  LabOptions lab = test::kDefaultLabEncoding;
+  ConversionParams withLab = Params(METHOD_BUILTIN, METHOD_BUILTIN), longer = Params(METHOD_BUILTIN, 1);
+  withLab.labOptions = &lab;
+  longer.structSize = QCLR_CONVERSION_PARAMS_SIZE + 4;
+  ConversionParams noMask = Params(METHOD_BUILTIN, 16), shortYuv = Params(METHOD_BUILTIN, 32),
+                   shortLab = Params(METHOD_BUILTIN, 64);
+  noMask.cmykOptions = reinterpret_cast<CmykOptions*>(cmyk.get());
+  shortYuv.yuvLayout = reinterpret_cast<YuvLayout*>(shortRecord.get());
+  shortLab.labOptions = reinterpret_cast<LabOptions*>(shortRecord.get());
+  const struct {
+    const char* what;
+    int32_t src, dst;
+    ConversionParams* init;
+    const ConversionParams* change;
+  } cases[] = {
+      {"parameters of 8 bytes", CSP_CMYK, CSP_RGB, nullptr, reinterpret_cast<const ConversionParams*>(shortParams.get())},
+      {"parameters 4 bytes too long", CSP_CMYK, CSP_RGB, nullptr, &longer},
+      {"CMYK options without the mask", CSP_CMYK, CSP_RGB, nullptr, &noMask},
+      {"YUV layout of 8 bytes", CSP_YUV, CSP_BGR, nullptr, &shortYuv},
+      {"Lab options of 8 bytes", CSP_LAB, CSP_RGB, &withLab, &shortLab},
+  };
+  const auto labRecord = [](const Handle& h) {
+    const auto* d = reinterpret_cast<const uint8_t*>(h->labDecode);
+    return d == nullptr ? V() : V(d, d + sizeof(LabDecodeTable));
+  };
+  for (const auto& c : cases) {
+    const Handle h = Make(c.src, c.dst, c.init);
+    const V before = RecordBytes(h), labBefore = labRecord(h);
+    EXPECT_EQ(Q_ClrSetConversionParams(h.get(), c.change), CLR_ERR_STRUCT_SIZE) << c.what;
+    EXPECT_EQ(RecordBytes(h), before) << c.what;
+    EXPECT_EQ(labRecord(h), labBefore) << c.what;
+  }
 }
 
 // New white points and profile files convert like handles made with them. Bit 2 builds

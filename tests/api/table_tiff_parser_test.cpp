@@ -17,9 +17,11 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Reads `file` from memory into a table of 36 bytes (a 6 x 2 RGB image); reads at
-// or past `failAfter` fail with 30. `calls` (may be null) counts the reads.
-int32_t Read(const Bytes& file, Bytes* table, uint64_t failAfter = UINT64_MAX, int* calls = nullptr) {
+// Reads `file` from memory into a table of 36 bytes (a 6 x 2 RGB image, of which
+// the lookups read `required`), first filled with 0xEE; reads at or past
+// `failAfter` fail with 30. `calls` (may be null) counts the reads.
+int32_t Read(const Bytes& file, Bytes* table, uint64_t failAfter = UINT64_MAX, int* calls = nullptr,
+             size_t required = 36) {
   struct Context {
     const Bytes* file;
     uint64_t failAfter;
@@ -34,8 +36,8 @@ int32_t Read(const Bytes& file, Bytes* table, uint64_t failAfter = UINT64_MAX, i
                             return 0;
                           },
                           &context};
-  table->assign(36, 0);
-  const int32_t status = ReadTableTiff(source, table->data(), table->size(), table->size());
+  table->assign(36, 0xEE);
+  const int32_t status = ReadTableTiff(source, table->data(), table->size(), required);
   if (calls != nullptr) *calls = context.calls;
   return status;
 }
@@ -66,15 +68,11 @@ TEST(TableTiff, StripsNoMoreThanRowsReadInFewCalls) {
   std::vector<Bytes> parts = strips(12);
   std::reverse(parts.begin(), parts.end());
   auto entries = test::RgbTiffEntries(1, 12);
-  Bytes file = test::TiffFile(entries, parts);
-  std::vector<uint32_t> offsets(12);
-  for (size_t i = 0; i < 12; ++i) offsets[i] = uint32_t(8 + 3 * (11 - i));
   for (auto& e : entries) {
-    if (e.tag == 273) e.values = offsets;
+    for (uint32_t i = 0; e.tag == 273 && i < 12; ++i) e.values.push_back(8 + 3 * (11 - i));
     if (e.tag == 279) e.values.assign(12, 3);
   }
-  file = test::TiffFile(entries, parts);
-  ASSERT_EQ(Read(file, &table), CLR_OK);
+  ASSERT_EQ(Read(test::TiffFile(entries, parts), &table), CLR_OK);
   EXPECT_EQ(table, pixels);
 }
 
@@ -133,17 +131,8 @@ TEST(TableTiff, AcceptsTheBytesTheLookupsRead) {
   const Bytes pixels = test::RandomBytes(30, 8);
   for (const auto& [rows, status] : {std::pair{5u, CLR_OK}, {4u, CLR_ERR_TABLE_FORMAT}}) {
     const Bytes file = test::TiffFile(test::RgbTiffEntries(2, rows), {Bytes(pixels.begin(), pixels.begin() + 6 * rows)});
-    struct Context {
-      const Bytes* file;
-    } context{&file};
-    const ByteSource memory{file.size(),
-                            [](void* c, uint64_t offset, void* buffer, size_t count) -> int32_t {
-                              std::memcpy(buffer, static_cast<Context*>(c)->file->data() + offset, count);
-                              return 0;
-                            },
-                            &context};
-    Bytes table(36, 0xEE);
-    EXPECT_EQ(ReadTableTiff(memory, table.data(), table.size(), 30), status) << rows;
+    Bytes table;
+    EXPECT_EQ(Read(file, &table, UINT64_MAX, nullptr, 30), status) << rows;
     if (status == CLR_OK) {
       Bytes expected = pixels;
       expected.resize(36, 0);

@@ -168,28 +168,6 @@ TEST(DialogTemplates, ControlsLieInsideWithoutOverlap) {
 
 // ---- What the dialogs show and how the controls follow the choices --------------
 
-TEST(SettingsDialog, StartsWithTheBuiltInChoice) {
-  for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
-    SCOPED_TRACE(kind);
-    Play(kind, [&](DialogUser& user) {
-      EXPECT_EQ(user.Entries(kIdMethod), (std::vector<std::string>{"Built-in conversion", "ICC profiling",
-                                                                   "Custom ICC Profiling", "Built-in emulation tables",
-                                                                   "Custom emulation tables"}));
-      EXPECT_EQ(user.Entries(kIdWhitePoint),
-                (std::vector<std::string>{"Custom (xyY) point", "D50", "D55", "D65", "D75", "D93"}));
-      // The chosen entries and the unticked boxes show in what OK at once makes.
-      EXPECT_EQ(std::pair(user.Text(kIdWhiteX), user.Text(kIdWhiteY)), std::pair(std::string("0"), std::string("0")));
-      if (kind == kCmykDialogKind) {
-        EXPECT_EQ(user.FocusedControl(), kIdMethod);  // the first tab stop
-        EXPECT_EQ(user.UpDownPosition(kIdBlackGenerationSpin), 250);
-      } else {
-        EXPECT_EQ(user.FocusedControl(), kIdOk);
-        EXPECT_TRUE(user.IsChecked(kIdRgbToLabRadio) && !user.IsChecked(kIdLabToRgbRadio));
-      }
-    });
-  }
-}
-
 // The controls whose state follows the method; all others stay enabled.
 const std::vector<int32_t> kCmykGoverned = {117, 118, 119, 120, 121, 122, 123, 124, 125, 126, 127};
 const std::vector<int32_t> kLabGoverned = {117, 118, 119, 120, 123, 124, 125, 130, 131, 132, 133, 134, 135};
@@ -203,9 +181,10 @@ void ExpectEnabled(const DialogUser& user, int32_t kind, const std::set<int32_t>
   }
 }
 
-// The governed controls follow the method, the white point and the Lab dialog's radio buttons
-// (remembered across methods); nothing enabled earlier is left behind.
-TEST(SettingsDialog, ControlsFollowTheChoice) {
+// The dialogs start with the built-in choice; the governed controls follow the method, the white
+// point and the Lab dialog's radio buttons (remembered across methods); nothing enabled earlier is
+// left behind.
+TEST(SettingsDialog, StartsWithTheBuiltInChoiceAndControlsFollowIt) {
   struct Step {
     int32_t control;  // the list to choose from, or the radio button to click
     const char* entry;
@@ -227,7 +206,22 @@ TEST(SettingsDialog, ControlsFollowTheChoice) {
       {kIdRgbToLabRadio, nullptr, {121, 122}, {130, 131, 134, 135}},
   };
   for (const int32_t kind : {kCmykDialogKind, kLabDialogKind}) {
+    SCOPED_TRACE(kind);
     Play(kind, [&](DialogUser& user) {
+      EXPECT_EQ(user.Entries(kIdMethod), (std::vector<std::string>{"Built-in conversion", "ICC profiling",
+                                                                   "Custom ICC Profiling", "Built-in emulation tables",
+                                                                   "Custom emulation tables"}));
+      EXPECT_EQ(user.Entries(kIdWhitePoint),
+                (std::vector<std::string>{"Custom (xyY) point", "D50", "D55", "D65", "D75", "D93"}));
+      // The chosen entries and the unticked boxes show in what OK at once makes.
+      EXPECT_EQ(std::pair(user.Text(kIdWhiteX), user.Text(kIdWhiteY)), std::pair(std::string("0"), std::string("0")));
+      if (kind == kCmykDialogKind) {
+        EXPECT_EQ(user.FocusedControl(), kIdMethod);  // the first tab stop
+        EXPECT_EQ(user.UpDownPosition(kIdBlackGenerationSpin), 250);
+      } else {
+        EXPECT_EQ(user.FocusedControl(), kIdOk);
+        EXPECT_TRUE(user.IsChecked(kIdRgbToLabRadio) && !user.IsChecked(kIdLabToRgbRadio));
+      }
       const auto play = [&](const Step& step) {
         SCOPED_TRACE(step.entry != nullptr ? step.entry : "radio button");
         // The CMYK dialog has no radio buttons.

@@ -10,17 +10,13 @@ namespace {
 using namespace test;
 
 TEST(IccEngineFace, FormatOfEverySpace) {
+  const std::pair<int32_t, uint32_t> withProfiles[] = {{CSP_RGB, kFormatRgb8}, {CSP_BGR, kFormatBgr8},
+                                                       {CSP_CMYK, kFormatCmyk8}, {CSP_CMY, kFormatCmy8},
+                                                       {CSP_LAB, kFormatLab8},
+                                                       {CSP_YCCK, kFormatCmyk8}};  // YCCK converts through CMYK
   for (int32_t space : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 128, 16, -1}) {
-    uint32_t expected = 0;
-    switch (space) {
-      case CSP_RGB: expected = kFormatRgb8; break;
-      case CSP_BGR: expected = kFormatBgr8; break;
-      case CSP_CMYK:
-      case CSP_YCCK: expected = kFormatCmyk8; break;  // YCCK converts through CMYK
-      case CSP_CMY: expected = kFormatCmy8; break;
-      case CSP_LAB: expected = kFormatLab8; break;
-      default: break;
-    }
+    uint32_t expected = 0;  // the other spaces have none
+    for (const auto& [withProfile, format] : withProfiles) expected = space == withProfile ? format : expected;
     EXPECT_EQ(IccFormatOfSpace(space), expected) << space;
   }
 }

@@ -52,6 +52,9 @@ using Bytes = std::vector<uint8_t>;
 inline void PutU16(Bytes& b, uint32_t v) { b.push_back(uint8_t(v >> 8)), b.push_back(uint8_t(v)); }
 inline void PutU32(Bytes& b, uint32_t v) { PutU16(b, v >> 16), PutU16(b, v & 0xFFFF); }
 inline void SetU32(Bytes& b, size_t at, uint32_t v) { for (int i = 3; i >= 0; --i, v >>= 8) b[at + i] = uint8_t(v); }
+inline uint32_t GetU32(const Bytes& b, size_t at) {
+  return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
 
 inline Bytes TagHead(uint32_t type) {  // type signature and reserved word
   Bytes b;
@@ -103,6 +106,11 @@ inline Bytes TwoPointLutTag(uint32_t inputs, uint32_t outputs,
     for (uint32_t k = 0; k < outputs; ++k) lut.values.push_back(node(n, k));
   for (uint32_t c = 0; c < outputs; ++c) lut.values.insert(lut.values.end(), {0, 65535});
   return LutTag(lut);
+}
+
+// A 16-bit table of three channels that passes them through.
+inline Bytes IdentityLutTag() {
+  return TwoPointLutTag(3, 3, [](uint32_t n, uint32_t k) -> uint16_t { return (n >> (2 - k)) & 1 ? 65535 : 0; });
 }
 
 // The evenly spaced curve the reader calls linear.
@@ -201,6 +209,17 @@ class TestProfile {
     return b;
   }
 
+  // The colorant columns red, green, blue (s15.16) of a matrix/curve RGB profile and
+  // `curveTag` for all three channels; the tag `leaveOut` (if any) is not written.
+  TestProfile& MatrixCurveTags(const int32_t colorants[3][3], const Bytes& curveTag, uint32_t leaveOut = 0) {
+    const uint32_t tags[6] = {kIccTagRedColorant, kIccTagGreenColorant, kIccTagBlueColorant,
+                              kIccTagRedCurve,    kIccTagGreenCurve,    kIccTagBlueCurve};
+    for (int i = 0; i < 6; ++i) {
+      if (tags[i] != leaveOut) Tag(tags[i], i < 3 ? XyzTag(colorants[i][0], colorants[i][1], colorants[i][2]) : curveTag);
+    }
+    return *this;
+  }
+
   ProfilePtr Open() const { return OpenBytes(Build()); }
   static ProfilePtr OpenBytes(const Bytes& b) { return ProfilePtr(IccOpenProfileFromMem(b.data(), b.size())); }
 
@@ -223,17 +242,12 @@ inline Bytes TableProfile(uint32_t space, uint32_t pcs, const Bytes& a2b0, const
   return p.Build();
 }
 
-// A matrix/curve RGB profile: colorant columns red, green, blue (s15.16) and one
-// curve tag for all three channels; the tag `leaveOut` (if any) is not written.
+// A Lab colour-space profile of pass-through tables.
+inline Bytes LabIdentityProfile() { return TableProfile(kIccSpaceLab, kIccSpaceLab, IdentityLutTag(), IdentityLutTag()); }
+
+// A matrix/curve RGB profile (see TestProfile::MatrixCurveTags).
 inline Bytes MatrixCurveProfile(const int32_t colorants[3][3], const Bytes& curveTag, uint32_t leaveOut = 0) {
-  TestProfile p;
-  const uint32_t tags[6] = {kIccTagRedColorant, kIccTagGreenColorant, kIccTagBlueColorant,
-                            kIccTagRedCurve,    kIccTagGreenCurve,    kIccTagBlueCurve};
-  for (int i = 0; i < 6; ++i) {
-    if (tags[i] == leaveOut) continue;
-    p.Tag(tags[i], i < 3 ? XyzTag(colorants[i][0], colorants[i][1], colorants[i][2]) : curveTag);
-  }
-  return p.Build();
+  return TestProfile().MatrixCurveTags(colorants, curveTag, leaveOut).Build();
 }
 
 // Colorants of the common video primaries (D50) and of a wider set.
@@ -245,6 +259,25 @@ inline std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path;
+}
+
+// The bytes of the built-in profile of `format`, written to a temporary file.
+inline std::string BuiltinProfileFile(uint32_t format, const std::string& name) {
+  platform::ResourceBytes r{};
+  EXPECT_EQ(platform::FindLibraryResource("ICM", IccBuiltinProfileId(format), &r), platform::kErrorSuccess);
+  return WriteTempFile(name, Bytes(r.data, r.data + r.size));
+}
+
+// Runs `attempt` (true on success) with each allocation failing in turn, from the
+// first; returns how many failed before one run needed no more.
+template <typename Attempt>
+int FailuresUntilSuccess(Attempt attempt) {
+  for (long n = 0;; ++n) {
+    SetAllocationFailure(n);
+    const bool done = attempt();
+    SetAllocationFailure(-1);
+    if (done) return int(n);
+  }
 }
 
 inline CurvePtr MakeCurve(const std::vector<uint16_t>& entries) {

@@ -8,25 +8,12 @@ namespace {
 
 using namespace test;
 
-const auto kIdentityNodes = [](uint32_t n, uint32_t k) -> uint16_t { return (n >> (2 - k)) & 1 ? 65535 : 0; };
-
-Bytes LabProfile() {
-  const Bytes lut = TwoPointLutTag(3, 3, kIdentityNodes);
-  return TableProfile(kIccSpaceLab, kIccSpaceLab, lut, lut);
-}
-
 // A matrix/curve RGB profile of `version` with para curves, changed by `edit`.
 Bytes DisplayProfile(uint32_t version = 0x04300000, const std::function<void(TestProfile&)>& edit = {}) {
   TestProfile p;
   p.version = version;
-  const uint32_t colorants[3] = {kIccTagRedColorant, kIccTagGreenColorant, kIccTagBlueColorant};
-  const uint32_t curves[3] = {kIccTagRedCurve, kIccTagGreenCurve, kIccTagBlueCurve};
   if (edit) edit(p);  // tags added first win
-  for (int i = 0; i < 3; ++i) {
-    p.Tag(colorants[i], XyzTag(kVideoColorants[i][0], kVideoColorants[i][1], kVideoColorants[i][2]));
-    p.Tag(curves[i], ParaTag(3, {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045}));
-  }
-  return p.Build();
+  return p.MatrixCurveTags(kVideoColorants, ParaTag(3, {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045})).Build();
 }
 
 Bytes WithTables(uint32_t space, uint32_t pcs, const Bytes& a2b0, const Bytes& b2a0, uint32_t extra = 0,
@@ -55,8 +42,9 @@ TestLutAB CurvesOnly(bool toPcs, uint32_t outputs = 3) {
 // For each profile and side: the check's status is the status of a build with a
 // partner that works, and its reason names the fault.
 TEST(ProfileCheck, SaysWhatABuildWouldAndWhy) {
-  const Bytes mpet = TagHead(IccSignature("mpet")), cmykA2B = TwoPointLutTag(4, 3, kIdentityNodes);
-  const Bytes cut = TwoPointLutTag(3, 3, kIdentityNodes);
+  const auto half = [](uint32_t, uint32_t) -> uint16_t { return 0x8000; };
+  const Bytes mpet = TagHead(IccSignature("mpet")), cut = IdentityLutTag();
+  const Bytes cmykA2B = TwoPointLutTag(4, 3, half), lab3to4 = TwoPointLutTag(3, 4, half);
   const Bytes sRgbV2 = MatrixCurveProfile(kVideoColorants, CurveTag({0x0233}));
   const int32_t singular[3][3] = {{28574, 14581, 912}, {28574, 14581, 912}, {9377, 3972, 46787}};
   struct Case {
@@ -85,6 +73,16 @@ TEST(ProfileCheck, SaysWhatABuildWouldAndWhy) {
        1, CLR_ERR_PROFILE_MISMATCH, "tag B2A0 ('mBA ') maps 3 channels to 1, where 3 to 3 are needed"},
       {"A2B0 cut short", WithTables(kIccSpaceLab, kIccSpaceLab, Bytes(cut.begin(), cut.begin() + 60), {}),
        kFormatLab8, 0, CLR_ERR_PROFILE_MISMATCH, "tag A2B0 ('mft2') is cut short or malformed"},
+      {"A2B0 of four inputs for three channels", TableProfile(kIccSpaceLab, kIccSpaceLab, cmykA2B, {}), kFormatLab8,
+       0, CLR_ERR_PROFILE_MISMATCH,
+       "tag A2B0 ('mft2') maps 4 channels to 3, where 3 to 3 are needed"},
+      {"A2B0 of four outputs", TableProfile(kIccSpaceLab, kIccSpaceLab, lab3to4, {}), kFormatLab8, 0,
+       CLR_ERR_PROFILE_MISMATCH,
+       "tag A2B0 ('mft2') maps 3 channels to 4, where 3 to 3 are needed"},
+      {"B2A0 of four outputs for three channels", TableProfile(kIccSpaceLab, kIccSpaceLab, {}, lab3to4), kFormatLab8,
+       1, CLR_ERR_PROFILE_MISMATCH,
+       "tag B2A0 ('mft2') maps 3 channels to 4, where 3 to 3 are needed"},
+      {"version 2 tables for 16-bit words", LabIdentityProfile(), kFormat3x16, 1, CLR_OK, "usable as a destination"},
       {"no gTRC", MatrixCurveProfile(kVideoColorants, CurveTag({}), kIccTagGreenCurve), kFormatRgb8, 0,
        CLR_ERR_PROFILE_MISMATCH, "tag gTRC is missing"},
       {"rTRC of type XYZ", DisplayProfile(0x04300000, [](TestProfile& p) { p.Tag(kIccTagRedCurve, XyzTag(1, 2, 3)); }),
@@ -111,7 +109,7 @@ TEST(ProfileCheck, SaysWhatABuildWouldAndWhy) {
        "it has no A2B0 table, and a matrix/curve model serves 3 channels, not 4"},
       {"format without a packer", DisplayProfile(), 0x40011, 1, CLR_ERR_COLORSPACE, "does not convert through profiles"},
   };
-  const Bytes lab = LabProfile();
+  const Bytes lab = LabIdentityProfile();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const ProfilePtr p = TestProfile::OpenBytes(c.profile);
@@ -162,12 +160,11 @@ TEST(ProfileCheck, FilesAndTheirDescription) {
 // what was made is released (the sanitizer build checks for leaks); once memory
 // suffices the check says what it says without failures.
 TEST(ProfileCheck, FailsCleanlyAtEveryAllocation) {
-  const Bytes lut = TwoPointLutTag(3, 3, kIdentityNodes);
   TestLutAB toPcs = CurvesOnly(true), fromPcs = CurvesOnly(false, 4);
   toPcs.m.assign(3, CurveTag({})), toPcs.matrix = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
   const std::tuple<const char*, std::string, uint32_t> cases[] = {
       {"matrix/curve", WriteTempFile("alloc_check_display.icc", DisplayProfile()), kFormatRgb8},
-      {"version 2 tables", WriteTempFile("alloc_check_lab.icc", LabProfile()), kFormatLab8},
+      {"version 2 tables", WriteTempFile("alloc_check_lab.icc", LabIdentityProfile()), kFormatLab8},
       {"version 4 tables, A2B0 a channel short", WriteTempFile("alloc_check_v4.icc",
                                          WithTables(kIccSpaceCmyk, kIccSpaceLab, LutABTag(CurvesOnly(true, 3)),
                                                     LutABTag(fromPcs))),

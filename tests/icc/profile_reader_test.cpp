@@ -11,31 +11,31 @@ using namespace test;
 
 ProfilePtr Open(const Bytes& b) { return TestProfile::OpenBytes(b); }
 
-// Runs `open` with each allocation failing in turn; returns how many failed.
-template <typename Open>
-int FailuresUntilSuccess(Open open) {
-  for (long n = 0;; ++n) {
-    SetAllocationFailure(n);
-    const bool opened = open();
-    SetAllocationFailure(-1);
-    if (opened) return int(n);
-  }
-}
-
+// Each refused from memory and from a file. A profile is as long as its header
+// says: a declared size larger than the bytes, or too small for the header and the
+// directory, is refused too.
 TEST(IccOpen, RefusesWhatCannotBeAProfile) {
   const Bytes valid = TestProfile().Tag(kIccTagMediaWhite, test::XyzTag(1, 2, 3)).Build();
-  Bytes wrongMagic = valid, hugeCount = valid, oneTooMany = valid;
+  const auto with = [&valid](size_t at, uint32_t v) {
+    Bytes b = valid;
+    test::SetU32(b, at, v);
+    return b;
+  };
+  Bytes wrongMagic = valid;
   wrongMagic[36] = 'b';
-  test::SetU32(hugeCount, 128, 0xFFFFFFFF);
-  test::SetU32(oneTooMany, 128, uint32_t((valid.size() - 132) / 12 + 1));
+  const uint32_t size = uint32_t(valid.size());
   const std::pair<const char*, Bytes> cases[] = {
       {"empty", {}},
       {"shorter than the header", Bytes(valid.begin(), valid.begin() + 127)},
       {"no tag count", Bytes(valid.begin(), valid.begin() + 131)},
       {"directory cut short", Bytes(valid.begin(), valid.begin() + 140)},
       {"signature not acsp", wrongMagic},
-      {"tag count 2^32 - 1", hugeCount},
-      {"directory one entry past the end", oneTooMany},
+      {"tag count 2^32 - 1", with(128, 0xFFFFFFFF)},
+      {"directory one entry past the end", with(128, (size - 132) / 12 + 1)},
+      {"declared one byte more than there is", with(0, size + 1)},
+      {"declared 0", with(0, 0)},
+      {"declared without the whole directory", with(0, 132 + 12 - 1)},
+      {"declared 4 GiB - 1", with(0, 0xFFFFFFFF)},
   };
   for (const auto& [what, bytes] : cases) {
     EXPECT_EQ(Open(bytes), nullptr) << what;
@@ -75,33 +75,10 @@ TEST(IccOpen, KeepsTheHeaderAndItsOwnCopy) {
   EXPECT_EQ(std::vector<double>(xyz, xyz + 3), std::vector<double>({1.0, 2.0, 3.0}));
 }
 
-TEST(IccOpen, RefusesTagsOutsideTheProfile) {
-  const Bytes valid = TestProfile().Tag(kIccTagMediaWhite, test::XyzTag(1, 2, 3)).Build();
-  const uint32_t end = uint32_t(valid.size());
-  const std::tuple<const char*, uint32_t, uint32_t, size_t> cases[] = {  // offset, size, bytes kept
-      {"offset past the end", end + 4, 20, end},     {"size past the end", end - 20, 24, end},
-      {"offset plus size wraps", 0xFFFFFFF0u, 0x20, end}, {"huge size", end - 20, 0xFFFFFFFFu, end},
-      {"data cut short", end - 20, 8, end - 4},      {"head cut short", end - 4, 4, end},
-  };
-  for (const auto& [what, offset, size, keep] : cases) {
-    Bytes b(valid.begin(), valid.begin() + ptrdiff_t(keep));
-    test::SetU32(b, 0, uint32_t(keep));
-    test::SetU32(b, TestProfile::EntryAt(0) + 4, offset);
-    test::SetU32(b, TestProfile::EntryAt(0) + 8, size);
-    const ProfilePtr p = Open(b);
-    ASSERT_NE(p, nullptr) << what;
-    double xyz[3];
-    EXPECT_EQ(IccReadXYZ(p.get(), kIccTagMediaWhite, xyz), -2) << what;
-    EXPECT_EQ(IccReadMediaWhitePoint(p.get(), xyz), -1) << what;
-    EXPECT_EQ(xyz[0], 0.964294) << what;  // D50 stands in
-    EXPECT_EQ(IccReadCurve(p.get(), kIccTagMediaWhite), nullptr) << what;
-    EXPECT_EQ(IccReadLut(p.get(), kIccTagMediaWhite), nullptr) << what;
-  }
-}
-
-// A tag is read within its declared size only, and from behind the header and the
-// directory; what does not fit there is not read, though the profile's bytes go on.
-TEST(IccOpen, ReadsEachTagWithinItsDeclaredSize) {
+// A tag is read only within the profile and its declared size, and from behind the
+// header and the directory: no reader takes what does not fit there (the media
+// points fall back to D50 and black), though the profile's bytes go on.
+TEST(IccOpen, ReadsEachTagOnlyWithinTheProfileAndItsDeclaredSize) {
   TestLut lut;
   lut.values = test::Ramp(2);
   for (int i = 0; i < 2; ++i) lut.values.insert(lut.values.end(), lut.values.begin(), lut.values.begin() + 2);
@@ -109,46 +86,61 @@ TEST(IccOpen, ReadsEachTagWithinItsDeclaredSize) {
   lut.values.insert(lut.values.end(), {0, 65535, 0, 65535, 0, 65535});
   const Bytes curve = test::CurveTag(test::Ramp(100)), table = test::LutTag(lut),
               white = test::XyzTag(1 << 16, 2 << 16, 3 << 16);
-  const Bytes valid = TestProfile()
-                          .Tag(kIccTagRedCurve, curve)
-                          .Tag(kIccTagAToB0, table)
-                          .Tag(kIccTagMediaWhite, white)
-                          .Tag(kIccTagMediaBlack, white)
-                          .Build();
+  const uint32_t tags[4] = {kIccTagRedCurve, kIccTagAToB0, kIccTagMediaBlack, kIccTagMediaWhite};
+  const Bytes valid =  // the white point last, where cutting the bytes cuts it
+      TestProfile().Tag(tags[0], curve).Tag(tags[1], table).Tag(tags[2], white).Tag(tags[3], white).Build();
   const ProfilePtr whole = Open(valid);
   double xyz[3];
-  ASSERT_NE(CurvePtr(IccReadCurve(whole.get(), kIccTagRedCurve)), nullptr);
-  ASSERT_NE(LutPtr(IccReadLut(whole.get(), kIccTagAToB0)), nullptr);
-  ASSERT_EQ(IccReadXYZ(whole.get(), kIccTagMediaWhite, xyz), 1);
-  const auto withSize = [&valid](size_t index, uint32_t size) {
-    Bytes b = valid;
-    test::SetU32(b, TestProfile::EntryAt(index) + 8, size);
-    return Open(b);
+  ASSERT_NE(CurvePtr(IccReadCurve(whole.get(), tags[0])), nullptr);
+  ASSERT_NE(LutPtr(IccReadLut(whole.get(), tags[1])), nullptr);
+  ASSERT_EQ(IccReadXYZ(whole.get(), tags[2], xyz) + IccReadXYZ(whole.get(), tags[3], xyz), 2);
+  const auto offset = [&valid](size_t index) { return GetU32(valid, TestProfile::EntryAt(index) + 4); };
+  const uint32_t end = uint32_t(valid.size());
+  const std::tuple<const char*, size_t, uint32_t, uint32_t, size_t> cases[] = {  // entry, offset, size, bytes kept
+      {"curve one byte short", 0, offset(0), uint32_t(curve.size() - 1), end},
+      {"curve of size 0", 0, offset(0), 0, end},
+      {"table one byte short", 1, offset(1), uint32_t(table.size() - 1), end},
+      {"table of 12 bytes", 1, offset(1), 12, end},
+      {"black of size 0", 2, offset(2), 0, end},
+      {"white of 19 bytes", 3, offset(3), 19, end},
+      {"white cut to its head", 3, offset(3), 8, end},
+      // The white point's bytes in the header's reserved bytes, then over the
+      // directory's last entries.
+      {"white in the header", 3, 100, 20, end},
+      {"white over the directory", 3, uint32_t(TestProfile::EntryAt(3) - 8), 20, end},
+      {"offset past the end", 3, end + 4, 20, end},
+      {"size past the end", 3, end - 20, 24, end},
+      {"offset plus size wraps", 3, 0xFFFFFFF0u, 0x20, end},
+      {"huge size", 3, end - 20, 0xFFFFFFFFu, end},
+      {"data cut short", 3, end - 20, 8, end - 4},
+      {"head cut short", 3, end - 4, 4, end},
   };
-  EXPECT_EQ(CurvePtr(IccReadCurve(withSize(0, uint32_t(curve.size() - 1)).get(), kIccTagRedCurve)), nullptr);
-  EXPECT_EQ(CurvePtr(IccReadCurve(withSize(0, 0).get(), kIccTagRedCurve)), nullptr);
-  EXPECT_EQ(LutPtr(IccReadLut(withSize(1, uint32_t(table.size() - 1)).get(), kIccTagAToB0)), nullptr);
-  EXPECT_EQ(LutPtr(IccReadLut(withSize(1, 12).get(), kIccTagAToB0)), nullptr);
-  EXPECT_EQ(IccReadXYZ(withSize(2, 19).get(), kIccTagMediaWhite, xyz), -2);
-  EXPECT_EQ(IccReadMediaWhitePoint(withSize(2, 8).get(), xyz), -1);
-  EXPECT_EQ(IccReadMediaBlackPoint(withSize(3, 0).get(), xyz), -1);
-  EXPECT_EQ(std::vector<double>(xyz, xyz + 3), std::vector<double>(3, 0.0));
-  // The white point's bytes placed in the header's reserved bytes, then on the
-  // directory's last entry (its offset and size fields as the value's X and Y).
-  Bytes inHeader = valid;
-  std::copy(white.begin(), white.end(), inHeader.begin() + 100);
-  test::SetU32(inHeader, TestProfile::EntryAt(2) + 4, 100);
-  Bytes onDirectory = valid;
-  test::SetU32(onDirectory, TestProfile::EntryAt(2) + 4, uint32_t(TestProfile::EntryAt(3) - 8));
-  for (const Bytes& b : {inHeader, onDirectory}) {
-    EXPECT_EQ(IccReadXYZ(Open(b).get(), kIccTagMediaWhite, xyz), -2);
+  for (const auto& [what, entry, at, size, keep] : cases) {
+    SCOPED_TRACE(what);
+    Bytes b(valid.begin(), valid.begin() + ptrdiff_t(keep));
+    if (at == 100) std::copy(white.begin(), white.end(), b.begin() + 100);
+    test::SetU32(b, 0, uint32_t(keep));
+    test::SetU32(b, TestProfile::EntryAt(entry) + 4, at);
+    test::SetU32(b, TestProfile::EntryAt(entry) + 8, size);
+    const ProfilePtr p = Open(b);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(CurvePtr(IccReadCurve(p.get(), tags[entry])), nullptr);
+    EXPECT_EQ(LutPtr(IccReadLut(p.get(), tags[entry])), nullptr);
+    if (entry < 2) continue;
+    EXPECT_EQ(IccReadXYZ(p.get(), tags[entry], xyz), -2);
+    if (entry == 2) {
+      EXPECT_EQ(IccReadMediaBlackPoint(p.get(), xyz), -1);
+      EXPECT_EQ(std::vector<double>(xyz, xyz + 3), std::vector<double>(3, 0.0));
+    } else {
+      EXPECT_EQ(IccReadMediaWhitePoint(p.get(), xyz), -1);
+      EXPECT_EQ(std::vector<double>(xyz, xyz + 3), std::vector<double>({0.964294, 1.0, 0.825104}));
+    }
   }
 }
 
-// A profile is as long as its header says: a longer file or block is read only
-// that far (a tag beyond it lies outside the profile), a shorter one, or a size
-// that cannot hold the header and the directory, is refused. (A profile file was
-// once read whole, whatever its length.)
+// A longer file or block is read only as far as the header says (a tag beyond it
+// lies outside the profile). (A profile file was once read whole, whatever its
+// length; shorter ones are refused above.)
 TEST(IccOpen, TakesTheSizeTheHeaderDeclares) {
   const Bytes valid = TestProfile().Tag(kIccTagMediaWhite, test::XyzTag(1 << 16, 2 << 16, 3 << 16)).Build();
   const uint32_t size = uint32_t(valid.size());
@@ -167,16 +159,6 @@ TEST(IccOpen, TakesTheSizeTheHeaderDeclares) {
     EXPECT_EQ(xyz[2], 3.0);
   }
   std::filesystem::remove(sparseFile);
-
-  const std::pair<const char*, uint32_t> refused[] = {
-      {"one byte more than there is", size + 1}, {"0", 0}, {"the directory cut short", 132 + 12 - 1},
-      {"4 GiB - 1", 0xFFFFFFFF}};
-  for (const auto& [what, declared] : refused) {
-    Bytes b = valid;
-    test::SetU32(b, 0, declared);
-    EXPECT_EQ(Open(b), nullptr) << what;
-    EXPECT_EQ(ProfilePtr(IccOpenProfileFromFile(test::WriteTempFile("declared.icc", b).c_str())), nullptr) << what;
-  }
   Bytes tagBeyond = valid;  // the white point is the last tag
   test::SetU32(tagBeyond, 0, size - 20);
   const ProfilePtr p = Open(tagBeyond);
@@ -213,8 +195,8 @@ TEST(IccOpen, FilesKeepTheirNameAndFailuresReleaseEverything) {
   EXPECT_EQ(std::string(p->fileName), longPath.substr(0, 259));
 #endif
 
-  EXPECT_EQ(FailuresUntilSuccess([&] { return ProfilePtr(IccOpenProfileFromFile(path.c_str())) != nullptr; }), 3);
-  EXPECT_EQ(FailuresUntilSuccess([&] { return Open(b) != nullptr; }), 3);
+  EXPECT_EQ(test::FailuresUntilSuccess([&] { return ProfilePtr(IccOpenProfileFromFile(path.c_str())) != nullptr; }), 3);
+  EXPECT_EQ(test::FailuresUntilSuccess([&] { return Open(b) != nullptr; }), 3);
 }
 
 TEST(IccReadXYZ, TypesAndMediaPointFallbacks) {
@@ -378,7 +360,7 @@ TEST(IccReadLut, RefusesTablesThatCannotBeRead) {
 
 TEST(IccReadLut, ReleasesEverythingWhenAnAllocationFails) {
   const ProfilePtr p = TestProfile().Tag(kIccTagAToB0, test::LutTag(Filled())).Open();
-  const int failures = FailuresUntilSuccess([&] { return LutPtr(IccReadLut(p.get(), kIccTagAToB0)) != nullptr; });
+  const int failures = test::FailuresUntilSuccess([&] { return LutPtr(IccReadLut(p.get(), kIccTagAToB0)) != nullptr; });
   EXPECT_EQ(failures, 1 + 3 + 1 + 3) << "table, input curves, grid, output curves";
 }
 

@@ -9,12 +9,6 @@ namespace {
 
 using namespace test;
 
-// A Lab colour-space profile of identity tables.
-Bytes LabTableBytes() {
-  const Bytes lut = TwoPointLutTag(3, 3, [](uint32_t n, uint32_t k) -> uint16_t { return (n >> (2 - k)) & 1 ? 65535 : 0; });
-  return TableProfile(kIccSpaceLab, kIccSpaceLab, lut, lut);
-}
-
 ProfilePtr ProfileWith(uint32_t signature, const Bytes& tag, uint32_t pcs = kIccSpaceXyz,
                        uint32_t version = 0x04300000) {
   TestProfile p;
@@ -127,10 +121,6 @@ struct Combination {
   uint32_t inputs, outputs;
   bool grid, matrix;  // A curves come with the grid, M curves with the matrix
 };
-
-uint32_t U32At(const Bytes& b, size_t at) {
-  return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
-}
 
 TestLutAB Build(const Combination& c, uint8_t precision) {
   TestLutAB t;
@@ -253,19 +243,13 @@ TEST(LutAB, MatrixCurveModelWrittenAsTablesConvertsLikeTheModel) {
   const Bytes tableBytes = tables.Tag(kIccTagAToB0, LutABTag(toPcs)).Tag(kIccTagBToA0, LutABTag(fromPcs)).Build();
   TestProfile model;
   model.version = 0x04300000;
-  const uint32_t colorantTags[3] = {kIccTagRedColorant, kIccTagGreenColorant, kIccTagBlueColorant};
-  const uint32_t curveTags[3] = {kIccTagRedCurve, kIccTagGreenCurve, kIccTagBlueCurve};
-  for (int i = 0; i < 3; ++i) {
-    model.Tag(colorantTags[i], XyzTag(kVideoColorants[i][0], kVideoColorants[i][1], kVideoColorants[i][2]));
-    model.Tag(curveTags[i], ParaTag(3, srgb));
-  }
-  const Bytes modelBytes = model.Build();
+  const Bytes modelBytes = model.MatrixCurveTags(kVideoColorants, ParaTag(3, srgb)).Build();
   const std::vector<uint8_t> rgb = RgbGrid(0, 255, 15), lab = RgbGrid(0, 255, 17);
   for (const bool toLab : {true, false}) {
     int32_t status = 0;
     const auto build = [&](const Bytes& profile) {
-      return toLab ? BuildFromBytes(profile, kFormatRgb8, LabTableBytes(), kFormatLab8, &status)
-                   : BuildFromBytes(LabTableBytes(), kFormatLab8, profile, kFormatRgb8, &status);
+      return toLab ? BuildFromBytes(profile, kFormatRgb8, LabIdentityProfile(), kFormatLab8, &status)
+                   : BuildFromBytes(LabIdentityProfile(), kFormatLab8, profile, kFormatRgb8, &status);
     };
     const TransformPtr viaTables = build(tableBytes), viaModel = build(modelBytes);
     ASSERT_TRUE(viaTables && viaModel);
@@ -320,8 +304,8 @@ TEST(LutAB, RefusesTablesThatCannotBeRead) {
       {"the grid cut short (A curves moved before it)",
        [](TestLutAB t) {
          Bytes b = LutABTag(t);
-         SetU32(b, 28, U32At(b, 12));  // the B curves serve as A curves too
-         return b.resize(U32At(b, 24) + 20 + 2 * t.grid.size() - 1), b;
+         SetU32(b, 28, GetU32(b, 12));  // the B curves serve as A curves too
+         return b.resize(GetU32(b, 24) + 20 + 2 * t.grid.size() - 1), b;
        }},
       {"the last curve cut short", [](TestLutAB t) { Bytes b = LutABTag(t); return b.resize(b.size() - 2), b; }},
       {"an offset past the tag", [](TestLutAB t) { Bytes b = LutABTag(t); return SetU32(b, 12, uint32_t(b.size())), b; }},
@@ -338,14 +322,9 @@ TEST(LutAB, RefusesTablesThatCannotBeRead) {
 
 TEST(LutAB, ReleasesEverythingWhenAnAllocationFails) {
   const ProfilePtr p = ProfileWith(kIccTagAToB0, LutABTag(Build({true, 3, 3, true, true}, 2)));
-  int failures = 0;
-  for (long n = 0;; ++n, ++failures) {
-    SetAllocationFailure(n);
-    const LutABPtr t(IccReadLutAB(p.get(), kIccTagAToB0));
-    SetAllocationFailure(-1);
-    if (t != nullptr) break;
-  }
-  EXPECT_EQ(failures, 1 + 3 + 3 + 1 + 3) << "table, B curves, M curves, grid, A curves";
+  EXPECT_EQ(FailuresUntilSuccess([&] { return LutABPtr(IccReadLutAB(p.get(), kIccTagAToB0)) != nullptr; }),
+            1 + 3 + 3 + 1 + 3)
+      << "table, B curves, M curves, grid, A curves";
 }
 
 // ---- Chromatic adaptation and media points -----------------------------------
@@ -403,14 +382,7 @@ TEST(MediaPoints, AbsoluteStageOfVersionFourEqualsVersionTwo) {
   const Bytes gamma = CurveTag({0x0233});
   TestProfile v2, v4;
   v4.version = 0x04300000;
-  for (TestProfile* p : {&v2, &v4}) {
-    for (int i = 0; i < 3; ++i) {
-      const uint32_t colorants[3] = {kIccTagRedColorant, kIccTagGreenColorant, kIccTagBlueColorant};
-      const uint32_t curves[3] = {kIccTagRedCurve, kIccTagGreenCurve, kIccTagBlueCurve};
-      p->Tag(colorants[i], XyzTag(kVideoColorants[i][0], kVideoColorants[i][1], kVideoColorants[i][2]));
-      p->Tag(curves[i], gamma);
-    }
-  }
+  v2.MatrixCurveTags(kVideoColorants, gamma), v4.MatrixCurveTags(kVideoColorants, gamma);
   TestProfile v4WithoutChad = v4;
   v2.Tag(kIccTagMediaWhite, XyzTag(0xF352, 0x10000, 0x116BE));  // D65
   v4.Tag(kIccTagMediaWhite, kD50Tag).Tag(kIccTagChromaticAdaptation, ChadTag(kD65ToD50));
@@ -418,8 +390,7 @@ TEST(MediaPoints, AbsoluteStageOfVersionFourEqualsVersionTwo) {
   TestProfile lab;
   lab.deviceClass = kIccClassColorSpace, lab.colorSpace = kIccSpaceLab, lab.connectionSpace = kIccSpaceLab;
   lab.renderingIntent = 3;  // absolute: the input's white point enters the stage
-  const Bytes identity = TwoPointLutTag(3, 3, [](uint32_t n, uint32_t k) -> uint16_t { return (n >> (2 - k)) & 1 ? 65535 : 0; });
-  const Bytes labBytes = lab.Tag(kIccTagAToB0, identity).Tag(kIccTagBToA0, identity).Build();
+  const Bytes labBytes = lab.Tag(kIccTagAToB0, IdentityLutTag()).Tag(kIccTagBToA0, IdentityLutTag()).Build();
   int32_t status = 0;
   const TransformPtr fromV2 = BuildFromBytes(v2.Build(), kFormatRgb8, labBytes, kFormatLab8, &status);
   const TransformPtr fromV4 = BuildFromBytes(v4.Build(), kFormatRgb8, labBytes, kFormatLab8, &status);

@@ -44,17 +44,16 @@ TEST(Batch, BandsGiveTheBytesOfOneCall) {
   ScratchDir dir;
   const std::string in = dir.Path("big.png");
   WritePng(in, Pattern(200, 301, 3));
-  for (const std::vector<std::string>& route :
-       {std::vector<std::string>{"--to", "YUY2"}, {"--to", "LAB", "--method", "builtin"}, {"--to", "CMYK", "--method", "icc"}}) {
+  for (const std::vector<std::string>& route : {std::vector<std::string>{"--to", "YUY2"},
+                                                {"--to", "LAB", "--method", "builtin"},
+                                                {"--to", "CMYK", "--method", "icc"}}) {
     SCOPED_TRACE(route.back());
-    std::vector<std::string> one = {"convert", "-j", "1"}, four = {"convert", "-j", "4"};
-    one.insert(one.end(), route.begin(), route.end());
-    four.insert(four.end(), route.begin(), route.end());
-    one.insert(one.end(), {in, dir.Path("one.pam")});
-    four.insert(four.end(), {in, dir.Path("four.pam")});
-    ASSERT_EQ(RunTool(one).exitCode, 0);
-    ASSERT_EQ(RunTool(four).exitCode, 0);
-    EXPECT_EQ(ReadBytes(dir.Path("one.pam")), ReadBytes(dir.Path("four.pam")));
+    for (const char* threads : {"1", "4"}) {
+      std::vector<std::string> options = {"-j", threads};
+      options.insert(options.end(), route.begin(), route.end());
+      ASSERT_EQ(RunConvert(options, in, dir.Path(threads + std::string(".pam"))).exitCode, 0);
+    }
+    EXPECT_EQ(ReadBytes(dir.Path("1.pam")), ReadBytes(dir.Path("4.pam")));
   }
 }
 

@@ -1,5 +1,5 @@
-// The help of every command, the version, `qclr info` on profiles and images, and
-// the demo's contact sheet and measured summary.
+// The help of every command, the version, and the demo's contact sheet and
+// measured summary (`qclr info` is with the profiles' tests).
 #include <cctype>
 #include <string>
 #include <vector>
@@ -56,33 +56,6 @@ TEST(Commands, DocumentationKeepsInStepWithTheHelp) {
     EXPECT_NE(manText.find(roff), std::string::npos) << roff << " missing from docs/qclr.1";
   }
   EXPECT_GE(options, 20);
-}
-
-TEST(Commands, InfoDescribesProfilesAndImages) {
-  ScratchDir dir;
-  const std::string press = dir.Write("press.icc", ResourceCopy("ICM", 107));
-  const ToolRun profile = RunTool({"info", press});
-  ASSERT_EQ(profile.exitCode, 0) << profile.err;
-  for (const char* part : {"version      2.1", "class        prtr (output)", "colour space CMYK",
-                           "connection   Lab", "A2B0  mft2", "4 in, 3 out, grid 16", "B2A0  mft2",
-                           "3 in, 4 out, grid 33", "white point"}) {
-    EXPECT_NE(profile.out.find(part), std::string::npos) << part << " in " << profile.out;
-  }
-  Pixels rgb = Pattern(9, 3, 3, 16);
-  rgb.profile = ResourceCopy("ICM", 105);
-  WritePng(dir.Path("a.png"), rgb);
-  const ToolRun image = RunTool({"info", dir.Path("a.png")});
-  ASSERT_EQ(image.exitCode, 0) << image.err;
-  for (const char* part : {"format       PNG", "size         9 x 3 pixels", "16 bits a sample", "colour space RGB",
-                           "embedded: version 2.1, class mntr (display), RGB data, PCS XYZ", "rTRC  curv"}) {
-    EXPECT_NE(image.out.find(part), std::string::npos) << part << " in " << image.out;
-  }
-  // A profile whose tag table runs past its end is refused, not read beyond it.
-  std::vector<uint8_t> cut = ResourceCopy("ICM", 105);
-  cut.resize(140);
-  const ToolRun truncated = RunTool({"info", dir.Write("cut.icc", cut)});
-  EXPECT_EQ(truncated.exitCode, 3);
-  EXPECT_NE(truncated.err.find("runs past the end"), std::string::npos) << truncated.err;
 }
 
 TEST(Commands, DemoMeasuresEveryRoundTripAndDrawsTheSheet) {

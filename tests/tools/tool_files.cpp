@@ -51,6 +51,13 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& stdinFi
   return run;
 }
 
+ToolRun RunConvert(const std::vector<std::string>& options, const std::string& in, const std::string& out) {
+  std::vector<std::string> args = {"convert"};
+  args.insert(args.end(), options.begin(), options.end());
+  args.insert(args.end(), {in, out});
+  return RunTool(args);
+}
+
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   const std::string s = Slurp(path);
   return {s.begin(), s.end()};
@@ -333,6 +340,12 @@ Pixels ReadPnm(const std::string& path, std::string* type) {
   }
   p.samples.assign(bytes.begin() + static_cast<ptrdiff_t>(data), bytes.end());
   return p;
+}
+
+Pixels ReadImage(const std::string& path) {
+  const std::string extension = std::filesystem::path(path).extension().string();
+  return extension == ".tif" ? ReadTiff(path) : extension == ".png" ? ReadPng(path)
+                             : extension == ".jpg" ? ReadJpeg(path) : ReadPnm(path);
 }
 
 }  // namespace qclr::test

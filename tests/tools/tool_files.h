@@ -18,6 +18,8 @@ struct ToolRun {
 // `environment` ("NAME=value ...", for the shell) added to its environment.
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& stdinFile = "",
                 const std::string& environment = "");
+// Runs `qclr convert` with `options`, then `in` and `out`.
+ToolRun RunConvert(const std::vector<std::string>& options, const std::string& in, const std::string& out);
 
 // A decoded image: 8- or 16-bit samples (16-bit stored as two bytes, big-endian
 // as in the files), `channels` a pixel.
@@ -44,6 +46,8 @@ Pixels ReadJpeg(const std::string& path);
 Pixels ReadTiff(const std::string& path);
 // PAM or PPM: samples, and the tuple type in `type`.
 Pixels ReadPnm(const std::string& path, std::string* type = nullptr);
+// Whichever of the above the name's extension calls for (.tif, .png, .jpg, else PNM).
+Pixels ReadImage(const std::string& path);
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
