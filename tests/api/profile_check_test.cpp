@@ -1,7 +1,6 @@
 // Q_ClrCheckProfile: the status a conversion handle through profile files would
 // get for one profile on one side, and a reason a program can show.
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <tuple>
 
@@ -88,31 +87,6 @@ TEST(CheckProfile, AgreesWithHandleCreation) {
     const int32_t expected = source != CLR_OK ? source : CheckProfile(dstFile, dst, 1).status;
     EXPECT_EQ(init, expected) << src << " -> " << dst << " " << srcFile << " " << dstFile;
   }
-}
-
-// A version 4 profile as people's files carry it, through a handle (skipped
-// without colord-data).
-TEST(CheckProfile, VersionFourProfilesThroughAHandle) {
-  const std::string srgb = "/usr/share/color/icc/colord/sRGB.icc", named = "/usr/share/color/icc/colord/x11-colors.icc";
-  if (!std::filesystem::exists(srgb) || !std::filesystem::exists(named)) {
-    GTEST_SKIP() << "colord-data is not installed (/usr/share/color/icc/colord)";
-  }
-  EXPECT_EQ(CheckProfile(srgb, CSP_RGB, 0).reason,
-            "version 4.4 display profile (RGB, PCS XYZ): usable as a source, through its colorants and tone curves");
-  // Its B2A0 maps three channels to one without a grid, which the format does not allow.
-  EXPECT_EQ(CheckProfile(named, CSP_LAB, 1).reason,
-            "version 4.4 named colour profile (Lab, PCS Lab): tag B2A0 ('mBA ') is cut short or malformed");
-  test::ProfileFiles files;
-  ConversionParams p = test::Params(METHOD_CUSTOM_ICC, METHOD_CUSTOM_ICC);
-  test::SetName(p.srcProfileName, srgb);
-  test::SetName(p.dstProfileName, files.cmyk);
-  test::HandleGuard h;
-  ASSERT_EQ(Q_ClrInit(&h.h, CSP_RGB, CSP_CMYK, &p), CLR_OK);
-  const uint8_t rgb[6] = {255, 255, 255, 0, 0, 0};
-  uint8_t cmyk[8];
-  ASSERT_EQ(Q_ClrConvert(h.h, rgb, cmyk, 2, 1, 1, 1), CLR_OK);
-  EXPECT_EQ(std::vector<uint8_t>(cmyk, cmyk + 4), std::vector<uint8_t>(4, 0));  // white: no ink
-  EXPECT_GT(cmyk[7], 200);                                                       // black: black ink
 }
 
 }  // namespace

@@ -57,29 +57,6 @@ TEST(ConvertDirect, RefusesSizesBeyondTheAddressSpace) {
   EXPECT_EQ(Q_ClrConvertDirect(CSP_XYZ, CSP_XYZ, &byte, &byte + 1, INT32_MAX, INT32_MAX, 0, 0), CLR_ERR_PARAM);
 }
 
-// In place: RGB swapped to BGR, and CMY re-laid between two alignments, rows growing
-// (copied from the last row up, or later rows would be overwritten before they are
-// read) and shrinking.
-TEST(ConvertDirect, ConvertsInPlace) {
-  const int32_t width = 5, height = 40;
-  const auto pixels = RandomBytes(15 * height, 21);
-  auto swapped = pixels;
-  for (size_t i = 0; i < swapped.size(); i += 3) std::swap(swapped[i], swapped[i + 2]);
-  const int32_t cases[][3] = {{CSP_BGR, 4, 4}, {CSP_CMY, 1, 8}, {CSP_CMY, 8, 1},
-                              {CSP_CMY, 4, 16}, {CSP_CMY, 16, 3}, {CSP_CMY, 0, 1}};
-  for (const auto& [space, inAlign, outAlign] : cases) {
-    PaddedImage from(15, height, inAlign), to(15, height, outAlign);
-    std::vector<uint8_t> buffer(std::max(from.size(), to.size()), test::kSentinel);
-    from.SetRows(pixels);
-    std::memcpy(buffer.data(), from.data(), from.size());
-    ASSERT_EQ(Q_ClrConvertDirect(space == CSP_BGR ? CSP_RGB : space, space, buffer.data(), buffer.data(),
-                                 width, height, inAlign, outAlign), 1);
-    std::memcpy(to.data(), buffer.data(), to.size());
-    EXPECT_EQ(to.Rows(), space == CSP_BGR ? swapped : pixels) << inAlign << " -> " << outAlign;
-    if (inAlign == outAlign) { EXPECT_TRUE(to.PaddingIntact()); }
-  }
-}
-
 constexpr int32_t kAllSpaces[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 128};
 
 // The pixel bytes of a buffer of `space`, row after row, without the padding.
@@ -99,16 +76,17 @@ size_t BufferSize(int32_t space, int32_t width, int32_t height, int32_t align) {
   return bytes;
 }
 
-// Between different spaces, a buffer converted in place (or a destination that
-// overlaps the source) receives the bytes an out-of-place conversion gives, and
-// its padding is left alone.
-TEST(ConvertDirect, InPlaceBetweenSpacesGivesTheOutOfPlaceBytes) {
+// A buffer converted in place (or a destination that overlaps the source)
+// receives the bytes an out-of-place conversion gives, also within one space
+// between alignments, rows growing (copied from the last row up, or later rows
+// would be overwritten before they are read) and shrinking.
+TEST(ConvertDirect, InPlaceGivesTheOutOfPlaceBytes) {
   const int32_t width = 16, height = 8;
   const int32_t layouts[][3] = {{0, 0, 0}, {4, 8, 0}, {8, 1, 0}, {0, 0, 5}, {1, 4, 24}};  // inAlign, outAlign, shift
   for (int32_t src : kAllSpaces) {
     for (int32_t dst : kAllSpaces) {
-      if (src == dst) continue;
       for (const auto& [inAlign, outAlign, shift] : layouts) {
+        if (src == dst && inAlign == outAlign && shift == 0) continue;  // refused as the same buffer
         SCOPED_TRACE(testing::Message() << src << " -> " << dst << ", align " << inAlign << "/" << outAlign
                                         << ", destination at +" << shift);
         const size_t srcBytes = BufferSize(src, width, height, inAlign);

@@ -9,7 +9,6 @@
 
 #include "base/rgb_positions.h"
 #include "base/row_variants.h"
-#include "direct/kernel_table.h"
 #include "support/test_buffers.h"
 
 namespace qclr::test {
@@ -51,29 +50,6 @@ inline void ExpectEveryRowMatchesPortable(const RowVariants<PixelRow>& rows, Row
         });
       }
     }
-  }
-}
-
-// A whole image through `kernel` at every instruction set equals the portable
-// result, for source and destination alignments 0, 1, 2, 3, 4, 8; padding bytes
-// keep their sentinels. Padding is computed from `paddingBase` bytes a pixel.
-inline void ExpectKernelMatchesPortableAtEveryAlignment(Kernel kernel, RowShape shape, int paddingBase = 3) {
-  constexpr int32_t kWidth = 37, kHeight = 3;
-  for (int32_t align : {0, 1, 2, 3, 4, 8}) {
-    PaddedImage in(ptrdiff_t{kWidth} * shape.srcPixelBytes, kHeight, align,
-                   shape.srcPixelBytes == 3 ? -1 : ptrdiff_t{kWidth} * paddingBase);
-    in.SetRows(RandomBytes(static_cast<size_t>(kWidth) * shape.srcPixelBytes * kHeight,
-                           static_cast<uint32_t>(align)));
-    const int32_t outAlign = (align + 1) % 5;
-    std::vector<uint8_t> expected;
-    ForEachInstructionSet([&](InstructionSet isa) {
-      PaddedImage out(ptrdiff_t{kWidth} * shape.dstPixelBytes, kHeight, outAlign,
-                      shape.dstPixelBytes == 3 ? -1 : ptrdiff_t{kWidth} * paddingBase);
-      ASSERT_EQ(kernel(in.data(), out.data(), kWidth, kHeight, align, outAlign, 0), 1);
-      if (isa == InstructionSet::kPortable) expected = out.Rows();
-      EXPECT_EQ(out.Rows(), expected) << InstructionSetName(isa) << ", alignment " << align;
-      EXPECT_TRUE(out.PaddingIntact()) << InstructionSetName(isa) << ", alignment " << align;
-    });
   }
 }
 

@@ -13,7 +13,6 @@
 #include <numbers>
 #include <set>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 

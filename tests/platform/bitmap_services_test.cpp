@@ -3,8 +3,6 @@
 #endif
 
 #include <filesystem>
-#include <thread>
-#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -14,10 +12,10 @@ namespace qclr::platform {
 namespace {
 
 // What the on-disk bitmap storage does not show: unique names, names that do not
-// fit, refused seeks, and defaults per thread. Nothing stays behind if the process
-// ends before releasing a temporary file: on POSIX it has no name left once it is
-// open (its descriptor keeps it), on Windows the system deletes it when its handle
-// closes.
+// fit, refused seeks. Nothing stays behind if the process ends before releasing a
+// temporary file: on POSIX it has no name left once it is open (its descriptor
+// keeps it), on Windows the system deletes it when its handle closes. (The
+// defaults of each thread show in the bitmap records.)
 TEST(BitmapServices, TemporaryFileNamesAndSeeks) {
   uint32_t file = 0, other = 0;
   char name[kTempNameCapacity], otherName[kTempNameCapacity], tiny[4];
@@ -41,16 +39,6 @@ TEST(BitmapServices, TemporaryFileNamesAndSeeks) {
   ReleaseTemporaryFile(file, name);
   EXPECT_FALSE(std::filesystem::exists(name)) << name;
   EXPECT_FALSE(std::filesystem::exists(otherName)) << otherName;
-}
-
-TEST(BitmapServices, ThreadDefaultsArePerThread) {
-  const ThreadDefaults* mine = CurrentThreadDefaults();
-  const ThreadDefaults* theirs = nullptr;
-  std::thread([&theirs] { theirs = CurrentThreadDefaults(); }).join();
-  ASSERT_NE(mine, nullptr);
-  EXPECT_NE(theirs, mine);
-  EXPECT_EQ(mine, CurrentThreadDefaults());
-  EXPECT_EQ(std::tuple(mine->flags, mine->xResolution, mine->yResolution), std::tuple(7u, 150, 150));
 }
 
 }  // namespace

@@ -13,14 +13,6 @@ int32_t DialogUser::TemplateId() const { return dialog_->templateId; }
 void* DialogUser::OwnerWindow() const { return dialog_->owner; }
 const DialogTemplate& DialogUser::Layout() const { return dialog_->layout; }
 bool DialogUser::Ended() const { return dialog_->ended; }
-int32_t DialogUser::Result() const { return dialog_->result; }
-
-bool DialogUser::Exists(int32_t id) const { return dialog_->Find(id) != nullptr; }
-
-ControlKind DialogUser::Kind(int32_t id) const {
-  const Control* c = dialog_->Find(id);
-  return c == nullptr ? ControlKind::kUnknown : c->kind;
-}
 
 bool DialogUser::IsEnabled(int32_t id) const {
   const Control* c = dialog_->Find(id);
@@ -38,12 +30,6 @@ std::vector<std::string> DialogUser::Entries(int32_t id) const {
     for (const ListEntry& e : c->entries) texts.push_back(e.text);
   }
   return texts;
-}
-
-std::string DialogUser::SelectedEntry(int32_t id) const {
-  const Control* c = dialog_->Find(id);
-  if (c == nullptr || c->selected < 0) return std::string();
-  return c->entries[static_cast<size_t>(c->selected)].text;
 }
 
 bool DialogUser::IsChecked(int32_t id) const {
@@ -101,15 +87,6 @@ bool DialogUser::Type(int32_t id, const std::string& text) {
   if (dialog_->ended) return true;
   c.text = text.substr(0, c.textLimit);
   dialog_->Notify(index, ControlNotice::kTextChanged);
-  return true;
-}
-
-bool DialogUser::FocusOn(int32_t id) {
-  const int32_t index = dialog_->IndexOf(id);
-  if (dialog_->ended || index < 0) return false;
-  const Control& c = dialog_->controls[static_cast<size_t>(index)];
-  if (!c.enabled || !c.TakesFocus()) return false;
-  dialog_->MoveFocus(index);
   return true;
 }
 

@@ -58,14 +58,10 @@ class DialogUser {
   void* OwnerWindow() const;
   const DialogTemplate& Layout() const;  // as read from the resource
   bool Ended() const;
-  int32_t Result() const;  // the value the dialog ended with
 
-  bool Exists(int32_t id) const;
-  ControlKind Kind(int32_t id) const;
   bool IsEnabled(int32_t id) const;
   std::string Text(int32_t id) const;
   std::vector<std::string> Entries(int32_t id) const;  // a list's entries, in order
-  std::string SelectedEntry(int32_t id) const;         // "" when none
   bool IsChecked(int32_t id) const;
   int32_t FocusedControl() const;  // its id; 0 when no control has the focus
   int32_t UpDownPosition(int32_t id) const;
@@ -76,7 +72,6 @@ class DialogUser {
   bool Click(int32_t id);
   // Replaces the text of an editable box, cut to its limit.
   bool Type(int32_t id, const std::string& text);
-  bool FocusOn(int32_t id);
 
   // The answer to the next open-file dialog: the name typed or picked, or a
   // cancel. A dialog shown without an answer waiting is cancelled.

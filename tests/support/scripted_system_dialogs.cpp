@@ -141,10 +141,6 @@ void StopOpenFileAnswer() {
 
 // ---- The controls ---------------------------------------------------------------
 
-bool TakesFocus(ControlKind kind) {
-  return kind != ControlKind::kLabel && kind != ControlKind::kGroupBox && kind != ControlKind::kUnknown;
-}
-
 // Moves the focus as a click or the Tab key does; the controls notify.
 void MoveFocus(DialogWindow* dialog, HWND control) {
   if (GetFocus() != control) SendMessageA(dialog->window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
@@ -198,7 +194,6 @@ void InstallScriptPlayer(bool installed) { InstallDialogObserver(installed ? &gP
 int32_t DialogUser::TemplateId() const { return dialog_->templateId; }
 void* DialogUser::OwnerWindow() const { return dialog_->owner; }
 bool DialogUser::Ended() const { return dialog_->ended; }
-int32_t DialogUser::Result() const { return dialog_->result; }
 
 const DialogTemplate& DialogUser::Layout() const {
   PlayedDialog& played = Played(dialog_);
@@ -211,9 +206,6 @@ const DialogTemplate& DialogUser::Layout() const {
   }
   return played.layout;
 }
-
-bool DialogUser::Exists(int32_t id) const { return dialog_->Control(id) != nullptr; }
-ControlKind DialogUser::Kind(int32_t id) const { return KindOfControl(dialog_->Control(id)); }
 
 bool DialogUser::IsEnabled(int32_t id) const {
   HWND c = dialog_->Control(id);
@@ -237,13 +229,6 @@ std::vector<std::string> DialogUser::Entries(int32_t id) const {
     texts.push_back(text);
   }
   return texts;
-}
-
-std::string DialogUser::SelectedEntry(int32_t id) const {
-  HWND c = dialog_->Control(id);
-  if (KindOfControl(c) != ControlKind::kDropDownList) return std::string();
-  const LRESULT index = SendMessageA(c, CB_GETCURSEL, 0, 0);
-  return index == CB_ERR ? std::string() : Entries(id)[static_cast<size_t>(index)];
 }
 
 bool DialogUser::IsChecked(int32_t id) const {
@@ -305,13 +290,6 @@ bool DialogUser::Type(int32_t id, const std::string& text) {
   if (dialog_->ended) return true;
   const auto limit = static_cast<size_t>(SendMessageA(c, EM_GETLIMITTEXT, 0, 0));
   SetWindowTextA(c, text.substr(0, limit).c_str());
-  return true;
-}
-
-bool DialogUser::FocusOn(int32_t id) {
-  HWND c = dialog_->Control(id);
-  if (dialog_->ended || c == nullptr || !IsWindowEnabled(c) || !TakesFocus(KindOfControl(c))) return false;
-  MoveFocus(dialog_, c);
   return true;
 }
 
