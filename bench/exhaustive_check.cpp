@@ -37,6 +37,7 @@
 #include "direct/lab_rows.h"
 #include "direct/store_policy.h"
 #include "exhaustive_handles.h"
+#include "exhaustive_sample.h"
 #include "qclr/qclr.h"
 
 namespace {
@@ -61,13 +62,13 @@ uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
   return h;
 }
 
-// Inputs: every `step`-th value of the 24-bit counter, as pixels of `bytes` bytes
+// Inputs: one in `step` of the 24-bit values (exhaustive_sample.h), as pixels of `bytes` bytes
 // (a fourth byte, where needed, from a mixing of the counter).
 std::vector<uint8_t> Inputs(int bytes, uint32_t step, int32_t* count) {
   *count = static_cast<int32_t>((1u << 24) / step);
   std::vector<uint8_t> in(static_cast<size_t>(*count) * bytes);
   for (int32_t i = 0; i < *count; ++i) {
-    const uint32_t v = static_cast<uint32_t>(i) * step;
+    const uint32_t v = exhaustive::SampleValue(static_cast<uint32_t>(i), step);
     uint8_t* p = &in[static_cast<size_t>(i) * bytes];
     p[0] = static_cast<uint8_t>(v >> 16);
     p[1] = static_cast<uint8_t>(v >> 8);
@@ -375,7 +376,7 @@ void CheckSubsampled(const Subsampled& l, uint32_t step) {
     rgb.resize(static_cast<size_t>(groups) * groupPixels * 3);
     // Uniform groups: group g is value first + g in every pixel.
     for (int32_t g = 0; g < groups; ++g) {
-      const uint32_t v = (first + static_cast<uint32_t>(g)) * step;
+      const uint32_t v = exhaustive::SampleValue(first + static_cast<uint32_t>(g), step);
       const uint8_t px[3] = {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
                              static_cast<uint8_t>(v)};
       for (int32_t r = 0; r < l.groupHeight; ++r) {
@@ -387,8 +388,7 @@ void CheckSubsampled(const Subsampled& l, uint32_t step) {
     fold(&uniformEncoded, ConvertBand(l, true, rgb, groups));
     // Consecutive values: pixel i of the band is value (first * groupPixels + i) mod 2^24.
     for (size_t i = 0; i < rgb.size() / 3; ++i) {
-      const uint32_t v =
-          static_cast<uint32_t>((first * static_cast<uint64_t>(groupPixels) + i) * step);
+      const uint32_t v = exhaustive::SampleValue(first * static_cast<uint64_t>(groupPixels) + i, step);
       rgb[3 * i] = static_cast<uint8_t>(v >> 16), rgb[3 * i + 1] = static_cast<uint8_t>(v >> 8);
       rgb[3 * i + 2] = static_cast<uint8_t>(v);
     }
@@ -397,7 +397,7 @@ void CheckSubsampled(const Subsampled& l, uint32_t step) {
     qclr::BufferBytes(l.code, width, l.groupHeight, 0, &decoderBytes);
     coded.assign(decoderBytes, 0);
     for (int32_t g = 0; g < groups; ++g) {
-      const uint32_t v = (first + static_cast<uint32_t>(g)) * step;
+      const uint32_t v = exhaustive::SampleValue(first + static_cast<uint32_t>(g), step);
       PutUniformGroup(l, &coded, groups, g, static_cast<uint8_t>(v >> 16),
                       static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v));
     }

@@ -1,7 +1,7 @@
 // The handle routes of the exhaustive check. Each route converts, through one
 // handle, an image of rows of 256 pixels holding
-//  - three-byte sources: every `step`-th value of the 24-bit counter (all 2^24
-//    inputs when step is 1);
+//  - three-byte sources: one in `step` of the 24-bit values (exhaustive_sample.h;
+//    all 2^24 inputs when step is 1);
 //  - four-byte sources: 2^24 / step values spread over all 2^32 (the counter times
 //    an odd constant, so no two pixels repeat);
 //  - described YUV sources: pseudo-random bytes, so that every group position
@@ -18,6 +18,7 @@
 
 #include "base/cpu_level.h"
 #include "base/instruction_set.h"
+#include "exhaustive_sample.h"
 #include "qclr/qclr.h"
 
 namespace exhaustive {
@@ -124,7 +125,7 @@ std::vector<uint8_t> Source(Fill fill, int32_t count, uint32_t step, size_t byte
   switch (fill) {
     case Fill::kCounter3:
       for (int32_t i = 0; i < count; ++i) {
-        const uint32_t v = static_cast<uint32_t>(i) * step;
+        const uint32_t v = exhaustive::SampleValue(static_cast<uint32_t>(i), step);
         uint8_t* p = &in[3 * static_cast<size_t>(i)];
         p[0] = static_cast<uint8_t>(v >> 16);
         p[1] = static_cast<uint8_t>(v >> 8);
