@@ -3,13 +3,20 @@
 //
 // Memory: a step reads its 96 source bytes and then writes its 96 destination
 // bytes; the width mod 32 pixels at the end of a row go through the portable row.
-// Nothing outside the row is read or written.
+// Nothing outside the row is read or written. Where the conversion streams
+// (store_policy.h), the pixels before the first destination byte on a 16-byte
+// boundary go through the portable row and the steps store with non-temporal
+// moves, which combine into whole cache lines.
 #include "direct/swap_rows.h"
 
 #if QCLR_X86_SIMD
 #include <immintrin.h>
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
+
+#include "direct/store_policy.h"
 
 namespace qclr {
 namespace {
@@ -33,7 +40,25 @@ __m256i Broadcast(const std::array<uint8_t, 16>& m) {
 }
 
 template <bool kInvert>
-void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
+void PortableRow(const uint8_t* s, uint8_t* d, int32_t width) {
+  if (kInvert) {
+    SwapInvertRgbRowPortable(s, d, width);
+  } else {
+    SwapRgbRowPortable(s, d, width);
+  }
+}
+
+template <bool kStream>
+void Store(__m128i* p, __m128i v) {
+  if (kStream) {
+    _mm_stream_si128(p, v);
+  } else {
+    _mm_storeu_si128(p, v);
+  }
+}
+
+template <bool kInvert, bool kStream>
+void SwapSteps(const uint8_t* s, uint8_t* d, int32_t width) {
   static constexpr std::array<uint8_t, 16> k0Same = Mask(0, 0), k0Next = Mask(0, 1);
   static constexpr std::array<uint8_t, 16> k1Prev = Mask(1, -1), k1Same = Mask(1, 0), k1Next = Mask(1, 1);
   static constexpr std::array<uint8_t, 16> k2Prev = Mask(2, -1), k2Same = Mask(2, 0);
@@ -57,18 +82,28 @@ void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
                                        _mm256_shuffle_epi8(v2, m1n));
     const __m256i o2 = _mm256_or_si256(_mm256_shuffle_epi8(v1, m2p), _mm256_shuffle_epi8(v2, m2s));
     __m128i* out = reinterpret_cast<__m128i*>(d);
-    _mm_storeu_si128(out + 0, _mm256_castsi256_si128(o0));
-    _mm_storeu_si128(out + 1, _mm256_castsi256_si128(o1));
-    _mm_storeu_si128(out + 2, _mm256_castsi256_si128(o2));
-    _mm_storeu_si128(out + 3, _mm256_extracti128_si256(o0, 1));
-    _mm_storeu_si128(out + 4, _mm256_extracti128_si256(o1, 1));
-    _mm_storeu_si128(out + 5, _mm256_extracti128_si256(o2, 1));
+    Store<kStream>(out + 0, _mm256_castsi256_si128(o0));
+    Store<kStream>(out + 1, _mm256_castsi256_si128(o1));
+    Store<kStream>(out + 2, _mm256_castsi256_si128(o2));
+    Store<kStream>(out + 3, _mm256_extracti128_si256(o0, 1));
+    Store<kStream>(out + 4, _mm256_extracti128_si256(o1, 1));
+    Store<kStream>(out + 5, _mm256_extracti128_si256(o2, 1));
   }
-  if (kInvert) {
-    SwapInvertRgbRowPortable(s, d, width - x);
-  } else {
-    SwapRgbRowPortable(s, d, width - x);
+  if (kStream) _mm_sfence();
+  PortableRow<kInvert>(s, d, width - x);
+}
+
+template <bool kInvert>
+void SwapPixels(const uint8_t* s, uint8_t* d, int32_t width) {
+  if (!StreamingStores()) {
+    SwapSteps<kInvert, false>(s, d, width);
+    return;
   }
+  // 3 p = -d (mod 16), 11 being the inverse of 3 modulo 16.
+  const auto misalignment = static_cast<int32_t>(reinterpret_cast<uintptr_t>(d) % 16);
+  const int32_t lead = std::min(width, (11 * ((16 - misalignment) % 16)) % 16);
+  PortableRow<kInvert>(s, d, lead);
+  SwapSteps<kInvert, true>(s + 3 * ptrdiff_t{lead}, d + 3 * ptrdiff_t{lead}, width - lead);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // RGB <-> BGR rows, plain and inverted: every implementation against the portable
-// row, out of place and in place, at widths around the 32- and 64-pixel steps.
+// row, out of place and in place, at widths around the 32- and 64-pixel steps and
+// destinations at several places against cache lines.
 #include "direct/swap_rows.h"
 
 #include <gtest/gtest.h>
@@ -28,15 +29,20 @@ TEST(SwapRows, EveryImplementationGivesThePortableBytes) {
         const StreamingStoresScope scope(0);
         test::ForEachInstructionSet([&](InstructionSet isa) {
           const SwapRow row = SelectRow(*rows);
-          std::vector<uint8_t> out(src.size(), 0xA5);  // the byte past the row stays
-          row(src.data(), out.data(), width);
-          EXPECT_EQ(out, expected) << InstructionSetName(isa) << ", width " << width << ", invert "
-                                   << invert << ", streaming " << streaming;
-          std::vector<uint8_t> inPlace = src;
-          inPlace.back() = 0xA5;
-          row(inPlace.data(), inPlace.data(), width);
-          EXPECT_EQ(inPlace, expected) << InstructionSetName(isa) << " in place, width " << width
-                                       << ", invert " << invert << ", streaming " << streaming;
+          for (size_t offset : {0, 7, 32}) {  // where the destination lies against cache lines
+            // Bytes before and the byte past the row stay.
+            std::vector<uint8_t> out(offset + src.size(), 0xA5), want(offset, 0xA5);
+            want.insert(want.end(), expected.begin(), expected.end());
+            row(src.data(), out.data() + offset, width);
+            EXPECT_EQ(out, want) << InstructionSetName(isa) << ", width " << width << ", invert " << invert
+                                 << ", streaming " << streaming << ", offset " << offset;
+            std::vector<uint8_t> inPlace(offset, 0xA5);
+            inPlace.insert(inPlace.end(), src.begin(), src.end());
+            inPlace.back() = 0xA5;
+            row(inPlace.data() + offset, inPlace.data() + offset, width);
+            EXPECT_EQ(inPlace, want) << InstructionSetName(isa) << " in place, width " << width << ", invert "
+                                     << invert << ", streaming " << streaming << ", offset " << offset;
+          }
         });
       }
       ForceStreamingStores(-1);
