@@ -83,33 +83,6 @@ void CmykToRgbRows(const uint8_t* s, uint8_t* d, int32_t width, int16_t f, int32
 
 }  // namespace
 
-void CmyRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, int32_t rgbOrder) {
-  if (!rgbOrder) {
-    SwapInvertRgbRowAvx2(s, d, width);  // faster than 512-bit shuffles where those are split in two
-    return;
-  }
-  const ptrdiff_t bytes = 3 * ptrdiff_t{width};
-  const __m512i ones = _mm512_set1_epi8(-1);
-  // The bytes before the first destination byte on a 64-byte boundary (whole
-  // cache lines store faster), then whole vectors, then the rest, masked.
-  ptrdiff_t i = static_cast<ptrdiff_t>((64 - reinterpret_cast<uintptr_t>(d) % 64) % 64);
-  if (i > bytes) i = bytes;
-  if (i > 0) {
-    const __mmask64 head = ByteMask(static_cast<int32_t>(i));
-    _mm512_mask_storeu_epi8(d, head, _mm512_xor_si512(_mm512_maskz_loadu_epi8(head, s), ones));
-  }
-  const avx512::LineStores lines(d + i);
-  for (; bytes - i >= 64; i += 64) {
-    lines.Store(d + i, _mm512_xor_si512(_mm512_loadu_si512(s + i), ones));
-  }
-  lines.Finish();
-  if (i < bytes) {
-    const __mmask64 rest = ByteMask(static_cast<int32_t>(bytes - i));
-    _mm512_mask_storeu_epi8(d + i, rest,
-                            _mm512_xor_si512(_mm512_maskz_loadu_epi8(rest, s + i), ones));
-  }
-}
-
 void RgbToCmykRowAvx512(const uint8_t* s, uint8_t* d, int32_t width, const RgbToCmykFactors& k,
                         int32_t rgbOrder) {
   const bool noRemoval = std::fabs(k.q * 255) < 1;
