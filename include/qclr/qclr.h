@@ -374,7 +374,8 @@ QCLR_API int32_t QCLR_CALL Q_ClrFreeBitmap(BitmapRecord* bitmap);
  * status that creating such a handle returns for it: CLR_ERR_PROFILE_OPEN when the
  * file does not open as a profile, CLR_ERR_PROFILE_MISMATCH when the profile does
  * not serve that space on that side, CLR_ERR_COLORSPACE for a space without ICC
- * conversion, CLR_ERR_FILE_NAME for an empty name or one of 260 characters or more,
+ * conversion, CLR_ERR_NOMEM when memory runs short while the profile is read or
+ * checked, CLR_ERR_FILE_NAME for an empty name or one of 260 characters or more,
  * CLR_ERR_PARAM for a null name, another side or a negative reasonSize (or a null
  * reason with a positive size). Writes one zero-terminated line into reason (cut to
  * reasonSize bytes; nothing when reasonSize is 0) naming the profile's version,

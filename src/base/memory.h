@@ -12,6 +12,11 @@ void MemFree(void* block);  // null is ignored
 void* MemRealloc(void* block, size_t size);
 void* MemCalloc(size_t count, size_t size);
 
+// How many allocations have failed on the calling thread so far (by the test hook
+// or for want of memory). A caller that sees the count grow across an operation
+// that failed knows that memory ran short, not that the input was at fault.
+unsigned long FailedAllocationsOnThisThread();
+
 // Test hook: the allocation `countdown` calls from now fails (0 = the next one);
 // a negative value switches failures off. Lets tests walk every failure path.
 // Returns the countdown it replaces: -1 once the armed failure has happened (or

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/memory.h"
 #include "icc/icc_signatures.h"
 #include "icc/pixel_format.h"
 #include "icc/transform_sides.h"
@@ -59,6 +60,7 @@ int32_t IccCheckProfile(const IccProfile* profile, uint32_t format, int32_t whic
 int32_t IccCheckProfileFile(const char* path, uint32_t format, int32_t side, char* reason, int32_t size) {
   IccRefusal why{};
   IccOpenError error{};
+  const unsigned long failedBefore = FailedAllocationsOnThisThread();
   const OwnedProfile profile(IccOpenProfileFromFileWithError(path, &error));
   int32_t status = CLR_ERR_PROFILE_OPEN;
   char description[96] = "";
@@ -67,6 +69,10 @@ int32_t IccCheckProfileFile(const char* path, uint32_t format, int32_t side, cha
   } else {
     status = IccCheckProfile(profile.get(), format, side, &why);
     DescribeProfile(profile.get(), description, sizeof description);
+  }
+  if (status != CLR_OK && FailedAllocationsOnThisThread() != failedBefore) {  // not the profile's fault
+    status = CLR_ERR_NOMEM;
+    SetRefusal(&why, "there is no memory to check the profile");
   }
   if (size > 0) {
     std::snprintf(reason, static_cast<size_t>(size), "%s%s%s", description, description[0] != '\0' ? ": " : "",

@@ -2,6 +2,7 @@
 // by white-point chromaticity, between built-in profiles or profile files.
 #include <utility>
 
+#include "base/memory.h"
 #include "base/owned.h"
 #include "icc/color_transform.h"
 #include "qclr/qclr.h"
@@ -26,14 +27,26 @@ IccProfile* OpenSide(uint32_t format, int32_t useFiles, const char* path, int32_
   return p;
 }
 
-ColorTransform* Create(uint32_t inputFormat, uint32_t outputFormat, const XyzTriple& target,
-                       int32_t useFiles, const char* inputPath, const char* outputPath,
-                       int32_t* status) {
+ColorTransform* OpenAndBuild(uint32_t inputFormat, uint32_t outputFormat, const XyzTriple& target,
+                             int32_t useFiles, const char* inputPath, const char* outputPath,
+                             int32_t* status) {
   OwnedProfile in(OpenSide(inputFormat, useFiles, inputPath, status));
   if (in == nullptr) return nullptr;
   OwnedProfile out(OpenSide(outputFormat, useFiles, outputPath, status));
   if (out == nullptr) return nullptr;
   return IccCreateTransform(std::move(in), inputFormat, std::move(out), outputFormat, target, status);
+}
+
+// A build that failed because memory ran short says so, whichever step of reading
+// or building met the failed allocation (the steps themselves report only that
+// they could not go on).
+ColorTransform* Create(uint32_t inputFormat, uint32_t outputFormat, const XyzTriple& target,
+                       int32_t useFiles, const char* inputPath, const char* outputPath,
+                       int32_t* status) {
+  const unsigned long failedBefore = FailedAllocationsOnThisThread();
+  ColorTransform* t = OpenAndBuild(inputFormat, outputFormat, target, useFiles, inputPath, outputPath, status);
+  if (t == nullptr && FailedAllocationsOnThisThread() != failedBefore) *status = CLR_ERR_NOMEM;
+  return t;
 }
 
 }  // namespace

@@ -186,11 +186,9 @@ TEST(ProfileCheck, FailsCleanlyAtEveryAllocation) {
         statuses.insert(status);
         ASSERT_LT(n, 100) << what << " never checks as without failures: " << text;
       }
-      EXPECT_EQ(statuses.count(CLR_ERR_PROFILE_OPEN), 3u) << what << " side " << side;
-      EXPECT_EQ(statuses.size(), 3 + statuses.count(CLR_ERR_PROFILE_MISMATCH)) << what << " side " << side;
-      if (want == CLR_OK) {
-        EXPECT_GT(statuses.count(CLR_ERR_PROFILE_MISMATCH), 0u) << what << " side " << side;
-      }
+      // Reading takes three allocations, checking a side more where it gets that far.
+      EXPECT_GE(statuses.size(), 3u) << what << " side " << side;
+      EXPECT_EQ(statuses.count(CLR_ERR_NOMEM), statuses.size()) << what << " side " << side;
     }
   }
 }

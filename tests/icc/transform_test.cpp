@@ -213,11 +213,11 @@ TEST(TransformBuild, FailsCleanlyAtEveryAllocation) {
       statuses.insert(status);
       ASSERT_LT(n, 200) << "the build never succeeds";
     }
-    // Each profile opens with three allocations; then the record, then the rest.
-    EXPECT_EQ(statuses.count(CLR_ERR_PROFILE_OPEN), 6u) << out;
-    EXPECT_EQ(statuses.count(CLR_ERR_NOMEM), 1u) << out;
-    EXPECT_GT(statuses.count(CLR_ERR_PROFILE_MISMATCH), 0u) << out;
-    EXPECT_EQ(statuses.size(), 7 + statuses.count(CLR_ERR_PROFILE_MISMATCH)) << out;
+    // Opening the profiles and building alike: every failed allocation is reported
+    // as memory, none as a profile the engine cannot use (the two optional tables of
+    // the fast device-link rows excepted, which do not fail the build).
+    EXPECT_GT(statuses.size(), 7u) << out;
+    EXPECT_EQ(statuses.count(CLR_ERR_NOMEM), statuses.size()) << out;
   }
 }
 
