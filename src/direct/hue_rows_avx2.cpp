@@ -9,6 +9,7 @@
 #include <immintrin.h>
 
 #include "direct/hue_lanes.h"
+#include "direct/hue_row_loops.h"
 #include "direct/pixel_shuffle_x86.h"
 
 namespace qclr::hue {
@@ -48,43 +49,19 @@ class PixelIo {
   JoinMasks join_;
 };
 
-template <typename Fn>
-void EncodeRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos, Fn lanes, HueRow rest) {
-  const PixelIo io(pos.r, 1, pos.b);
-  int32_t x = 0;
-  for (; x + kStep <= width; x += kStep, s += 3 * kStep, d += 3 * kStep) {
-    const Lanes::Lanes3 rgb = io.Load(s);
-    const Lanes::Lanes3 out = lanes(rgb.first, rgb.second, rgb.third);
-    io.Store(out.first, out.second, out.third, d);
-  }
-  rest(s, d, width - x, pos);
-}
-
-template <typename Fn>
-void DecodeRow(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos, Fn lanes, HueRow rest) {
-  const PixelIo io(0, 1, 2);
-  int32_t x = 0;
-  for (; x + kStep <= width; x += kStep, s += 3 * kStep, d += 3 * kStep) {
-    const Lanes::Lanes3 in = io.Load(s);
-    const Lanes::Lanes3 rgb = lanes(in.first, in.second, in.third);
-    io.Store(pos.r == 0 ? rgb.first : rgb.third, rgb.second, pos.r == 0 ? rgb.third : rgb.first, d);
-  }
-  rest(s, d, width - x, pos);
-}
-
 }  // namespace
 
 void RgbToHsvRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos) {
-  EncodeRow(s, d, width, pos, Lanes::RgbToHsvLanes, RgbToHsvRowPortable);
+  EncodeRow<kStep, PixelIo>(s, d, width, pos, Lanes::RgbToHsvLanes, RgbToHsvRowPortable);
 }
 void HsvToRgbRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos) {
-  DecodeRow(s, d, width, pos, Lanes::HsvToRgbLanes, HsvToRgbRowPortable);
+  DecodeRow<kStep, PixelIo>(s, d, width, pos, Lanes::HsvToRgbLanes, HsvToRgbRowPortable);
 }
 void RgbToHlsRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos) {
-  EncodeRow(s, d, width, pos, Lanes::RgbToHlsLanes, RgbToHlsRowPortable);
+  EncodeRow<kStep, PixelIo>(s, d, width, pos, Lanes::RgbToHlsLanes, RgbToHlsRowPortable);
 }
 void HlsToRgbRowAvx2(const uint8_t* s, uint8_t* d, int32_t width, RgbPositions pos) {
-  DecodeRow(s, d, width, pos, Lanes::HlsToRgbLanes, HlsToRgbRowPortable);
+  DecodeRow<kStep, PixelIo>(s, d, width, pos, Lanes::HlsToRgbLanes, HlsToRgbRowPortable);
 }
 
 }  // namespace qclr::hue
